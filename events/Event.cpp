@@ -1,0 +1,67 @@
+// The event record's field table, repeat kinds and the number parser.
+#include "Event.h"
+
+#include <cstdio>
+
+const std::array<EventFieldInfo, eventFieldCount> eventFields = {{
+    {"Date&Time", matchKeyCapacity, &Event::matchKey},
+    {"Restart", 10, &Event::restart},
+    {"Shut down", 10, &Event::shutDown},
+    {"Repeat", 10, &Event::repeat},
+    {"Year", 20, &Event::year},
+    {"Month", 20, &Event::month},
+    {"Day", 20, &Event::day},
+    {"H", 20, &Event::hour},
+    {"M", 20, &Event::minute},
+    {"S", 20, &Event::second},
+    {"DayOfWeek", 20, &Event::dayOfWeek},
+}};
+
+void cutToCapacity(std::string &text, std::size_t capacity) {
+    if (capacity > 0 && text.size() > capacity - 1)
+        text.resize(capacity - 1);
+}
+
+void clearFields(Event &fields) { fields = Event{}; }
+
+RepeatKind repeatKindOf(const std::string &repeat) {
+    if (repeat.empty()) return RepeatKind::OneTime;
+    if (repeat == "Hourly") return RepeatKind::Hourly;
+    if (repeat == "Daily") return RepeatKind::Daily;
+    if (repeat == "Weekly") return RepeatKind::Weekly;
+    if (repeat == "Monthly") return RepeatKind::Monthly;
+    if (repeat == "Yearly") return RepeatKind::Yearly;
+    return RepeatKind::Unknown;
+}
+
+PowerAction powerActionOf(const Event &event) {
+    if (!event.shutDown.empty()) return PowerAction::ShutDown;
+    if (!event.restart.empty()) return PowerAction::Restart;
+    return PowerAction::None;
+}
+
+std::int32_t parseNumber(const std::string &text) {
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t'))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && text[at] == '-') {
+        negative = true;
+        ++at;
+    } else if (at < text.size() && text[at] == '+') {
+        ++at;
+    }
+    // Unsigned arithmetic wraps modulo 2^32 without undefined behaviour; a byte that is not a
+    // digit ends the number, so a stray letter or colon never counts as one.
+    std::uint32_t value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+        value = value * 10u + static_cast<std::uint32_t>(text[at] - '0');
+    if (negative) value = 0u - value;
+    return static_cast<std::int32_t>(value);
+}
+
+std::string formatTwoDigits(int number) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%2d", number);
+    return text;
+}

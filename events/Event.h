@@ -1,0 +1,60 @@
+// The event record: eleven texts with fixed capacities, the repeat kinds and the number parser.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// One scheduled event. Each text holds at most its field's capacity less one character.
+struct Event {
+    std::string matchKey;  // compared with the clock text of the repeat kind
+    std::string restart;   // "Restart" or empty
+    std::string shutDown;  // "Shut down" or empty
+    std::string repeat;    // empty for a one-time event, else the repeat kind's text
+    std::string year;
+    std::string month;
+    std::string day;
+    std::string hour;
+    std::string minute;
+    std::string second;
+    std::string dayOfWeek; // stored for Weekly events, never interpreted
+};
+
+// The working copy through which a routine moves one row; empty between operations.
+using EventFields = Event;
+
+struct EventFieldInfo {
+    const char *name;      // list column header and event file section
+    std::size_t capacity;  // buffer size including the terminator
+    std::string Event::*member;
+};
+
+constexpr int eventFieldCount = 11;
+
+// The fields in the order the event file writes them.
+extern const std::array<EventFieldInfo, eventFieldCount> eventFields;
+
+constexpr std::size_t matchKeyCapacity = 200;
+
+// Cuts a text to a field's capacity less one, the longest text the field holds.
+void cutToCapacity(std::string &text, std::size_t capacity);
+
+void clearFields(Event &fields);
+
+enum class RepeatKind { OneTime, Hourly, Daily, Weekly, Monthly, Yearly, Unknown };
+
+// The kind named by a Repeat text, compared whole and case-sensitively; anything else is
+// Unknown, a row that is never due and never reported as missed.
+RepeatKind repeatKindOf(const std::string &repeat);
+
+// A power action is set when its text is not empty; Shut down wins over Restart.
+enum class PowerAction { None, Restart, ShutDown };
+PowerAction powerActionOf(const Event &event);
+
+// Reads a decimal number the way every event routine reads date and time texts: leading
+// blanks and tabs skipped, one optional sign, digits until the first byte that is not one.
+std::int32_t parseNumber(const std::string &text);
+
+// "%2d": right-aligned in two characters, so 1 to 9 get a leading blank.
+std::string formatTwoDigits(int number);

@@ -1,0 +1,56 @@
+// The event file "InformationSW": the saved copy of the event table, an INI file of eleven
+// sections with one key per event.
+#pragma once
+
+#include "EventTable.h"
+#include "Platform.h"
+#include "Profile.h"
+
+#include <string>
+
+// The program directory (ending with its separator) followed by "InformationSW".
+std::string eventFilePath(const std::string &programDirectory);
+
+// A section name followed by the event number in "%2d": "Restart 3", "Restart12".
+std::string eventKey(const char *section, int number);
+
+// Loads events 1, 2, 3, ... of a document into an empty table, up to the first event whose
+// "Date&Time" reads empty.
+void loadEvents(EventTable &table, const ProfileDocument &document);
+
+// The text of a fresh event file holding exactly the table's rows: what writing every value
+// with the profile writer into an empty file gives.
+std::string renderEventFile(const EventTable &table);
+
+// Writes every row of the table as events 1 to n into the document.
+void storeEvents(const EventTable &table, ProfileDocument &document);
+
+// Every write goes through Platform::replaceFile, so a crash or a failed write leaves the old
+// file or the new one, never a part; a failed write leaves the table as it was.
+class EventFile {
+public:
+    EventFile(Platform &platform, std::string path)
+        : platform_(platform), path_(std::move(path)) {}
+
+    const std::string &path() const { return path_; }
+
+    // Reads the file into the (empty) table; a missing file gives an empty table.
+    void loadAll(EventTable &table);
+
+    // Plain save: rewrites events 1 to n over the existing file and leaves every other key,
+    // higher-numbered events included, as it was.
+    bool saveAll(const EventTable &table);
+
+    // The file afterwards holds exactly the table's rows; with no rows there is no file.
+    bool saveThrough(const EventTable &table);
+
+    // saveThrough, then the table is reloaded from what was written, so it holds what the file
+    // returns and its rows are numbered 1 to n again.
+    bool rewriteEventFile(EventTable &table);
+
+private:
+    bool writeThrough(const EventTable &table, std::string *written);
+
+    Platform &platform_;
+    std::string path_;
+};

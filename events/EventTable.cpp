@@ -1,0 +1,53 @@
+// The event table's row operations, mirrored to the event list.
+#include "EventTable.h"
+
+const std::array<EventColumn, eventColumnCount> eventColumns = {{
+    {"\xB9", 25, nullptr}, // the numero sign in Windows-1251
+    {"Date&Time", 222, &Event::matchKey},
+    {"Restart", 60, &Event::restart},
+    {"Shut down", 75, &Event::shutDown},
+    {"Repeat", 80, &Event::repeat},
+    {"Day", 0, &Event::day},
+    {"Month", 0, &Event::month},
+    {"Year", 0, &Event::year},
+    {"H", 0, &Event::hour},
+    {"M", 0, &Event::minute},
+    {"S", 0, &Event::second},
+    {"DayOfWeek", 0, &Event::dayOfWeek},
+}};
+
+EventFields EventTable::readRow(int index) const {
+    EventFields fields;
+    if (index < 0 || index >= rowCount()) return fields;
+    return rows_[static_cast<std::size_t>(index)].event;
+}
+
+void EventTable::insertRow(int index, const EventFields &fields) {
+    if (index < 0) index = 0;
+    TableRow row{formatTwoDigits(index + 1), fields};
+    for (const EventFieldInfo &field : eventFields)
+        cutToCapacity(row.event.*field.member, field.capacity);
+    int at = index < rowCount() ? index : rowCount();
+    rows_.insert(rows_.begin() + at, std::move(row));
+    if (mirror_) mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
+}
+
+void EventTable::deleteRow(int index) {
+    if (index < 0 || index >= rowCount()) return;
+    rows_.erase(rows_.begin() + index);
+    if (mirror_) mirror_->rowDeleted(index);
+}
+
+void EventTable::clearTable() {
+    rows_.clear();
+    if (mirror_) mirror_->tableCleared();
+}
+
+const std::string &EventTable::cell(int index, int column) const {
+    static const std::string empty;
+    if (index < 0 || index >= rowCount() || column < 0 || column >= eventColumnCount)
+        return empty;
+    const TableRow &row = rows_[static_cast<std::size_t>(index)];
+    const EventColumn &info = eventColumns[static_cast<std::size_t>(column)];
+    return info.member ? row.event.*info.member : row.rowNumber;
+}

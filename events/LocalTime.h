@@ -1,0 +1,22 @@
+// Local wall-clock moments, and counting them in seconds to step from one to the next.
+#pragma once
+
+#include <cstdint>
+
+// A reading of the local clock; milliseconds play no part in scheduling.
+struct LocalTime {
+    int year = 0;
+    int month = 0;     // 1 to 12
+    int dayOfWeek = 0; // 0 = Sunday
+    int day = 0;       // 1 to 31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// Seconds since 1 January 1970 on the local wall clock (daylight saving not taken out), so
+// the skipped hour in spring shows as a jump forward and the repeated one as a step back.
+std::int64_t wallSecond(const LocalTime &time);
+
+// The moment at a wall-clock second, its day of week included.
+LocalTime fromWallSecond(std::int64_t second);

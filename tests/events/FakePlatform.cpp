@@ -1,0 +1,77 @@
+// The platform double: pictures rendered with English names, as Windows does in en-US.
+#include "FakePlatform.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char *const weekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                "Thursday", "Friday", "Saturday"};
+const char *const months[] = {"January", "February", "March",     "April",   "May",      "June",
+                              "July",    "August",   "September", "October", "November",
+                              "December"};
+
+std::string twoDigits(int n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", n);
+    return text;
+}
+
+std::string render(const LocalTime &t, const char *picture) {
+    std::string out;
+    for (const char *p = picture; *p;) {
+        if (!std::strncmp(p, "dddd", 4)) { out += weekdays[t.dayOfWeek]; p += 4; }
+        else if (!std::strncmp(p, "dd", 2)) { out += twoDigits(t.day); p += 2; }
+        else if (!std::strncmp(p, "MMMM", 4)) { out += months[t.month - 1]; p += 4; }
+        else if (!std::strncmp(p, "yyyy", 4)) { out += std::to_string(t.year); p += 4; }
+        else if (!std::strncmp(p, "HH", 2)) { out += twoDigits(t.hour); p += 2; }
+        else if (!std::strncmp(p, "mm", 2)) { out += twoDigits(t.minute); p += 2; }
+        else if (!std::strncmp(p, "ss", 2)) { out += twoDigits(t.second); p += 2; }
+        else out += *p++;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string FakePlatform::formatDate(const LocalTime &time, const char *picture) {
+    ++formatCalls;
+    return render(time, picture);
+}
+
+std::string FakePlatform::formatTime(const LocalTime &time, const char *picture) {
+    ++formatCalls;
+    return render(time, picture);
+}
+
+bool FakePlatform::readFile(const std::string &path, std::string &contents) {
+    auto found = files.find(path);
+    if (found == files.end()) return false;
+    contents = found->second;
+    return true;
+}
+
+bool FakePlatform::replaceFile(const std::string &path, const std::string &contents) {
+    if (failWrites) return false;
+    ++fileWrites;
+    files[path] = contents;
+    return true;
+}
+
+bool FakePlatform::deleteFile(const std::string &path) {
+    if (failWrites) return false;
+    ++fileWrites;
+    files.erase(path);
+    return true;
+}
+
+void FakePlatform::record(const char *kind) {
+    auto found = files.find(watchedFile);
+    requests.push_back({kind, found != files.end(), found != files.end() ? found->second : ""});
+}
+
+LocalTime at(int year, int month, int day, int hour, int minute, int second) {
+    LocalTime time{year, month, 0, day, hour, minute, second};
+    return fromWallSecond(wallSecond(time));
+}

@@ -1,0 +1,43 @@
+// A platform double for the core: scripted clock, English date names, files in memory,
+// notices and power requests recorded instead of shown or carried out.
+#pragma once
+
+#include "Platform.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+class FakePlatform : public Platform {
+public:
+    LocalTime now{};
+    std::map<std::string, std::string> files;
+    bool failWrites = false;
+
+    std::vector<std::string> notices;
+    struct Request {
+        std::string kind;         // "restart" or "shutdown"
+        bool fileExisted;         // the event file as it was when the request was made
+        std::string fileContents;
+    };
+    std::vector<Request> requests;
+    int formatCalls = 0;
+    int fileWrites = 0;
+    std::string watchedFile; // the file whose state each request records
+
+    LocalTime localTime() override { return now; }
+    std::string formatDate(const LocalTime &time, const char *picture) override;
+    std::string formatTime(const LocalTime &time, const char *picture) override;
+    void showMissedEventNotice(const std::string &text) override { notices.push_back(text); }
+    void requestRestart() override { record("restart"); }
+    void requestShutdown() override { record("shutdown"); }
+    bool readFile(const std::string &path, std::string &contents) override;
+    bool replaceFile(const std::string &path, const std::string &contents) override;
+    bool deleteFile(const std::string &path) override;
+
+private:
+    void record(const char *kind);
+};
+
+// A moment by its parts; the day of week is worked out.
+LocalTime at(int year, int month, int day, int hour, int minute, int second);
