@@ -28,9 +28,9 @@ std::string_view ProfileDocument::trimmed(std::string_view text) {
 }
 
 std::size_t ProfileDocument::NoCaseHash::operator()(std::string_view text) const {
-    std::size_t hash = 14695981039346656037ull & static_cast<std::size_t>(-1);
+    std::size_t hash = 2166136261u; // FNV-1a
     for (char c : text)
-        hash = (hash ^ lowerAscii(static_cast<unsigned char>(c))) * 1099511628211ull;
+        hash = (hash ^ lowerAscii(static_cast<unsigned char>(c))) * 16777619u;
     return hash;
 }
 
@@ -54,15 +54,18 @@ void ProfileDocument::parse() {
     if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
     sections_.push_back({std::string_view(), false, {}}); // lines before the first section
     while (!rest.empty()) {
-        std::size_t end = rest.find('\n');
+        // A line ends at any run of CR and LF characters.
+        std::size_t end = rest.find_first_of("\r\n");
         std::string_view line = trimmed(rest.substr(0, end));
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
+        while (!rest.empty() && (rest.front() == '\r' || rest.front() == '\n'))
+            rest.remove_prefix(1);
         if (line.empty()) continue;
         if (line.front() == '[') {
             std::size_t close = line.rfind(']');
             if (close != std::string_view::npos) {
                 // "[]" opens a section without a name, which no lookup ever finds.
-                std::string_view name = upToNul(line.substr(1, close - 1));
+                std::string_view name = upToNul(trimmed(line.substr(1, close - 1)));
                 sections_.push_back({name, !name.empty(), {}});
                 if (!name.empty()) sectionIndex_.emplace(name, sections_.size() - 1);
                 continue;

@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-// Reading follows GetPrivateProfileStringA: lines end at LF; white space (CR included) around a
-// line, a key and a value is dropped; a section is "[" up to the last "]"; names match without
+// Reading follows GetPrivateProfileStringA: lines end at CR or LF; white space around a line, a
+// section name, a key and a value is dropped; a section is "[" up to the last "]"; names match without
 // regard to ASCII case; the first matching section and, in it, the first matching key decide;
 // a value in matching quotes loses them; names and values end at a NUL byte.
 // Writing follows WritePrivateProfileStringA: a key is replaced in place or appended to its

@@ -19,6 +19,16 @@ TEST(ProfileRead, DropsWhiteSpaceAroundLinesNamesAndValues) {
     EXPECT_EQ(get(text, " Year ", " Year 1 "), "2010");
 }
 
+TEST(ProfileRead, ACarriageReturnAloneEndsALineToo) {
+    const std::string text = "[S]\rk=v\r\r\nj=w\n\r";
+    EXPECT_EQ(get(text, "S", "k"), "v");
+    EXPECT_EQ(get(text, "S", "j"), "w");
+}
+
+TEST(ProfileRead, BlanksInsideTheBracketsAreDropped) {
+    EXPECT_EQ(get("[  Date&Time\t]\nk=v\n", "Date&Time", "k"), "v");
+}
+
 TEST(ProfileRead, NamesMatchWithoutRegardToCase) {
     const std::string text = "[date&TIME]\nDATE&time 1=Monday\n";
     EXPECT_EQ(get(text, "Date&Time", "Date&Time 1"), "Monday");

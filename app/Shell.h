@@ -1,0 +1,34 @@
+// The shell's process-wide state: one of each per process, alive for the whole run.
+#pragma once
+
+#include "DueCheck.h"
+#include "EventFile.h"
+#include "EventList.h"
+#include "EventTable.h"
+#include "Win32Platform.h"
+
+#include <windows.h>
+
+#include <string>
+
+extern HINSTANCE programInstance;
+extern HWND mainWindow;
+extern HMENU mainMenu;
+extern std::string executablePath;
+extern std::string programDirectory; // ends with a backslash
+
+// The scheduling core as the program holds it: the table (the source of truth), the event
+// list that mirrors it, the event file and the due check.
+struct Scheduling {
+    explicit Scheduling(const std::string &directory)
+        : file(platform, eventFilePath(directory)), due(table, file, platform) {}
+
+    Win32Platform platform;
+    EventTable table;
+    EventFile file;
+    DueCheck due;
+    EventList list;
+};
+
+// Made once the program directory is known.
+Scheduling &scheduling();

@@ -1,0 +1,161 @@
+// The Win32 side of the scheduling core's platform.
+#include "Win32Platform.h"
+
+#include "ProgramPaths.h"
+#include "Shell.h"
+#include "Notices.h"
+
+#include <algorithm>
+
+namespace {
+
+// Formatting buffers as large as the match key they end up in.
+constexpr int dateCapacity = 200;
+constexpr int timeCapacity = 50;
+
+// The reason Windows logs for our restarts and shutdowns: planned maintenance by an
+// application, not an unexplained one.
+constexpr DWORD plannedMaintenance =
+    SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_MAINTENANCE | SHTDN_REASON_FLAG_PLANNED;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (valid()) CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+    void close() {
+        if (valid()) CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+bool writeAll(HANDLE file, const std::string &contents) {
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, contents.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+} // namespace
+
+LocalTime localTimeOf(const SYSTEMTIME &time) {
+    LocalTime local;
+    local.year = time.wYear;
+    local.month = time.wMonth;
+    local.dayOfWeek = time.wDayOfWeek;
+    local.day = time.wDay;
+    local.hour = time.wHour;
+    local.minute = time.wMinute;
+    local.second = time.wSecond;
+    return local;
+}
+
+SYSTEMTIME systemTimeOf(const LocalTime &time) {
+    SYSTEMTIME system = {};
+    system.wYear = static_cast<WORD>(time.year);
+    system.wMonth = static_cast<WORD>(time.month);
+    system.wDayOfWeek = static_cast<WORD>(time.dayOfWeek);
+    system.wDay = static_cast<WORD>(time.day);
+    system.wHour = static_cast<WORD>(time.hour);
+    system.wMinute = static_cast<WORD>(time.minute);
+    system.wSecond = static_cast<WORD>(time.second);
+    return system;
+}
+
+LocalTime Win32Platform::localTime() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return localTimeOf(now);
+}
+
+std::string Win32Platform::formatDate(const LocalTime &time, const char *picture) {
+    SYSTEMTIME system = systemTimeOf(time);
+    char text[dateCapacity] = "";
+    GetDateFormatA(LOCALE_USER_DEFAULT, 0, &system, picture, text, dateCapacity);
+    return text;
+}
+
+std::string Win32Platform::formatTime(const LocalTime &time, const char *picture) {
+    SYSTEMTIME system = systemTimeOf(time);
+    char text[timeCapacity] = "";
+    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &system, picture, text, timeCapacity);
+    return text;
+}
+
+void Win32Platform::showMissedEventNotice(const std::string &text) {
+    ::showMissedEventNotice(mainWindow, text);
+}
+
+void requestSystemExit(UINT flags) {
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        TOKEN_PRIVILEGES privileges = {};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid))
+            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+        CloseHandle(token);
+    }
+    ExitWindowsEx(flags, plannedMaintenance);
+}
+
+void Win32Platform::requestRestart() { requestSystemExit(EWX_REBOOT); }
+
+void Win32Platform::requestShutdown() { requestSystemExit(EWX_SHUTDOWN | EWX_POWEROFF); }
+
+bool Win32Platform::readFile(const std::string &path, std::string &contents) {
+    FileHandle file(CreateFileW(fileSystemPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7fffffff) return false;
+    contents.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), &contents[done], static_cast<DWORD>(contents.size() - done),
+                      &read, nullptr) ||
+            read == 0)
+            break;
+        done += read;
+    }
+    contents.resize(done);
+    return true;
+}
+
+bool Win32Platform::replaceFile(const std::string &path, const std::string &contents) {
+    // The new contents go to a file beside the old one, reach the disk, and only then take the
+    // old one's place in one step: a crash at any moment leaves one complete file or the other.
+    const std::wstring target = fileSystemPath(path);
+    const std::wstring temporary = fileSystemPath(path + ".new");
+    FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    bool written = writeAll(file.get(), contents) && FlushFileBuffers(file.get());
+    file.close();
+    if (written && MoveFileExW(temporary.c_str(), target.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+
+bool Win32Platform::deleteFile(const std::string &path) {
+    if (DeleteFileW(fileSystemPath(path).c_str())) return true;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}

@@ -1,0 +1,27 @@
+// The scheduling core's platform on Windows: local time, date pictures, files, notices and
+// the two power requests.
+#pragma once
+
+#include "Platform.h"
+
+#include <windows.h>
+
+LocalTime localTimeOf(const SYSTEMTIME &time);
+SYSTEMTIME systemTimeOf(const LocalTime &time);
+
+class Win32Platform : public Platform {
+public:
+    LocalTime localTime() override;
+    std::string formatDate(const LocalTime &time, const char *picture) override;
+    std::string formatTime(const LocalTime &time, const char *picture) override;
+    void showMissedEventNotice(const std::string &text) override;
+    void requestRestart() override;
+    void requestShutdown() override;
+    bool readFile(const std::string &path, std::string &contents) override;
+    bool replaceFile(const std::string &path, const std::string &contents) override;
+    bool deleteFile(const std::string &path) override;
+};
+
+// Enables the shutdown privilege and asks Windows to go down with the given ExitWindowsEx
+// flags, logged as planned maintenance by an application.
+void requestSystemExit(UINT flags);

@@ -1,0 +1,110 @@
+// Side by side under Wine: our event-file writer against one profile call per value, and one
+// due-check pass against formatting the clock text anew for every row.
+#include "DueCheck.h"
+#include "EventFile.h"
+#include "Win32Platform.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+double nowMs() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+std::string tempPath(const char *name) {
+    char directory[MAX_PATH];
+    GetTempPathA(MAX_PATH, directory);
+    return std::string(directory) + name;
+}
+
+EventTable sampleTable(Win32Platform &platform, int rows) {
+    EventTable table;
+    const std::int64_t start = wallSecond({2027, 1, 0, 1, 0, 0, 0});
+    for (int i = 0; i < rows; ++i) {
+        const LocalTime when = fromWallSecond(start + i * 97);
+        EventFields fields;
+        fields.repeat = i % 2 ? "" : "Daily";
+        fields.matchKey = clockText(platform, repeatKindOf(fields.repeat), when);
+        fields.restart = i % 3 == 0 ? "Restart" : "";
+        fields.year = formatTwoDigits(when.year);
+        fields.month = formatTwoDigits(when.month);
+        fields.day = formatTwoDigits(when.day);
+        fields.hour = formatTwoDigits(when.hour);
+        fields.minute = formatTwoDigits(when.minute);
+        fields.second = formatTwoDigits(when.second);
+        table.insertRow(i, fields);
+    }
+    return table;
+}
+
+void saveSideBySide(Win32Platform &platform) {
+    const int rows = 1000;
+    EventTable table = sampleTable(platform, rows);
+
+    const std::string ours = tempPath("velkorin-bench-ours");
+    double start = nowMs();
+    EventFile(platform, ours).saveThrough(table);
+    const double oursMs = nowMs() - start;
+
+    const std::string profile = tempPath("velkorin-bench-profile");
+    DeleteFileA(profile.c_str());
+    start = nowMs();
+    for (int i = 0; i < rows; ++i) {
+        const Event &row = table.event(i);
+        for (const EventFieldInfo &field : eventFields)
+            WritePrivateProfileStringA(field.name, eventKey(field.name, i + 1).c_str(),
+                                       (row.*field.member).c_str(), profile.c_str());
+    }
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, profile.c_str());
+    const double profileMs = nowMs() - start;
+    std::printf("save %d events: ours %.2f ms, WritePrivateProfileStringA x11 per event %.1f ms, "
+                "%.0fx faster\n",
+                rows, oursMs, profileMs, profileMs / oursMs);
+    DeleteFileA(ours.c_str());
+    DeleteFileA(profile.c_str());
+}
+
+void passSideBySide(Win32Platform &platform) {
+    const int rows = 10000;
+    EventTable table = sampleTable(platform, rows);
+    EventFile file(platform, tempPath("velkorin-bench-due"));
+    DueCheck due(table, file, platform);
+    std::int64_t second = wallSecond({2026, 12, 0, 7, 12, 0, 0});
+    due.startAfter(fromWallSecond(second));
+
+    const int passes = 50;
+    double start = nowMs();
+    for (int i = 0; i < passes; ++i)
+        due.checkDueEvents(fromWallSecond(++second));
+    const double passMs = (nowMs() - start) / passes;
+
+    const int slowPasses = 3;
+    start = nowMs();
+    int dueRows = 0;
+    for (int i = 0; i < slowPasses; ++i) {
+        const LocalTime now = fromWallSecond(++second);
+        for (int row = 0; row < rows; ++row) {
+            const Event &event = table.event(row);
+            dueRows += clockText(platform, repeatKindOf(event.repeat), now) == event.matchKey;
+        }
+    }
+    const double perRowMs = (nowMs() - start) / slowPasses;
+    std::printf("due pass over %d rows: %.3f ms, per-row formatting %.1f ms, %.0fx faster (%d)\n",
+                rows, passMs, perRowMs, perRowMs / passMs, dueRows);
+}
+
+} // namespace
+
+int main() {
+    Win32Platform platform;
+    saveSideBySide(platform);
+    passSideBySide(platform);
+    return 0;
+}

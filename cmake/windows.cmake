@@ -1,0 +1,66 @@
+# The Windows build: Velkorin.exe and the test programs that run under Wine.
+enable_language(RC)
+
+set(VELKORIN_STATIC -static -static-libgcc -static-libstdc++)
+set(VELKORIN_SYSTEM_LIBS comctl32 comdlg32 ole32 oleaut32 uuid gdi32 user32 advapi32 shell32)
+
+# The shell and presentation, shared by the program and its Wine tests.
+add_library(shell STATIC
+    app/EventList.cpp
+    app/MainDialog.cpp
+    app/ProgramPaths.cpp
+    app/Shell.cpp
+    app/Win32Platform.cpp
+    ui/Notices.cpp)
+target_include_directories(shell PUBLIC app ui resources)
+target_link_libraries(shell PUBLIC events ${VELKORIN_SYSTEM_LIBS})
+target_compile_options(shell PRIVATE ${VELKORIN_WARNINGS})
+
+add_executable(Velkorin WIN32 app/main.cpp resources/Velkorin.rc)
+target_link_libraries(Velkorin PRIVATE shell)
+target_link_options(Velkorin PRIVATE ${VELKORIN_STATIC})
+target_compile_options(Velkorin PRIVATE ${VELKORIN_WARNINGS})
+
+# GoogleTest for Windows, built from Debian's sources with the MinGW compilers.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Win32 behaviour under Wine: profile functions, date pictures, files, the list, notices.
+add_executable(wine_tests
+    tests/app/ProfileCompatibilityTest.cpp
+    tests/app/Win32PlatformTest.cpp
+    tests/app/EventListTest.cpp
+    tests/app/ResourcesTest.cpp
+    tests/ui/NoticesTest.cpp
+    resources/Velkorin.rc)
+target_link_libraries(wine_tests PRIVATE shell gtest_main)
+target_link_options(wine_tests PRIVATE ${VELKORIN_STATIC})
+target_compile_options(wine_tests PRIVATE ${VELKORIN_WARNINGS})
+add_test(NAME wine_tests COMMAND wine_tests)
+set_tests_properties(wine_tests PROPERTIES TIMEOUT 300)
+
+# The whole program end to end: starts the real Velkorin.exe and drives it.
+add_executable(e2e_tests
+    tests/e2e/Driver.cpp
+    tests/e2e/StartupTest.cpp
+    tests/e2e/EventsFireTest.cpp)
+target_include_directories(e2e_tests PRIVATE tests/e2e resources)
+target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32)
+target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})
+target_compile_options(e2e_tests PRIVATE ${VELKORIN_WARNINGS})
+add_dependencies(e2e_tests Velkorin)
+add_test(NAME e2e_tests COMMAND e2e_tests)
+set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
+
+# A real power action, watched from outside Wine in a prefix and display of its own.
+add_test(NAME power_action_e2e
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/power-action.sh $<TARGET_FILE:Velkorin>)
+set_tests_properties(power_action_e2e PROPERTIES TIMEOUT 300)
+
+# Side by side under Wine: our event-file writer against one profile call per value, and the
+# due check's pass against per-row formatting.
+add_executable(wine_bench bench/WineBench.cpp)
+target_link_libraries(wine_bench PRIVATE shell)
+target_link_options(wine_bench PRIVATE ${VELKORIN_STATIC})

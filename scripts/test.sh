@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the core natively, the Win32 parts and
+# the whole program under Wine in a fresh prefix, then the event-file fuzzer for a minute.
+# Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+bash scripts/setup.sh
+bash scripts/build.sh
+
+# A fresh Wine prefix for this run, inside the build tree, and a display of its own.
+export WINEPREFIX=$root/build/wineprefix
+export WINE_LC_ALL=en_US.UTF-8
+rm -rf "$WINEPREFIX"
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+export DISPLAY=$display
+scripts/wine-run.sh wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+
+status=0
+(cd build/native && ctest --output-on-failure) || status=1
+(cd build/win32 && ctest --output-on-failure) || status=1
+
+# The date pictures once more in German and Russian (Windows-1251).
+for locale in de_DE.UTF-8 ru_RU.UTF-8; do
+    echo "wine_tests in $locale"
+    WINE_LC_ALL=$locale scripts/wine-run.sh build/win32/wine_tests.exe \
+        --gtest_filter='DatePictures.*' || status=1
+done
+
+echo "Fuzzing the event-file reader for 60 s"
+mkdir -p build/fuzz-corpus
+cp tests/fuzz/corpus/* build/fuzz-corpus/
+build/native/event_file_fuzzer -max_total_time=60 -max_len=65536 -print_final_stats=0 \
+    build/fuzz-corpus 2>build/fuzz.log || { tail -40 build/fuzz.log; status=1; }
+tail -1 build/fuzz.log
+
+exit $status

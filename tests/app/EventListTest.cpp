@@ -1,0 +1,100 @@
+// The event list follows the table, in table order, with a real list view.
+#include "EventList.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+namespace {
+
+struct ListWindow {
+    ListWindow() {
+        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+        handle = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_SINGLESEL, 0,
+                                 0, 600, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        list.attach(handle);
+        list.setUpEventColumns();
+    }
+    ~ListWindow() { DestroyWindow(handle); }
+
+    std::string text(int row, int column) const {
+        char buffer[256] = "";
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = buffer;
+        item.cchTextMax = sizeof buffer;
+        SendMessageA(handle, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
+        return buffer;
+    }
+    int rows() const { return static_cast<int>(SendMessageA(handle, LVM_GETITEMCOUNT, 0, 0)); }
+
+    HWND handle;
+    EventList list;
+};
+
+void expectMirrors(const ListWindow &window, const EventTable &table) {
+    ASSERT_EQ(window.rows(), table.rowCount());
+    for (int row = 0; row < table.rowCount(); ++row)
+        for (int column = 0; column < eventColumnCount; ++column)
+            ASSERT_EQ(window.text(row, column), table.cell(row, column))
+                << "row " << row << " column " << column;
+}
+
+} // namespace
+
+TEST(EventList, HasTwelveCentredColumnsWithTheirHeadersAndWidths) {
+    ListWindow window;
+    HWND header = reinterpret_cast<HWND>(SendMessageA(window.handle, LVM_GETHEADER, 0, 0));
+    ASSERT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 12);
+    for (int column = 0; column < eventColumnCount; ++column) {
+        char text[32] = "";
+        LVCOLUMNA info = {};
+        info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        info.pszText = text;
+        info.cchTextMax = sizeof text;
+        SendMessageA(window.handle, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&info));
+        EXPECT_STREQ(text, eventColumns[column].header);
+        EXPECT_EQ(info.cx, eventColumns[column].width);
+    }
+}
+
+TEST(EventList, MirrorsInsertsDeletesAndClearsBeyondAHundredRowsInTableOrder) {
+    ListWindow window;
+    EventTable table;
+    table.setMirror(&window.list);
+    for (int i = 0; i < 120; ++i) {
+        EventFields fields;
+        fields.matchKey = "event " + std::to_string(i);
+        fields.repeat = i % 2 ? "Daily" : "";
+        fields.dayOfWeek = std::to_string(i % 7);
+        table.insertRow(i, fields);
+    }
+    table.deleteRow(5);
+    table.deleteRow(99);
+    EventFields inserted;
+    inserted.matchKey = "in the middle";
+    table.insertRow(50, inserted);
+    expectMirrors(window, table);
+    EXPECT_EQ(window.text(109, 0), "111"); // three digits, still in table order
+    table.clearTable();
+    EXPECT_EQ(window.rows(), 0);
+}
+
+TEST(EventList, SelectedRowIsMinusOneWithoutSelection) {
+    ListWindow window;
+    EventTable table;
+    table.setMirror(&window.list);
+    EventFields fields;
+    fields.matchKey = "x";
+    table.insertRow(0, fields);
+    table.insertRow(1, fields);
+    EXPECT_EQ(window.list.selectedRow(), -1);
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageA(window.handle, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
+    EXPECT_EQ(window.list.selectedRow(), 1);
+}

@@ -1,0 +1,125 @@
+// The Windows platform: date pictures in real locales, files, paths.
+#include "DueCheck.h"
+#include "ProgramPaths.h"
+#include "Win32Platform.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+namespace {
+
+std::string tempDirectory() {
+    char directory[MAX_PATH];
+    GetTempPathA(MAX_PATH, directory);
+    return directory;
+}
+
+LocalTime monday() { return {2010, 6, 1, 7, 8, 5, 9}; }
+
+} // namespace
+
+// The test command runs this program in English, German and Russian.
+TEST(DatePictures, ClockTextsUseTheUsersLanguage) {
+    Win32Platform platform;
+    const LocalTime t = monday();
+    EXPECT_EQ(clockText(platform, RepeatKind::Hourly, t), ":05:09");
+    EXPECT_EQ(clockText(platform, RepeatKind::Daily, t), "08:05:09");
+    EXPECT_EQ(clockText(platform, RepeatKind::Monthly, t), "07 08:05:09");
+    switch (PRIMARYLANGID(LANGIDFROMLCID(GetUserDefaultLCID()))) {
+    case LANG_ENGLISH:
+        EXPECT_EQ(clockText(platform, RepeatKind::OneTime, t), "Monday 07 June 2010 08:05:09");
+        EXPECT_EQ(clockText(platform, RepeatKind::Weekly, t), "Monday 08:05:09");
+        EXPECT_EQ(clockText(platform, RepeatKind::Yearly, t), "07 June 08:05:09");
+        break;
+    case LANG_GERMAN:
+        EXPECT_EQ(clockText(platform, RepeatKind::OneTime, t), "Montag 07 Juni 2010 08:05:09");
+        EXPECT_EQ(clockText(platform, RepeatKind::Weekly, t), "Montag 08:05:09");
+        EXPECT_EQ(clockText(platform, RepeatKind::Yearly, t), "07 Juni 08:05:09");
+        break;
+    case LANG_RUSSIAN: // Windows-1251: the month in the genitive after a day
+        EXPECT_EQ(GetACP(), 1251u);
+        EXPECT_EQ(clockText(platform, RepeatKind::OneTime, t),
+                  "\xEF\xEE\xED\xE5\xE4\xE5\xEB\xFC\xED\xE8\xEA 07 \xE8\xFE\xED\xFF 2010 08:05:09");
+        EXPECT_EQ(clockText(platform, RepeatKind::Yearly, t), "07 \xE8\xFE\xED\xFF 08:05:09");
+        break;
+    default: FAIL() << "unexpected test locale " << GetUserDefaultLCID();
+    }
+}
+
+// A key composed for a moment equals the clock text at that moment, second by second across
+// a whole year, in whatever language the test runs.
+TEST(DatePictures, KeysComposedForAMomentComeDueAtIt) {
+    Win32Platform platform;
+    for (std::int64_t day = 0; day < 366; ++day) {
+        const LocalTime moment = fromWallSecond(wallSecond(monday()) + day * 86400 + day * 61);
+        for (RepeatKind kind : {RepeatKind::OneTime, RepeatKind::Weekly, RepeatKind::Monthly,
+                                RepeatKind::Yearly}) {
+            ClockTexts clock(platform, moment);
+            EXPECT_EQ(clock.text(kind), clockText(platform, kind, moment));
+        }
+    }
+}
+
+TEST(Files, ReplacingPutsTheWholeNewFileInPlaceAndLeavesNothingBehind) {
+    Win32Platform platform;
+    const std::string path = tempDirectory() + "velkorin-replace-" +
+                             std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(platform.replaceFile(path, "old"));
+    ASSERT_TRUE(platform.replaceFile(path, std::string(3 * 1024 * 1024, 'n')));
+    std::string contents;
+    ASSERT_TRUE(platform.readFile(path, contents));
+    EXPECT_EQ(contents.size(), 3u * 1024 * 1024);
+    EXPECT_EQ(GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(platform.deleteFile(path));
+    EXPECT_TRUE(platform.deleteFile(path)); // already gone is fine
+    EXPECT_FALSE(platform.readFile(path, contents));
+}
+
+TEST(Files, AFailedReplaceLeavesTheOldFile) {
+    Win32Platform platform;
+    const std::string path = tempDirectory() + "velkorin-locked-" +
+                             std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(platform.replaceFile(path, "old"));
+    // The temporary beside it cannot be made while a directory of that name is in the way.
+    ASSERT_TRUE(CreateDirectoryA((path + ".new").c_str(), nullptr));
+    EXPECT_FALSE(platform.replaceFile(path, "new"));
+    std::string contents;
+    ASSERT_TRUE(platform.readFile(path, contents));
+    EXPECT_EQ(contents, "old");
+    EXPECT_FALSE(platform.replaceFile(tempDirectory() + "no-such-dir\\InformationSW", "x"));
+    RemoveDirectoryA((path + ".new").c_str());
+    platform.deleteFile(path);
+}
+
+TEST(ProgramPaths, TheDirectoryKeepsItsBackslash) {
+    EXPECT_EQ(directoryOf("C:\\Tools\\clock.exe"), "C:\\Tools\\");
+    EXPECT_EQ(eventFilePath(directoryOf("C:\\Tools\\clock.exe")), "C:\\Tools\\InformationSW");
+    const std::string self = runningExecutablePath();
+    EXPECT_NE(self.find("wine_tests.exe"), std::string::npos) << self;
+}
+
+TEST(ProgramPaths, AnEventFileInADirectoryLongerThanMaxPathWorks) {
+    std::string directory = tempDirectory() + "velkorin-deep-" +
+                            std::to_string(GetCurrentProcessId()) + "\\";
+    for (int level = 0; directory.size() < 400; ++level) {
+        ASSERT_TRUE(CreateDirectoryW(fileSystemPath(directory).c_str(), nullptr) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS)
+            << directory;
+        directory += std::string(40, static_cast<char>('a' + level)) + "\\";
+    }
+    ASSERT_TRUE(CreateDirectoryW(fileSystemPath(directory).c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_GT(eventFilePath(directory).size(), static_cast<std::size_t>(MAX_PATH));
+    Win32Platform platform;
+    EventFile file(platform, eventFilePath(directory));
+    EventTable table;
+    EventFields fields;
+    fields.matchKey = "deep";
+    table.insertRow(0, fields);
+    ASSERT_TRUE(file.saveThrough(table));
+    EventTable loaded;
+    file.loadAll(loaded);
+    ASSERT_EQ(loaded.rowCount(), 1);
+    EXPECT_EQ(loaded.cell(0, 1), "deep");
+    EXPECT_TRUE(file.saveThrough(EventTable()));
+}

@@ -1,0 +1,298 @@
+// The end-to-end driver.
+#include "Driver.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+namespace {
+
+// The key of an event file entry: section, then "%2d" of the number.
+std::string keyOf(const char *section, int number) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%2d", number);
+    return std::string(section) + digits;
+}
+
+// Memory in the program's process, for the list-view messages that carry pointers.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HANDLE process, SIZE_T size) : process_(process) {
+        address_ = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() { VirtualFreeEx(process_, address_, 0, MEM_RELEASE); }
+    char *at(SIZE_T offset) const { return static_cast<char *>(address_) + offset; }
+    void write(SIZE_T offset, const void *data, SIZE_T size) const {
+        WriteProcessMemory(process_, at(offset), data, size, nullptr);
+    }
+    void read(SIZE_T offset, void *data, SIZE_T size) const {
+        ReadProcessMemory(process_, at(offset), data, size, nullptr);
+    }
+
+private:
+    HANDLE process_;
+    void *address_;
+};
+
+constexpr SIZE_T textOffset = 256;
+
+struct WindowSearch {
+    DWORD processId;
+    const std::string *title;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM parameter) {
+    WindowSearch &search = *reinterpret_cast<WindowSearch *>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search.processId && IsWindowVisible(window) &&
+        windowTitle(window) == *search.title)
+        search.found.push_back(window);
+    return TRUE;
+}
+constexpr int textCapacity = 512;
+
+} // namespace
+
+std::string buildDirectory() {
+    char path[MAX_PATH * 4] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string text = path;
+    return text.substr(0, text.find_last_of('\\') + 1);
+}
+
+std::string unixPath(const std::string &windowsPath) {
+    using ToUnix = char *(CDECL *)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    wchar_t wide[MAX_PATH * 4];
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH * 4);
+    char *unix = toUnix ? toUnix(wide) : nullptr;
+    if (!unix) return windowsPath;
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+void screenshot(const std::string &name) {
+    const std::string directory = buildDirectory() + "screenshots\\";
+    CreateDirectoryA(directory.c_str(), nullptr);
+    const std::string picture = directory + name + ".png";
+    DeleteFileA(picture.c_str());
+    // Wine starts Unix programs too, but does not wait for them: ImageMagick takes the picture
+    // of the whole display into a temporary file, which is renamed once complete.
+    const std::string target = unixPath(picture);
+    std::string command = "/bin/sh -c \"import -window root png:'" + target + ".tmp' && mv '" +
+                          target + ".tmp' '" + target + "'\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    waitUntil([&] { return GetFileAttributesA(picture.c_str()) != INVALID_FILE_ATTRIBUTES; },
+              20000);
+}
+
+std::string className(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string windowTitle(HWND window) {
+    wchar_t title[256] = L"";
+    InternalGetWindowText(window, title, 256);
+    char narrow[512] = "";
+    WideCharToMultiByte(CP_ACP, 0, title, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+std::string windowText(HWND window) {
+    char text[1024] = "";
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+
+std::string oneTimeKey(const SYSTEMTIME &moment) {
+    char date[200] = "", time[50] = "";
+    GetDateFormatA(LOCALE_USER_DEFAULT, 0, &moment, "dddd dd MMMM yyyy", date, sizeof date);
+    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &moment, "HH:mm:ss", time, sizeof time);
+    return std::string(date) + " " + time;
+}
+
+std::string eventFileText(const std::vector<FileEvent> &events) {
+    auto number = [](int n) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%2d", n);
+        return std::string(text);
+    };
+    std::string text;
+    const char *names[] = {"Date&Time", "Restart", "Shut down", "Repeat", "Year", "Month",
+                           "Day",       "H",       "M",         "S",      "DayOfWeek"};
+    for (int section = 0; section < 11; ++section) {
+        text += std::string("[") + names[section] + "]\r\n";
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            const FileEvent &e = events[i];
+            const SYSTEMTIME &m = e.moment;
+            char two[3][8];
+            std::snprintf(two[0], sizeof two[0], "%02d", m.wHour);
+            std::snprintf(two[1], sizeof two[1], "%02d", m.wMinute);
+            std::snprintf(two[2], sizeof two[2], "%02d", m.wSecond);
+            const std::string values[] = {e.matchKey,        e.restart,
+                                          e.shutDown,        e.repeat,
+                                          number(m.wYear),   number(m.wMonth),
+                                          number(m.wDay),    two[0],
+                                          two[1],            two[2],
+                                          ""};
+            text += keyOf(names[section], static_cast<int>(i) + 1) + "=" + values[section] + "\r\n";
+        }
+    }
+    return text;
+}
+
+SYSTEMTIME secondsFromNow(int seconds) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    FILETIME file;
+    SystemTimeToFileTime(&now, &file);
+    ULARGE_INTEGER value;
+    value.LowPart = file.dwLowDateTime;
+    value.HighPart = file.dwHighDateTime;
+    value.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(seconds) * 10000000LL);
+    file.dwLowDateTime = value.LowPart;
+    file.dwHighDateTime = value.HighPart;
+    SYSTEMTIME later;
+    FileTimeToSystemTime(&file, &later);
+    later.wMilliseconds = 0;
+    return later;
+}
+
+Program::Program(const std::string &name) {
+    const std::string runs = buildDirectory() + "e2e-runs\\";
+    CreateDirectoryA(runs.c_str(), nullptr);
+    directory_ = runs + name + "\\";
+    CreateDirectoryA(directory_.c_str(), nullptr);
+    DeleteFileA((directory_ + "InformationSW").c_str());
+    CopyFileA((buildDirectory() + "Velkorin.exe").c_str(), (directory_ + "Velkorin.exe").c_str(),
+              FALSE);
+}
+
+Program::~Program() {
+    if (running()) {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    if (process_.hProcess) {
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+}
+
+void Program::writeEventFile(const std::string &text) const {
+    HANDLE file = CreateFileA(eventFilePath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+bool Program::readEventFile(std::string &text) const {
+    HANDLE file = CreateFileA(eventFilePath().c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD size = GetFileSize(file, nullptr), read = 0;
+    text.assign(size, '\0');
+    ReadFile(file, &text[0], size, &read, nullptr);
+    text.resize(read);
+    CloseHandle(file);
+    return true;
+}
+
+void Program::start() {
+    std::string command = "\"" + directory_ + "Velkorin.exe\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory_.c_str(),
+                   &startup, &process_);
+}
+
+bool Program::running() const {
+    DWORD code = 0;
+    return process_.hProcess && GetExitCodeProcess(process_.hProcess, &code) &&
+           code == STILL_ACTIVE;
+}
+
+DWORD Program::waitForExit(DWORD milliseconds) const {
+    WaitForSingleObject(process_.hProcess, milliseconds);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+std::vector<HWND> Program::windowsTitled(const std::string &title) const {
+    WindowSearch search = {process_.dwProcessId, &title, {}};
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Program::waitForWindow(const std::string &title, DWORD milliseconds) const {
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            std::vector<HWND> windows = windowsTitled(title);
+            found = windows.empty() ? nullptr : windows.front();
+            return found != nullptr;
+        },
+        milliseconds);
+    return found;
+}
+
+std::vector<std::vector<std::string>> Program::listRows(HWND list, int columns) const {
+    std::vector<std::vector<std::string>> rows;
+    RemoteBuffer remote(process_.hProcess, textOffset + textCapacity);
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        std::vector<std::string> cells;
+        for (int column = 0; column < columns; ++column) {
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = remote.at(textOffset);
+            item.cchTextMax = textCapacity;
+            remote.write(0, &item, sizeof item);
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                         reinterpret_cast<LPARAM>(remote.at(0)));
+            char text[textCapacity] = "";
+            remote.read(textOffset, text, textCapacity - 1);
+            cells.push_back(text);
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+std::vector<std::string> Program::listHeaders(HWND list) const {
+    std::vector<std::string> headers;
+    RemoteBuffer remote(process_.hProcess, textOffset + textCapacity);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int column = 0; column < count; ++column) {
+        LVCOLUMNA info = {};
+        info.mask = LVCF_TEXT | LVCF_WIDTH;
+        info.pszText = remote.at(textOffset);
+        info.cchTextMax = textCapacity;
+        remote.write(0, &info, sizeof info);
+        SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(remote.at(0)));
+        char text[textCapacity] = "";
+        remote.read(textOffset, text, textCapacity - 1);
+        remote.read(0, &info, sizeof info);
+        headers.push_back(std::string(text) + "/" + std::to_string(info.cx));
+    }
+    return headers;
+}

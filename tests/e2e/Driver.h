@@ -1,0 +1,78 @@
+// Drives the real Velkorin.exe from another process: starts it in a directory of its own,
+// finds its windows, reads its controls, clicks, and takes screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The directory holding the test programs and Velkorin.exe, ending with a backslash.
+std::string buildDirectory();
+
+// The Unix path of a Windows path (Wine only).
+std::string unixPath(const std::string &windowsPath);
+
+// A screenshot of the whole (virtual) screen, as <build>/screenshots/<name>.png.
+void screenshot(const std::string &name);
+
+// What a user would see of a window: its class, title, style and position.
+std::string className(HWND window);
+std::string windowTitle(HWND window); // the title bar, also for edit windows
+std::string windowText(HWND window);  // WM_GETTEXT, which other processes may send too
+
+// The event file text of a one-time event at a moment, as the program composes and the clock
+// formats it in this locale.
+std::string oneTimeKey(const SYSTEMTIME &moment);
+
+// One event in the event file's form: events[i] is event i + 1.
+struct FileEvent {
+    std::string matchKey, restart, shutDown, repeat;
+    SYSTEMTIME moment;
+};
+std::string eventFileText(const std::vector<FileEvent> &events);
+
+SYSTEMTIME secondsFromNow(int seconds);
+
+class Program {
+public:
+    // A fresh directory named after the test, holding a copy of Velkorin.exe.
+    explicit Program(const std::string &name);
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    const std::string &directory() const { return directory_; }
+    std::string eventFilePath() const { return directory_ + "InformationSW"; }
+    void writeEventFile(const std::string &text) const;
+    bool readEventFile(std::string &text) const;
+
+    void start();
+    bool running() const;
+    // The exit code, or STILL_ACTIVE when the program had not ended in time.
+    DWORD waitForExit(DWORD milliseconds) const;
+
+    // Visible top-level windows of the program with this title, newest first.
+    std::vector<HWND> windowsTitled(const std::string &title) const;
+    // Waits until a window of that title shows; null when none did in time.
+    HWND waitForWindow(const std::string &title, DWORD milliseconds = 30000) const;
+    HWND mainWindow(DWORD milliseconds = 30000) const { return waitForWindow("Velkorin", milliseconds); }
+
+    // The cells of a list view in the program, row by row.
+    std::vector<std::vector<std::string>> listRows(HWND list, int columns) const;
+    std::vector<std::string> listHeaders(HWND list) const;
+
+private:
+    std::string directory_;
+    PROCESS_INFORMATION process_ = {};
+};
+
+// Polls a condition every 50 ms until it holds or the time is up.
+template <class Condition> bool waitUntil(Condition condition, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start > milliseconds) return false;
+        Sleep(50);
+    }
+}

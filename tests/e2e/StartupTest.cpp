@@ -1,0 +1,181 @@
+// End to end: the program starts, shows its main window with every control, loads the event
+// file into the list, and ends only when the exit is confirmed.
+#include "Driver.h"
+#include "resource.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ControlSpec {
+    int id;
+    const char *className;
+    RECT dialogUnits; // x, y, width, height
+    DWORD style;
+};
+
+const ControlSpec controls[] = {
+    {IDC_HOUR, "ComboBox", {8, 47, 20, 60}, CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
+    {IDC_MINUTE, "ComboBox", {28, 47, 20, 60}, CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
+    {IDC_SECOND, "ComboBox", {48, 47, 20, 60},
+     CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP | WS_BORDER},
+    {IDC_REPEAT, "ComboBox", {226, 47, 48, 80}, CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
+    {IDC_EVENTS, "SysListView32", {8, 70, 267, 132}, LVS_REPORT | LVS_SINGLESEL | WS_BORDER},
+    {IDC_RESTART, "Button", {8, 30, 6, 6}, BS_AUTOCHECKBOX},
+    {IDC_SHUTDOWN, "Button", {267, 30, 6, 6}, BS_AUTOCHECKBOX},
+    {IDC_OK, "Button", {0, 0, 0, 0}, BS_BITMAP},
+    {IDC_DELETE, "Button", {0, 0, 0, 0}, BS_BITMAP},
+    {IDC_DATE, "SysDateTimePick32", {78, 47, 140, 12}, WS_TABSTOP},
+};
+
+INT_PTR CALLBACK measuringProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+// Dialog units to pixels for the main window's font: a hidden dialog of the same template in
+// this process measures them.
+RECT toPixels(const std::string &program, RECT units) {
+    static HWND measure = nullptr;
+    if (!measure) {
+        HMODULE resources = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HRSRC found = FindResourceA(resources, "DIAL", MAKEINTRESOURCEA(5));
+        auto *dialog = static_cast<LPCDLGTEMPLATEA>(LockResource(LoadResource(resources, found)));
+        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES};
+        InitCommonControlsEx(&classes);
+        measure = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialog, nullptr,
+                                             measuringProc, 0);
+        ShowWindow(measure, SW_HIDE);
+    }
+    // The dialog manager maps position and size each on their own, as here.
+    RECT mapped = units;
+    MapDialogRect(measure, &mapped);
+    return {mapped.left, mapped.top, mapped.left + mapped.right, mapped.top + mapped.bottom};
+}
+
+std::vector<FileEvent> preparedEvents() {
+    SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+    SYSTEMTIME later = {2032, 11, 0, 2, 23, 0, 5, 0};
+    return {
+        {oneTimeKey(future), "Restart", "", "", future},
+        {"23:00:05", "", "", "Daily", later},
+        {"Tuesday 06:00:00", "", "Shut down", "Weekly", later},
+    };
+}
+
+} // namespace
+
+TEST(Startup, ShowsTheMainWindowWithEveryControlAndTheLoadedEvents) {
+    Program program("startup");
+    const std::vector<FileEvent> events = preparedEvents();
+    program.writeEventFile(eventFileText(events));
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr) << "no main window";
+
+    EXPECT_EQ(className(window), "#32770");
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_NE(GetMenu(window), nullptr);
+
+    for (const ControlSpec &spec : controls) {
+        SCOPED_TRACE("control " + std::to_string(spec.id));
+        HWND control = GetDlgItem(window, spec.id);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(className(control), spec.className);
+        // Combo boxes hand their scroll bar to their list, and controls draw their own border.
+        const DWORD kept = spec.style & ~static_cast<DWORD>(WS_VSCROLL | WS_BORDER);
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)) & kept, kept);
+        if (spec.id == IDC_HOUR || spec.id == IDC_MINUTE || spec.id == IDC_SECOND ||
+            spec.id == IDC_REPEAT)
+            continue; // a drop-down combo box sizes its own height
+        RECT expected = toPixels(program.directory() + "Velkorin.exe", spec.dialogUnits);
+        RECT actual;
+        GetWindowRect(control, &actual);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&actual), 2);
+        EXPECT_EQ(actual.left, expected.left);
+        EXPECT_EQ(actual.top, expected.top);
+        EXPECT_EQ(actual.right, expected.right);
+        EXPECT_EQ(actual.bottom, expected.bottom);
+    }
+
+    EXPECT_FALSE(GetWindowLongA(GetDlgItem(window, IDC_EVENTS), GWL_STYLE) & LVS_SORTASCENDING);
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_HOUR)), "H");
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_MINUTE)), "M");
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_SECOND)), "S");
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_REPEAT)), "Repeat");
+    EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_HOUR), CB_GETCOUNT, 0, 0), 24);
+    EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_MINUTE), CB_GETCOUNT, 0, 0), 60);
+    EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_SECOND), CB_GETCOUNT, 0, 0), 60);
+    EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_REPEAT), CB_GETCOUNT, 0, 0), 6);
+    // The date picker shows today in the long picture.
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_DATE)), oneTimeKey(secondsFromNow(0)).substr(
+        0, oneTimeKey(secondsFromNow(0)).size() - 9));
+
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    const std::vector<std::string> headers = program.listHeaders(list);
+    const std::vector<std::string> expectedHeaders = {
+        "\xB9/25", "Date&Time/222", "Restart/60", "Shut down/75", "Repeat/80", "Day/0",
+        "Month/0", "Year/0", "H/0", "M/0", "S/0", "DayOfWeek/0"};
+    EXPECT_EQ(headers, expectedHeaders);
+    const auto rows = program.listRows(list, 12);
+    ASSERT_EQ(rows.size(), 3u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][0], " " + std::to_string(i + 1));
+        EXPECT_EQ(rows[i][1], events[i].matchKey);
+        EXPECT_EQ(rows[i][2], events[i].restart);
+        EXPECT_EQ(rows[i][3], events[i].shutDown);
+        EXPECT_EQ(rows[i][4], events[i].repeat);
+    }
+    EXPECT_EQ(rows[0][5], "14");
+    EXPECT_EQ(rows[0][6], "3");
+    EXPECT_EQ(rows[0][7], "2031");
+    EXPECT_EQ(rows[0][8], "09");
+    screenshot("main-window");
+
+    // The lists hold their choices in order: the last one chosen shows in the edit field.
+    SendMessageA(GetDlgItem(window, IDC_HOUR), CB_SETCURSEL, 23, 0);
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_HOUR)), "23");
+    SendMessageA(GetDlgItem(window, IDC_SECOND), CB_SETCURSEL, 0, 0);
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_SECOND)), "00");
+    SendMessageA(GetDlgItem(window, IDC_REPEAT), CB_SETCURSEL, 5, 0);
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_REPEAT)), "Yearly");
+}
+
+TEST(Startup, ExitsOnlyWhenTheUserSaysYes) {
+    Program program("exit");
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND box = program.waitForWindow("Exit from programm Velkorin");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), "          Do you really want to exit?");
+    screenshot("exit-question");
+    SendMessageA(GetDlgItem(box, IDNO), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }, 5000));
+    Sleep(1500); // the clock keeps ticking; nothing else happens
+    EXPECT_TRUE(program.running());
+    EXPECT_TRUE(IsWindowVisible(window));
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    box = program.waitForWindow("Exit from programm Velkorin");
+    ASSERT_NE(box, nullptr);
+    SendMessageA(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.waitForExit(10000), 0u);
+}
+
+TEST(Startup, EnterAndEscapeNeverCloseTheWindow) {
+    Program program("keys");
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    SendMessageA(window, WM_COMMAND, IDOK, 0);
+    SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    Sleep(500);
+    EXPECT_TRUE(program.running());
+    EXPECT_TRUE(program.windowsTitled("Exit from programm Velkorin").empty());
+}

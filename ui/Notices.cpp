@@ -1,0 +1,102 @@
+// Notice windows: an EDIT window of its own, owned by the main window, served by whatever
+// message loop runs.
+#include "Notices.h"
+
+#include "resource.h"
+
+namespace {
+
+struct NoticeKind {
+    const char *title;
+    DWORD extendedStyle;
+    DWORD style;
+    int width;
+    int height;
+};
+
+const NoticeKind missedEventNotice = {
+    "Ooops! Your missed event.", WS_EX_TOPMOST,
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+        WS_VSCROLL | ES_MULTILINE,
+    300, 300};
+
+const NoticeKind aboutNotice = {
+    "About Velkorin 1.0", 0,
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+        ES_MULTILINE,
+    220, 150};
+
+// Both kinds stand at the same place, worked out from the screen with the same constants
+// whatever their size.
+constexpr int placementWidth = 450;
+constexpr int placementHeight = 550;
+
+// Six lines, each indented to sit roughly centred in the 220-pixel window.
+const char aboutText[] = "    Velkorin version 1.0\r\n"
+                         " Copyright \xAE 2026 Marbrook\r\n"
+                         "     All rights reserved.\r\n"
+                         "      Desktop clock and\r\n"
+                         "      event scheduler\r\n"
+                         "   www.marbrook.example";
+
+const char originalProcProperty[] = "VelkorinNoticeProc";
+const char fontProperty[] = "VelkorinNoticeFont";
+
+// The About font belongs to its window and goes with it.
+LRESULT CALLBACK aboutNoticeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(window, originalProcProperty));
+    if (message == WM_NCDESTROY) {
+        DeleteObject(static_cast<HGDIOBJ>(RemovePropA(window, fontProperty)));
+        RemovePropA(window, originalProcProperty);
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    }
+    return CallWindowProcA(original, window, message, wParam, lParam);
+}
+
+HWND createNotice(HWND owner, const NoticeKind &kind) {
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - placementWidth) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - placementHeight) / 2;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND notice = CreateWindowExA(kind.extendedStyle, "edit", kind.title, kind.style, x, y,
+                                  kind.width, kind.height, owner, nullptr, instance, nullptr);
+    if (!notice) return nullptr;
+    // An edit window keeps its creation text as its body only; the title bar needs the
+    // caption set on the window itself.
+    DefWindowProcA(notice, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kind.title));
+    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    SendMessageA(notice, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    return notice;
+}
+
+void showNotice(HWND notice) {
+    ShowWindow(notice, SW_SHOWDEFAULT);
+    UpdateWindow(notice);
+}
+
+} // namespace
+
+HWND showMissedEventNotice(HWND owner, const std::string &text) {
+    HWND notice = createNotice(owner, missedEventNotice);
+    if (!notice) return nullptr;
+    SetWindowTextA(notice, text.c_str());
+    showNotice(notice);
+    return notice;
+}
+
+HWND showAboutNotice(HWND owner) {
+    HWND notice = createNotice(owner, aboutNotice);
+    if (!notice) return nullptr;
+    HFONT font = CreateFontA(17, 7, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, "Times new Roman");
+    SetPropA(notice, fontProperty, font);
+    SetPropA(notice, originalProcProperty,
+             reinterpret_cast<HANDLE>(GetWindowLongPtrA(notice, GWLP_WNDPROC)));
+    SetWindowLongPtrA(notice, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(aboutNoticeProc));
+    SendMessageA(notice, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SetWindowTextA(notice, aboutText);
+    showNotice(notice);
+    return notice;
+}

@@ -1,0 +1,12 @@
+// Notice windows: small top-level edit windows that show a text (missed events, About).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// One notice per missed one-time event, kept above all ordinary windows.
+HWND showMissedEventNotice(HWND owner, const std::string &text);
+
+// The About notice; each call opens another.
+HWND showAboutNotice(HWND owner);
