@@ -50,12 +50,6 @@ std::vector<std::string_view> eventValues(const ProfileDocument &document, const
     return values;
 }
 
-void appendValue(std::string &out, std::string_view value) {
-    // What the profile writer stores: no leading white space, nothing past a line break.
-    while (!value.empty() && ProfileDocument::isSpace(static_cast<unsigned char>(value.front())))
-        value.remove_prefix(1);
-    out.append(value.substr(0, value.find_first_of("\r\n")));
-}
 
 } // namespace
 
@@ -93,7 +87,7 @@ std::string renderEventFile(const EventTable &table) {
             out += field.name;
             out += formatTwoDigits(index + 1);
             out += '=';
-            appendValue(out, table.event(index).*field.member);
+            out += ProfileDocument::storedForm(table.event(index).*field.member);
             out += "\r\n";
         }
     }

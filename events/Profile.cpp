@@ -109,6 +109,16 @@ std::string ProfileDocument::get(std::string_view section, std::string_view key,
     return valueAsRead(e.value, capacity);
 }
 
+std::string ProfileDocument::storedForm(std::string_view value) {
+    while (!value.empty() && isProfileSpace(static_cast<unsigned char>(value.front())))
+        value.remove_prefix(1);
+    // A line break would end the value and start a line of its own.
+    value = upToNul(value.substr(0, value.find_first_of("\r\n")));
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    return quoted ? "\"" + std::string(value) + "\"" : std::string(value);
+}
+
 std::string ProfileDocument::valueAsRead(std::string_view value, std::size_t capacity) {
     if (capacity == 0) return std::string();
     // The platform copies at most capacity - 1 characters; a value in matching quotes loses
@@ -139,12 +149,7 @@ std::string_view ProfileDocument::keep(std::string_view text) {
 void ProfileDocument::set(std::string_view section, std::string_view key, std::string_view value) {
     section = trimmed(section);
     key = trimmed(key);
-    while (!value.empty() && isProfileSpace(static_cast<unsigned char>(value.front())))
-        value.remove_prefix(1);
-    // A line break would end the value early and start a line of its own: keep the value to
-    // its first line, which is all a reader would ever return of it.
-    value = value.substr(0, value.find_first_of("\r\n"));
-    std::string_view storedValue = keep(value);
+    std::string_view storedValue = keep(storedForm(value));
 
     auto found = sectionIndex_.find(section);
     if (found == sectionIndex_.end()) {

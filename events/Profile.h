@@ -38,6 +38,11 @@ public:
             visit(entry.name, entry.value, entry.hasValue);
     }
 
+    // The text a writer puts after "=" so that a reader returns the value: without leading
+    // white space, which no reader returns, up to the first line break, and with one more pair
+    // of quotes around a value in matching quotes, which a reader would otherwise take off.
+    static std::string storedForm(std::string_view value);
+
     // A raw value as GetPrivateProfileStringA returns it into a buffer of capacity bytes.
     static std::string valueAsRead(std::string_view raw, std::size_t capacity);
 

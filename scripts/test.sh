@@ -21,6 +21,8 @@ cleanup() {
 }
 trap cleanup EXIT
 export DISPLAY=$display
+sleep 1
+openbox >/dev/null 2>&1 & # title bars in the screenshots, as on a desktop
 scripts/wine-run.sh wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 
@@ -38,7 +40,7 @@ done
 echo "Fuzzing the event-file reader for 60 s"
 mkdir -p build/fuzz-corpus
 cp tests/fuzz/corpus/* build/fuzz-corpus/
-build/native/event_file_fuzzer -max_total_time=60 -max_len=65536 -print_final_stats=0 \
+build/native/event_file_fuzzer -max_total_time=60 -max_len=65536 -artifact_prefix=build/ \
     build/fuzz-corpus 2>build/fuzz.log || { tail -40 build/fuzz.log; status=1; }
 tail -1 build/fuzz.log
 

@@ -60,6 +60,11 @@ HWND createNotice(HWND owner, const NoticeKind &kind) {
     HWND notice = CreateWindowExA(kind.extendedStyle, "edit", kind.title, kind.style, x, y,
                                   kind.width, kind.height, owner, nullptr, instance, nullptr);
     if (!notice) return nullptr;
+    // The edit control takes WS_BORDER off its window to draw a border of its own, and the
+    // title bar would go with it: give the window its whole caption style back.
+    SetWindowLongA(notice, GWL_STYLE, static_cast<LONG>(kind.style));
+    SetWindowPos(notice, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     // An edit window keeps its creation text as its body only; the title bar needs the
     // caption set on the window itself.
     DefWindowProcA(notice, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kind.title));

@@ -101,13 +101,19 @@ TEST(ProfileCompatibility, FilesWeWriteReadBackThroughTheProfileReader) {
     odd.matchKey = "\"quoted\" and 'more'  ";
     odd.repeat = "  Daily";
     table.insertRow(3, odd);
+    EventFields quoted = sample(98);
+    quoted.matchKey = "'in single quotes'";
+    quoted.restart = "\"\"";
+    table.insertRow(5, quoted);
 
     const std::string through = freshPath("save-through");
     EventFile(platform, through).saveThrough(table);
     EventTable loaded;
     EventFile(platform, through).loadAll(loaded);
-    EXPECT_EQ(loaded.rowCount(), 26);
+    EXPECT_EQ(loaded.rowCount(), 27);
     expectSameRows(through, loaded);
+    EXPECT_EQ(loaded.cell(5, 1), "'in single quotes'");
+    EXPECT_EQ(loaded.cell(5, 2), "\"\"");
 
     // A plain save over a file written by Windows keeps its other keys readable too.
     const std::string plain = freshPath("plain-save");

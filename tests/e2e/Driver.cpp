@@ -79,6 +79,7 @@ void screenshot(const std::string &name) {
     const std::string directory = buildDirectory() + "screenshots\\";
     CreateDirectoryA(directory.c_str(), nullptr);
     const std::string picture = directory + name + ".png";
+    Sleep(500); // let every window finish painting
     DeleteFileA(picture.c_str());
     // Wine starts Unix programs too, but does not wait for them: ImageMagick takes the picture
     // of the whole display into a temporary file, which is renamed once complete.

@@ -115,3 +115,14 @@ TEST(ProfileWrite, SurvivesAMoveOfShortTexts) {
     EXPECT_EQ(moved.get("S", "k", 10), "v");
     EXPECT_EQ(moved.get("S", "j", 10), "w");
 }
+
+TEST(ProfileWrite, AValueInMatchingQuotesKeepsThem) {
+    ProfileDocument document;
+    document.set("S", "a", "'single'");
+    document.set("S", "b", "\"\"");
+    document.set("S", "c", "\"open");
+    const std::string text = document.render();
+    EXPECT_EQ(get(text, "S", "a"), "'single'");
+    EXPECT_EQ(get(text, "S", "b"), "\"\"");
+    EXPECT_EQ(get(text, "S", "c"), "\"open");
+}

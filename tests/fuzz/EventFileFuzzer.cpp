@@ -1,23 +1,37 @@
-// libFuzzer target: any bytes as an event file load without crashing or overrunning, and what
-// loads survives a rewrite unchanged.
+// libFuzzer target: any bytes as an event file load without crashing or overrunning, and once
+// rewritten, the events reload to themselves.
 #include "EventFile.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    ProfileDocument document(std::string(reinterpret_cast<const char *>(data), size));
-    EventTable table;
-    loadEvents(table, document);
+namespace {
 
-    ProfileDocument rewritten;
-    storeEvents(table, rewritten);
+// What a full rewrite leaves: the table written as a fresh file and read back.
+EventTable rewritten(const EventTable &table) {
     EventTable reloaded;
-    loadEvents(reloaded, ProfileDocument(rewritten.render()));
-    if (reloaded.rowCount() != table.rowCount()) std::abort();
-    for (int row = 0; row < table.rowCount(); ++row)
-        for (int column = 1; column < eventColumnCount; ++column)
-            if (reloaded.cell(row, column) != table.cell(row, column)) std::abort();
+    loadEvents(reloaded, ProfileDocument(renderEventFile(table)));
+    return reloaded;
+}
+
+bool sameRows(const EventTable &a, const EventTable &b) {
+    if (a.rowCount() != b.rowCount()) return false;
+    for (int row = 0; row < a.rowCount(); ++row)
+        for (int column = 0; column < eventColumnCount; ++column)
+            if (a.cell(row, column) != b.cell(row, column)) return false;
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    EventTable loaded;
+    loadEvents(loaded, ProfileDocument(std::string(reinterpret_cast<const char *>(data), size)));
+    // The first rewrite may still drop what the format cannot hold (white space at the end of
+    // a value cut short by a NUL byte); from then on nothing may change.
+    const EventTable once = rewritten(loaded);
+    if (once.rowCount() != loaded.rowCount()) std::abort();
+    if (!sameRows(once, rewritten(once))) std::abort();
     return 0;
 }

@@ -50,9 +50,11 @@ TEST(MissedEventNotice, IsATopmostEditWindowWithTheEventAsItsBody) {
     EXPECT_EQ(titleOf(notice), "Ooops! Your missed event.");
     EXPECT_EQ(bodyOf(notice), text);
     EXPECT_EQ(GetWindow(notice, GW_OWNER), owner.handle);
-    // The edit control takes WS_BORDER over and draws the border itself.
-    const DWORD style = static_cast<DWORD>(GetWindowLongA(notice, GWL_STYLE)) | WS_BORDER;
-    EXPECT_EQ(style & 0x80EF0004u, 0x80EF0004u);
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(notice, GWL_STYLE));
+    EXPECT_EQ(style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS), 0x80EF0004u);
+    RECT client;
+    GetClientRect(notice, &client);
+    EXPECT_GE(300 - client.bottom, GetSystemMetrics(SM_CYCAPTION)); // a title bar is there
     EXPECT_TRUE(GetWindowLongA(notice, GWL_EXSTYLE) & WS_EX_TOPMOST);
     RECT rect;
     GetWindowRect(notice, &rect);
@@ -71,8 +73,8 @@ TEST(AboutNotice, IsAPlainEditWindowInBoldTimesWhoseFontGoesWithIt) {
     EXPECT_EQ(titleOf(about), "About Velkorin 1.0");
     EXPECT_EQ(bodyOf(about).rfind("    Velkorin version 1.0\r\n", 0), 0u);
     EXPECT_NE(bodyOf(about).find("Marbrook"), std::string::npos);
-    const DWORD style = static_cast<DWORD>(GetWindowLongA(about, GWL_STYLE)) | WS_BORDER;
-    EXPECT_EQ(style & 0x80CF0004u, 0x80CF0004u);
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(about, GWL_STYLE));
+    EXPECT_EQ(style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS), 0x80CF0004u);
     EXPECT_FALSE(style & WS_VSCROLL);
     EXPECT_FALSE(GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOPMOST);
     RECT rect;
