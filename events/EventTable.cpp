@@ -24,9 +24,10 @@ EventFields EventTable::readRow(int index) const {
 
 void EventTable::insertRow(int index, const EventFields &fields) {
     if (index < 0) index = 0;
-    TableRow row{formatTwoDigits(index + 1), fields};
+    TableRow row{formatTwoDigits(index + 1), fields, RepeatKind::Unknown};
     for (const EventFieldInfo &field : eventFields)
         cutToCapacity(row.event.*field.member, field.capacity);
+    row.kind = repeatKindOf(row.event.repeat);
     int at = index < rowCount() ? index : rowCount();
     rows_.insert(rows_.begin() + at, std::move(row));
     if (mirror_) mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);

@@ -11,6 +11,7 @@
 struct TableRow {
     std::string rowNumber;
     Event event;
+    RepeatKind kind; // of event.repeat, worked out once for the once-a-second walk
 };
 
 struct EventColumn {
@@ -41,7 +42,8 @@ public:
     EventFields readRow(int index) const;
 
     // Row i itself, for walks that only look; index must be below rowCount().
-    const Event &event(int index) const { return rows_[static_cast<std::size_t>(index)].event; }
+    const TableRow &row(int index) const { return rows_[static_cast<std::size_t>(index)]; }
+    const Event &event(int index) const { return row(index).event; }
 
     // Inserts at index (rows from there move down), each text cut to its field's capacity; an
     // index beyond the end appends, but the row number still names the index asked for.
