@@ -8,17 +8,10 @@
 namespace {
 
 EventFields sampleEvent(int i) {
-    EventFields fields;
     const LocalTime when = fromWallSecond(wallSecond(at(2027, 1, 1, 0, 0, 0)) + i * 97);
     FakePlatform platform;
-    fields.matchKey = clockText(platform, RepeatKind::OneTime, when);
+    EventFields fields = eventAt(when, "", clockText(platform, RepeatKind::OneTime, when));
     fields.restart = i % 3 == 0 ? "Restart" : "";
-    fields.year = formatTwoDigits(when.year);
-    fields.month = formatTwoDigits(when.month);
-    fields.day = formatTwoDigits(when.day);
-    fields.hour = formatTwoDigits(when.hour);
-    fields.minute = formatTwoDigits(when.minute);
-    fields.second = formatTwoDigits(when.second);
     return fields;
 }
 

@@ -2,6 +2,7 @@
 // due-check pass against formatting the clock text anew for every row.
 #include "DueCheck.h"
 #include "EventFile.h"
+#include "FakePlatform.h"
 #include "Win32Platform.h"
 
 #include <windows.h>
@@ -38,17 +39,10 @@ EventTable sampleTable(Platform &platform, int rows) {
     const std::int64_t start = wallSecond({2027, 1, 0, 1, 0, 0, 0});
     const std::int64_t morning = wallSecond({2027, 1, 0, 1, 6, 0, 0});
     for (int i = 0; i < rows; ++i) {
-        EventFields fields;
-        fields.repeat = i % 2 ? "" : "Daily";
+        const std::string repeat = i % 2 ? "" : "Daily";
         const LocalTime when = fromWallSecond(i % 2 ? start + i * 97 : morning + i % 3600);
-        fields.matchKey = clockText(platform, repeatKindOf(fields.repeat), when);
+        EventFields fields = eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
         fields.restart = i % 3 == 0 ? "Restart" : "";
-        fields.year = formatTwoDigits(when.year);
-        fields.month = formatTwoDigits(when.month);
-        fields.day = formatTwoDigits(when.day);
-        fields.hour = formatTwoDigits(when.hour);
-        fields.minute = formatTwoDigits(when.minute);
-        fields.second = formatTwoDigits(when.second);
         table.insertRow(i, fields);
     }
     return table;

@@ -14,6 +14,9 @@ std::string keyOf(const char *section, int number) {
     return std::string(section) + digits;
 }
 
+constexpr SIZE_T textOffset = 256;
+constexpr int textCapacity = 512;
+
 // Memory in the program's process, for the list-view messages that carry pointers.
 class RemoteBuffer {
 public:
@@ -29,12 +32,24 @@ public:
         ReadProcessMemory(process_, at(offset), data, size, nullptr);
     }
 
+    // Sends a message whose record (an LVITEMA or LVCOLUMNA) names a text buffer, both in the
+    // program's memory, and brings back the text and the record as the program filled them.
+    template <class Record>
+    std::string askForText(HWND window, UINT message, WPARAM wParam, Record &record) const {
+        record.pszText = at(textOffset);
+        record.cchTextMax = textCapacity;
+        write(0, &record, sizeof record);
+        SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(at(0)));
+        char text[textCapacity] = "";
+        read(textOffset, text, textCapacity - 1);
+        read(0, &record, sizeof record);
+        return text;
+    }
+
 private:
     HANDLE process_;
     void *address_;
 };
-
-constexpr SIZE_T textOffset = 256;
 
 struct WindowSearch {
     DWORD processId;
@@ -51,7 +66,6 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM parameter) {
         search.found.push_back(window);
     return TRUE;
 }
-constexpr int textCapacity = 512;
 
 } // namespace
 
@@ -263,14 +277,8 @@ std::vector<std::vector<std::string>> Program::listRows(HWND list, int columns) 
         for (int column = 0; column < columns; ++column) {
             LVITEMA item = {};
             item.iSubItem = column;
-            item.pszText = remote.at(textOffset);
-            item.cchTextMax = textCapacity;
-            remote.write(0, &item, sizeof item);
-            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                         reinterpret_cast<LPARAM>(remote.at(0)));
-            char text[textCapacity] = "";
-            remote.read(textOffset, text, textCapacity - 1);
-            cells.push_back(text);
+            cells.push_back(remote.askForText(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                                              item));
         }
         rows.push_back(cells);
     }
@@ -285,15 +293,9 @@ std::vector<std::string> Program::listHeaders(HWND list) const {
     for (int column = 0; column < count; ++column) {
         LVCOLUMNA info = {};
         info.mask = LVCF_TEXT | LVCF_WIDTH;
-        info.pszText = remote.at(textOffset);
-        info.cchTextMax = textCapacity;
-        remote.write(0, &info, sizeof info);
-        SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
-                     reinterpret_cast<LPARAM>(remote.at(0)));
-        char text[textCapacity] = "";
-        remote.read(textOffset, text, textCapacity - 1);
-        remote.read(0, &info, sizeof info);
-        headers.push_back(std::string(text) + "/" + std::to_string(info.cx));
+        const std::string text =
+            remote.askForText(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), info);
+        headers.push_back(text + "/" + std::to_string(info.cx));
     }
     return headers;
 }

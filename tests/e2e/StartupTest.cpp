@@ -8,14 +8,14 @@
 
 namespace {
 
-struct ControlSpec {
+struct ExpectedControl {
     int id;
     const char *className;
     RECT dialogUnits; // x, y, width, height
     DWORD style;
 };
 
-const ControlSpec controls[] = {
+const ExpectedControl controls[] = {
     {IDC_HOUR, "ComboBox", {8, 47, 20, 60}, CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
     {IDC_MINUTE, "ComboBox", {28, 47, 20, 60}, CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
     {IDC_SECOND, "ComboBox", {48, 47, 20, 60},
@@ -80,18 +80,18 @@ TEST(Startup, ShowsTheMainWindowWithEveryControlAndTheLoadedEvents) {
     EXPECT_FALSE(style & WS_THICKFRAME);
     EXPECT_NE(GetMenu(window), nullptr);
 
-    for (const ControlSpec &spec : controls) {
-        SCOPED_TRACE("control " + std::to_string(spec.id));
-        HWND control = GetDlgItem(window, spec.id);
+    for (const ExpectedControl &wanted : controls) {
+        SCOPED_TRACE("control " + std::to_string(wanted.id));
+        HWND control = GetDlgItem(window, wanted.id);
         ASSERT_NE(control, nullptr);
-        EXPECT_EQ(className(control), spec.className);
+        EXPECT_EQ(className(control), wanted.className);
         // Combo boxes hand their scroll bar to their list, and controls draw their own border.
-        const DWORD kept = spec.style & ~static_cast<DWORD>(WS_VSCROLL | WS_BORDER);
+        const DWORD kept = wanted.style & ~static_cast<DWORD>(WS_VSCROLL | WS_BORDER);
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)) & kept, kept);
-        if (spec.id == IDC_HOUR || spec.id == IDC_MINUTE || spec.id == IDC_SECOND ||
-            spec.id == IDC_REPEAT)
+        if (wanted.id == IDC_HOUR || wanted.id == IDC_MINUTE || wanted.id == IDC_SECOND ||
+            wanted.id == IDC_REPEAT)
             continue; // a drop-down combo box sizes its own height
-        RECT expected = toPixels(program.directory() + "Velkorin.exe", spec.dialogUnits);
+        RECT expected = toPixels(program.directory() + "Velkorin.exe", wanted.dialogUnits);
         RECT actual;
         GetWindowRect(control, &actual);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&actual), 2);

@@ -19,17 +19,10 @@ struct DueCheckTest : ::testing::Test {
     // A row composed the way the editor composes it for that moment and kind.
     void add(const std::string &repeat, const LocalTime &when, const char *restart = "",
              const char *shutDown = "") {
-        EventFields fields;
-        fields.repeat = repeat;
-        fields.matchKey = clockText(platform, repeatKindOf(repeat), when);
+        EventFields fields =
+            eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
         fields.restart = restart;
         fields.shutDown = shutDown;
-        fields.year = formatTwoDigits(when.year);
-        fields.month = formatTwoDigits(when.month);
-        fields.day = formatTwoDigits(when.day);
-        fields.hour = formatTwoDigits(when.hour);
-        fields.minute = formatTwoDigits(when.minute);
-        fields.second = formatTwoDigits(when.second);
         table.insertRow(table.rowCount(), fields);
     }
 

@@ -75,3 +75,16 @@ LocalTime at(int year, int month, int day, int hour, int minute, int second) {
     LocalTime time{year, month, 0, day, hour, minute, second};
     return fromWallSecond(wallSecond(time));
 }
+
+EventFields eventAt(const LocalTime &when, const std::string &repeat, const std::string &matchKey) {
+    EventFields fields;
+    fields.repeat = repeat;
+    fields.matchKey = matchKey;
+    fields.year = formatTwoDigits(when.year);
+    fields.month = formatTwoDigits(when.month);
+    fields.day = formatTwoDigits(when.day);
+    fields.hour = formatTwoDigits(when.hour);
+    fields.minute = formatTwoDigits(when.minute);
+    fields.second = formatTwoDigits(when.second);
+    return fields;
+}

@@ -2,6 +2,7 @@
 // notices and power requests recorded instead of shown or carried out.
 #pragma once
 
+#include "Event.h"
 #include "Platform.h"
 
 #include <map>
@@ -41,3 +42,7 @@ private:
 
 // A moment by its parts; the day of week is worked out.
 LocalTime at(int year, int month, int day, int hour, int minute, int second);
+
+// A row for a moment as the editor fills it: the repeat kind, the match key, and the moment's
+// date and time in the number fields.
+EventFields eventAt(const LocalTime &when, const std::string &repeat, const std::string &matchKey);

@@ -9,18 +9,10 @@ namespace {
 const std::string path = "InformationSW";
 
 EventFields dated(const LocalTime &t, const std::string &repeat = "") {
-    EventFields fields;
-    fields.matchKey = "key " + std::to_string(t.year) + "-" + std::to_string(t.month) + "-" +
-                      std::to_string(t.day) + " " + std::to_string(t.hour) + ":" +
-                      std::to_string(t.minute) + ":" + std::to_string(t.second);
-    fields.repeat = repeat;
-    fields.year = formatTwoDigits(t.year);
-    fields.month = formatTwoDigits(t.month);
-    fields.day = formatTwoDigits(t.day);
-    fields.hour = formatTwoDigits(t.hour);
-    fields.minute = formatTwoDigits(t.minute);
-    fields.second = formatTwoDigits(t.second);
-    return fields;
+    return eventAt(t, repeat,
+                   "key " + std::to_string(t.year) + "-" + std::to_string(t.month) + "-" +
+                       std::to_string(t.day) + " " + std::to_string(t.hour) + ":" +
+                       std::to_string(t.minute) + ":" + std::to_string(t.second));
 }
 
 struct MissedSweepTest : ::testing::Test {
