@@ -116,7 +116,8 @@ std::string ProfileDocument::storedForm(std::string_view value) {
     value = upToNul(value.substr(0, value.find_first_of("\r\n")));
     const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                         value.back() == value.front();
-    return quoted ? "\"" + std::string(value) + "\"" : std::string(value);
+    const bool spaceAtEnd = !value.empty() && isProfileSpace(static_cast<unsigned char>(value.back()));
+    return quoted || spaceAtEnd ? "\"" + std::string(value) + "\"" : std::string(value);
 }
 
 std::string ProfileDocument::valueAsRead(std::string_view value, std::size_t capacity) {

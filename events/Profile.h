@@ -39,8 +39,8 @@ public:
     }
 
     // The text a writer puts after "=" so that a reader returns the value: without leading
-    // white space, which no reader returns, up to the first line break, and with one more pair
-    // of quotes around a value in matching quotes, which a reader would otherwise take off.
+    // white space, which the profile writer drops too, up to the first line break, and in one
+    // more pair of quotes when a reader would otherwise take quotes or white space off its end.
     static std::string storedForm(std::string_view value);
 
     // A raw value as GetPrivateProfileStringA returns it into a buffer of capacity bytes.

@@ -104,6 +104,7 @@ TEST(ProfileCompatibility, FilesWeWriteReadBackThroughTheProfileReader) {
     EventFields quoted = sample(98);
     quoted.matchKey = "'in single quotes'";
     quoted.restart = "\"\"";
+    quoted.repeat = "Daily \t";
     table.insertRow(5, quoted);
 
     const std::string through = freshPath("save-through");
@@ -114,6 +115,7 @@ TEST(ProfileCompatibility, FilesWeWriteReadBackThroughTheProfileReader) {
     expectSameRows(through, loaded);
     EXPECT_EQ(loaded.cell(5, 1), "'in single quotes'");
     EXPECT_EQ(loaded.cell(5, 2), "\"\"");
+    EXPECT_EQ(loaded.cell(5, 4), "Daily \t");
 
     // A plain save over a file written by Windows keeps its other keys readable too.
     const std::string plain = freshPath("plain-save");

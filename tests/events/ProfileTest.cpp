@@ -116,12 +116,14 @@ TEST(ProfileWrite, SurvivesAMoveOfShortTexts) {
     EXPECT_EQ(moved.get("S", "j", 10), "w");
 }
 
-TEST(ProfileWrite, AValueInMatchingQuotesKeepsThem) {
+TEST(ProfileWrite, AValueInMatchingQuotesOrWithBlanksAtItsEndKeepsThem) {
     ProfileDocument document;
     document.set("S", "a", "'single'");
     document.set("S", "b", "\"\"");
     document.set("S", "c", "\"open");
+    document.set("S", "d", "Daily \t");
     const std::string text = document.render();
+    EXPECT_EQ(get(text, "S", "d"), "Daily \t");
     EXPECT_EQ(get(text, "S", "a"), "'single'");
     EXPECT_EQ(get(text, "S", "b"), "\"\"");
     EXPECT_EQ(get(text, "S", "c"), "\"open");

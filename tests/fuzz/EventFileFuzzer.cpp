@@ -28,8 +28,8 @@ bool sameRows(const EventTable &a, const EventTable &b) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     EventTable loaded;
     loadEvents(loaded, ProfileDocument(std::string(reinterpret_cast<const char *>(data), size)));
-    // The first rewrite may still drop what the format cannot hold (white space at the end of
-    // a value cut short by a NUL byte); from then on nothing may change.
+    // A rewrite keeps every event, and after the first one (which may still shorten a quoted
+    // value as long as its field) nothing changes any more.
     const EventTable once = rewritten(loaded);
     if (once.rowCount() != loaded.rowCount()) std::abort();
     if (!sameRows(once, rewritten(once))) std::abort();
