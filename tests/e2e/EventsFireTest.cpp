@@ -6,7 +6,7 @@
 
 TEST(EventsFire, AOneTimeEventAFewSecondsAheadFiresAndLeavesTheFile) {
     Program program("fires");
-    const SYSTEMTIME soon = secondsFromNow(4);
+    const SYSTEMTIME soon = secondsFromNow(6);
     const SYSTEMTIME later = {2033, 1, 0, 1, 12, 0, 0, 0};
     program.writeEventFile(
         eventFileText({{oneTimeKey(soon), "", "", "", soon}, {oneTimeKey(later), "", "", "", later}}));
