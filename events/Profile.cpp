@@ -110,14 +110,16 @@ std::string ProfileDocument::get(std::string_view section, std::string_view key,
 }
 
 std::string ProfileDocument::storedForm(std::string_view value) {
-    while (!value.empty() && isProfileSpace(static_cast<unsigned char>(value.front())))
-        value.remove_prefix(1);
     // A line break would end the value and start a line of its own.
     value = upToNul(value.substr(0, value.find_first_of("\r\n")));
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                        value.back() == value.front();
-    const bool spaceAtEnd = !value.empty() && isProfileSpace(static_cast<unsigned char>(value.back()));
-    return quoted || spaceAtEnd ? "\"" + std::string(value) + "\"" : std::string(value);
+    std::string_view rest = value;
+    while (!rest.empty() && isProfileSpace(static_cast<unsigned char>(rest.front())))
+        rest.remove_prefix(1);
+    if (rest.empty() && !value.empty()) return "\"" + std::string(value) + "\""; // all blanks
+    const bool quoted = rest.size() >= 2 && (rest.front() == '"' || rest.front() == '\'') &&
+                        rest.back() == rest.front();
+    const bool spaceAtEnd = !rest.empty() && isProfileSpace(static_cast<unsigned char>(rest.back()));
+    return quoted || spaceAtEnd ? "\"" + std::string(rest) + "\"" : std::string(rest);
 }
 
 std::string ProfileDocument::valueAsRead(std::string_view value, std::size_t capacity) {

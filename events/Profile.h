@@ -38,9 +38,10 @@ public:
             visit(entry.name, entry.value, entry.hasValue);
     }
 
-    // The text a writer puts after "=" so that a reader returns the value: without leading
-    // white space, which the profile writer drops too, up to the first line break, and in one
-    // more pair of quotes when a reader would otherwise take quotes or white space off its end.
+    // The text a writer puts after "=" so that a reader returns the value: up to the first line
+    // break, without leading white space (the profile writer drops it too, and a "%2d" blank
+    // means nothing), and in one more pair of quotes where a reader would otherwise take quotes
+    // or white space off its end, or the whole value would be white space.
     static std::string storedForm(std::string_view value);
 
     // A raw value as GetPrivateProfileStringA returns it into a buffer of capacity bytes.

@@ -122,8 +122,12 @@ TEST(ProfileWrite, AValueInMatchingQuotesOrWithBlanksAtItsEndKeepsThem) {
     document.set("S", "b", "\"\"");
     document.set("S", "c", "\"open");
     document.set("S", "d", "Daily \t");
+    document.set("S", "e", "\x1a\x1a");
+    document.set("S", "f", " 6");
     const std::string text = document.render();
     EXPECT_EQ(get(text, "S", "d"), "Daily \t");
+    EXPECT_EQ(get(text, "S", "e"), "\x1a\x1a");
+    EXPECT_EQ(get(text, "S", "f"), "6");
     EXPECT_EQ(get(text, "S", "a"), "'single'");
     EXPECT_EQ(get(text, "S", "b"), "\"\"");
     EXPECT_EQ(get(text, "S", "c"), "\"open");
