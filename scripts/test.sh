@@ -26,22 +26,31 @@ openbox >/dev/null 2>&1 & # title bars in the screenshots, as on a desktop
 scripts/wine-run.sh wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 
-status=0
-(cd build/native && ctest --output-on-failure) || status=1
-(cd build/win32 && ctest --output-on-failure) || status=1
+passed=0
+failed=0
+step() { # runs one test step and counts it
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+}
+
+step bash -c 'cd build/native && ctest --output-on-failure'
+step bash -c 'cd build/win32 && ctest --output-on-failure'
 
 # The date pictures once more in German and Russian (Windows-1251).
 for locale in de_DE.UTF-8 ru_RU.UTF-8; do
     echo "wine_tests in $locale"
-    WINE_LC_ALL=$locale scripts/wine-run.sh build/win32/wine_tests.exe \
-        --gtest_filter='DatePictures.*' || status=1
+    step env WINE_LC_ALL=$locale scripts/wine-run.sh build/win32/wine_tests.exe \
+        --gtest_filter='DatePictures.*'
 done
 
 echo "Fuzzing the event-file reader for 60 s"
 mkdir -p build/fuzz-corpus
 cp tests/fuzz/corpus/* build/fuzz-corpus/
-build/native/event_file_fuzzer -max_total_time=60 -max_len=65536 -artifact_prefix=build/ \
-    build/fuzz-corpus 2>build/fuzz.log || { tail -40 build/fuzz.log; status=1; }
-tail -1 build/fuzz.log
+fuzz() {
+    build/native/event_file_fuzzer -max_total_time=60 -max_len=65536 -artifact_prefix=build/ \
+        build/fuzz-corpus 2>build/fuzz.log || { tail -40 build/fuzz.log; return 1; }
+    tail -1 build/fuzz.log
+}
+step fuzz
 
-exit $status
+echo "steps: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
