@@ -21,7 +21,24 @@ int EventList::selectedRow() const {
         SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
+void EventList::changing() {
+    // Redrawing pauses only once something changes, so a tick that changes nothing leaves the
+    // list alone.
+    if (batchDepth_ > 0 && !redrawPaused_) {
+        SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+        redrawPaused_ = true;
+    }
+}
+
+void EventList::endBatch() {
+    if (--batchDepth_ > 0 || !redrawPaused_) return;
+    redrawPaused_ = false;
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
 void EventList::rowInserted(int index, const TableRow &row) {
+    changing();
     LVITEMA item = {};
     item.mask = LVIF_TEXT;
     item.iItem = index;
@@ -39,10 +56,14 @@ void EventList::rowInserted(int index, const TableRow &row) {
 }
 
 void EventList::rowDeleted(int index) {
+    changing();
     SendMessageA(list_, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
 }
 
-void EventList::tableCleared() { SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0); }
+void EventList::tableCleared() {
+    changing();
+    SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+}
 
 void addChoices(HWND comboBox, const char *const *choices, int count) {
     for (int i = 0; i < count; ++i)

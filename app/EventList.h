@@ -7,6 +7,19 @@
 
 class EventList : public TableMirror {
 public:
+    // Row changes made while a batch lives are drawn once, when it ends: a list view redrawn
+    // after each of a thousand inserts takes seconds.
+    class Batch {
+    public:
+        explicit Batch(EventList &list) : list_(list) { ++list_.batchDepth_; }
+        ~Batch() { list_.endBatch(); }
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        EventList &list_;
+    };
+
     void attach(HWND listView) { list_ = listView; }
     HWND handle() const { return list_; }
 
@@ -21,7 +34,12 @@ public:
     void tableCleared() override;
 
 private:
+    void changing();
+    void endBatch();
+
     HWND list_ = nullptr;
+    int batchDepth_ = 0;
+    bool redrawPaused_ = false;
 };
 
 // Appends each text of a list to a combo box, in order.

@@ -70,6 +70,7 @@ void fillEventForm(HWND window) {
 void loadEvents() {
     Scheduling &s = scheduling();
     s.table.setMirror(&s.list);
+    EventList::Batch batch(s.list);
     s.file.loadAll(s.table);
     // The due check's first tick examines every second after the one the sweep judged by.
     const LocalTime swept = s.platform.localTime();
@@ -111,6 +112,7 @@ void clockTick(HWND window) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     armTickTimer(window, now.wMilliseconds);
+    EventList::Batch batch(scheduling().list);
     scheduling().due.checkDueEvents(localTimeOf(now));
 }
 

@@ -98,3 +98,24 @@ TEST(EventList, SelectedRowIsMinusOneWithoutSelection) {
     SendMessageA(window.handle, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
     EXPECT_EQ(window.list.selectedRow(), 1);
 }
+
+TEST(EventList, ABatchOfChangesLeavesTheListShownAndComplete) {
+    ListWindow window;
+    ShowWindow(window.handle, SW_SHOWNA);
+    EventTable table;
+    table.setMirror(&window.list);
+    {
+        EventList::Batch batch(window.list);
+        for (int i = 0; i < 300; ++i) {
+            EventFields fields;
+            fields.matchKey = "batched " + std::to_string(i);
+            table.insertRow(i, fields);
+        }
+        EventList::Batch inner(window.list);
+        table.deleteRow(0);
+    }
+    EXPECT_TRUE(IsWindowVisible(window.handle));
+    expectMirrors(window, table);
+    { EventList::Batch unchanged(window.list); }
+    EXPECT_TRUE(IsWindowVisible(window.handle));
+}
