@@ -35,6 +35,7 @@ add_executable(wine_tests
     tests/app/ResourcesTest.cpp
     tests/ui/NoticesTest.cpp
     resources/Velkorin.rc)
+target_include_directories(wine_tests PRIVATE tests)
 target_link_libraries(wine_tests PRIVATE shell gtest_main)
 target_link_options(wine_tests PRIVATE ${VELKORIN_STATIC})
 target_compile_options(wine_tests PRIVATE ${VELKORIN_WARNINGS})
@@ -46,7 +47,7 @@ add_executable(e2e_tests
     tests/e2e/Driver.cpp
     tests/e2e/StartupTest.cpp
     tests/e2e/EventsFireTest.cpp)
-target_include_directories(e2e_tests PRIVATE tests/e2e resources)
+target_include_directories(e2e_tests PRIVATE tests tests/e2e resources)
 target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32)
 target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})
 target_compile_options(e2e_tests PRIVATE ${VELKORIN_WARNINGS})

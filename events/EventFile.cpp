@@ -14,15 +14,11 @@ std::string eventKey(const char *section, int number) {
 
 namespace {
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 // The event number a key names in a section: the section name, then "%2d" of the number
 // (compared like any profile name: ASCII case ignored). 0 when the key names no event.
 std::size_t eventNumberOf(std::string_view key, std::string_view section) {
     if (key.size() <= section.size() + 1) return 0;
-    for (std::size_t i = 0; i < section.size(); ++i) {
-        if (lowerAscii(key[i]) != lowerAscii(section[i])) return 0;
-    }
+    if (!ProfileDocument::sameName(key.substr(0, section.size()), section)) return 0;
     std::string_view digits = key.substr(section.size());
     if (digits.size() == 2 && digits[0] == ' ') digits.remove_prefix(1);
     else if (digits[0] == '0' || digits.size() < 2) return 0;

@@ -6,8 +6,6 @@
 
 namespace {
 
-bool isProfileSpace(unsigned char c) { return ProfileDocument::isSpace(c); }
-
 constexpr std::size_t blockSize = 64 * 1024;
 
 unsigned char lowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
@@ -20,9 +18,9 @@ std::string_view upToNul(std::string_view text) {
 } // namespace
 
 std::string_view ProfileDocument::trimmed(std::string_view text) {
-    while (!text.empty() && isProfileSpace(static_cast<unsigned char>(text.front())))
+    while (!text.empty() && isSpace(static_cast<unsigned char>(text.front())))
         text.remove_prefix(1);
-    while (!text.empty() && isProfileSpace(static_cast<unsigned char>(text.back())))
+    while (!text.empty() && isSpace(static_cast<unsigned char>(text.back())))
         text.remove_suffix(1);
     return text;
 }
@@ -34,7 +32,7 @@ std::size_t ProfileDocument::NoCaseHash::operator()(std::string_view text) const
     return hash;
 }
 
-bool ProfileDocument::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
+bool ProfileDocument::sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (lowerAscii(static_cast<unsigned char>(a[i])) !=
@@ -113,12 +111,12 @@ std::string ProfileDocument::storedForm(std::string_view value) {
     // A line break would end the value and start a line of its own.
     value = upToNul(value.substr(0, value.find_first_of("\r\n")));
     std::string_view rest = value;
-    while (!rest.empty() && isProfileSpace(static_cast<unsigned char>(rest.front())))
+    while (!rest.empty() && isSpace(static_cast<unsigned char>(rest.front())))
         rest.remove_prefix(1);
     if (rest.empty() && !value.empty()) return "\"" + std::string(value) + "\""; // all blanks
     const bool quoted = rest.size() >= 2 && (rest.front() == '"' || rest.front() == '\'') &&
                         rest.back() == rest.front();
-    const bool spaceAtEnd = !rest.empty() && isProfileSpace(static_cast<unsigned char>(rest.back()));
+    const bool spaceAtEnd = !rest.empty() && isSpace(static_cast<unsigned char>(rest.back()));
     return quoted || spaceAtEnd ? "\"" + std::string(rest) + "\"" : std::string(rest);
 }
 

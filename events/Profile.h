@@ -53,6 +53,9 @@ public:
     }
     static std::string_view trimmed(std::string_view text);
 
+    // Names match as the profile functions match them: ASCII letters without regard to case.
+    static bool sameName(std::string_view a, std::string_view b);
+
     std::string render() const;
 
 private:
@@ -70,7 +73,7 @@ private:
         std::size_t operator()(std::string_view text) const;
     };
     struct NoCaseEqual {
-        bool operator()(std::string_view a, std::string_view b) const;
+        bool operator()(std::string_view a, std::string_view b) const { return sameName(a, b); }
     };
     using Index = std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual>;
 

@@ -118,14 +118,6 @@ std::string className(HWND window) {
     return name;
 }
 
-std::string windowTitle(HWND window) {
-    wchar_t title[256] = L"";
-    InternalGetWindowText(window, title, 256);
-    char narrow[512] = "";
-    WideCharToMultiByte(CP_ACP, 0, title, -1, narrow, sizeof narrow, nullptr, nullptr);
-    return narrow;
-}
-
 std::string windowText(HWND window) {
     char text[1024] = "";
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),

@@ -2,6 +2,8 @@
 // finds its windows, reads its controls, clicks, and takes screenshots.
 #pragma once
 
+#include "WindowTitle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -18,7 +20,6 @@ void screenshot(const std::string &name);
 
 // What a user would see of a window: its class, title, style and position.
 std::string className(HWND window);
-std::string windowTitle(HWND window); // the title bar, also for edit windows
 std::string windowText(HWND window);  // WM_GETTEXT, which other processes may send too
 
 // The event file text of a one-time event at a moment, as the program composes and the clock

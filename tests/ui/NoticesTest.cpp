@@ -1,18 +1,11 @@
 // Notice windows: their kind, place, style and font.
 #include "Notices.h"
+#include "WindowTitle.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 namespace {
-
-std::string titleOf(HWND window) {
-    wchar_t title[128] = L"";
-    InternalGetWindowText(window, title, 128);
-    char narrow[128] = "";
-    WideCharToMultiByte(CP_ACP, 0, title, -1, narrow, sizeof narrow, nullptr, nullptr);
-    return narrow;
-}
 
 std::string bodyOf(HWND window) {
     char body[512] = "";
@@ -47,7 +40,7 @@ TEST(MissedEventNotice, IsATopmostEditWindowWithTheEventAsItsBody) {
     char className[32] = "";
     GetClassNameA(notice, className, sizeof className);
     EXPECT_STREQ(className, "Edit");
-    EXPECT_EQ(titleOf(notice), "Ooops! Your missed event.");
+    EXPECT_EQ(windowTitle(notice), "Ooops! Your missed event.");
     EXPECT_EQ(bodyOf(notice), text);
     EXPECT_EQ(GetWindow(notice, GW_OWNER), owner.handle);
     const DWORD style = static_cast<DWORD>(GetWindowLongA(notice, GWL_STYLE));
@@ -70,7 +63,7 @@ TEST(AboutNotice, IsAPlainEditWindowInBoldTimesWhoseFontGoesWithIt) {
     Owner owner;
     HWND about = showAboutNotice(owner.handle);
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(titleOf(about), "About Velkorin 1.0");
+    EXPECT_EQ(windowTitle(about), "About Velkorin 1.0");
     EXPECT_EQ(bodyOf(about).rfind("    Velkorin version 1.0\r\n", 0), 0u);
     EXPECT_NE(bodyOf(about).find("Marbrook"), std::string::npos);
     const DWORD style = static_cast<DWORD>(GetWindowLongA(about, GWL_STYLE));
