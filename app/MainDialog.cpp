@@ -2,8 +2,11 @@
 // confirmation.
 #include "MainDialog.h"
 
+#include "BitmapButton.h"
+#include "ClockFace.h"
 #include "MissedSweep.h"
 #include "Notices.h"
+#include "Settings.h"
 #include "Shell.h"
 #include "resource.h"
 
@@ -97,28 +100,38 @@ BOOL initMainDialog(HWND window) {
     SendMessageA(window, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXICON))));
     fillEventForm(window);
-    SendMessageA(list.handle(), LVM_SETTEXTCOLOR, 0, 0);
-    InvalidateRect(window, nullptr, TRUE);
+    readFontColour(fontColour);
+    showFontColour(window, TRUE);
 
     loadEvents();
+
+    readIntegerSetting(skinsValue, skinsSetting);
+    applySkin(window);
+    createBitmapButton(window, 13, 390, IDB_OK_UP, IDB_OK_DOWN, IDC_OK);
+    createBitmapButton(window, 408, 390, IDB_DELETE_UP, IDB_DELETE_DOWN, IDC_DELETE);
 
     PostMessageA(window, deferredStartMessage, 0, 0);
     taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     return TRUE;
 }
 
-// The once-a-second work: re-arm the timer to the next second, then check which events are due.
+// The once-a-second work: re-arm the timer to the next second, the clock face, then the due
+// check, which runs after the clock work.
 void clockTick(HWND window) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     armTickTimer(window, now.wMilliseconds);
+    clockWork(window, now);
     EventList::Batch batch(scheduling().list);
     scheduling().due.checkDueEvents(localTimeOf(now));
 }
 
 void menuCommand(HWND window, WORD command) {
     switch (command) {
-    case IDM_ABOUT: showAboutNotice(window); break;
+    case IDM_WHITE:       chooseSkin(window, 0);       break;
+    case IDM_METAL:       chooseSkin(window, 1);       break;
+    case IDM_COLOR_FONTS: chooseFontColour(window);    break;
+    case IDM_ABOUT:       showAboutNotice(window);     break;
     default: break;
     }
 }
@@ -148,6 +161,10 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CLOSE:      confirmExit(window);                   return TRUE;
     case WM_INITDIALOG: return initMainDialog(window);
+    case WM_PAINT:      paintClockFace(window);                return TRUE;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return reinterpret_cast<INT_PTR>(controlColours(reinterpret_cast<HDC>(wParam)));
     case WM_TIMER:      clockTick(window);                     return TRUE;
     case WM_COMMAND:    routeCommand(window, wParam, lParam);  return TRUE;
     default:

@@ -4,14 +4,25 @@ enable_language(RC)
 set(VELKORIN_STATIC -static -static-libgcc -static-libstdc++)
 set(VELKORIN_SYSTEM_LIBS comctl32 comdlg32 ole32 oleaut32 uuid gdi32 user32 advapi32 shell32)
 
+# The resource scripts change with the files they pull in.
+file(GLOB VELKORIN_ARTWORK resources/*.jpg resources/*.bmp resources/*.ico resources/*.manifest)
+set_source_files_properties(resources/Velkorin.rc PROPERTIES OBJECT_DEPENDS "${VELKORIN_ARTWORK}")
+file(GLOB VELKORIN_TEST_PICTURES tests/ui/pictures/*)
+set_source_files_properties(tests/ui/TestPictures.rc PROPERTIES
+    OBJECT_DEPENDS "${VELKORIN_TEST_PICTURES}")
+
 # The shell and presentation, shared by the program and its Wine tests.
 add_library(shell STATIC
     app/EventList.cpp
     app/MainDialog.cpp
     app/ProgramPaths.cpp
+    app/Settings.cpp
     app/Shell.cpp
     app/Win32Platform.cpp
-    ui/Notices.cpp)
+    ui/BitmapButton.cpp
+    ui/ClockFace.cpp
+    ui/Notices.cpp
+    ui/PictureLoader.cpp)
 target_include_directories(shell PUBLIC app ui resources)
 target_link_libraries(shell PUBLIC events ${VELKORIN_SYSTEM_LIBS})
 target_compile_options(shell PRIVATE ${VELKORIN_WARNINGS})
@@ -34,8 +45,12 @@ add_executable(wine_tests
     tests/app/EventListTest.cpp
     tests/app/ResourcesTest.cpp
     tests/ui/NoticesTest.cpp
-    resources/Velkorin.rc)
-target_include_directories(wine_tests PRIVATE tests)
+    tests/ui/PictureLoaderTest.cpp
+    tests/ui/BitmapButtonTest.cpp
+    tests/ui/ClockFaceTest.cpp
+    resources/Velkorin.rc
+    tests/ui/TestPictures.rc)
+target_include_directories(wine_tests PRIVATE tests tests/ui)
 target_link_libraries(wine_tests PRIVATE shell gtest_main)
 target_link_options(wine_tests PRIVATE ${VELKORIN_STATIC})
 target_compile_options(wine_tests PRIVATE ${VELKORIN_WARNINGS})
@@ -46,9 +61,10 @@ set_tests_properties(wine_tests PROPERTIES TIMEOUT 300)
 add_executable(e2e_tests
     tests/e2e/Driver.cpp
     tests/e2e/StartupTest.cpp
-    tests/e2e/EventsFireTest.cpp)
+    tests/e2e/EventsFireTest.cpp
+    tests/e2e/ClockFaceTest.cpp)
 target_include_directories(e2e_tests PRIVATE tests tests/e2e resources)
-target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32)
+target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32)
 target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})
 target_compile_options(e2e_tests PRIVATE ${VELKORIN_WARNINGS})
 add_dependencies(e2e_tests Velkorin)

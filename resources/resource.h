@@ -13,6 +13,14 @@
 #define IDC_DATE 52
 #define IDC_EVENTS 57
 
+// Settings dialog "DIALS"
+#define IDC_START_WITH_WINDOWS 22
+#define IDC_START_MINIMIZED 23
+#define IDC_APPLY 24
+
+// Today window "DIALT"
+#define IDC_TODAY_LIST 26
+
 // Menu "MENUP"
 #define IDM_SETTINGS 30
 #define IDM_WHITE 31
@@ -25,3 +33,17 @@
 
 // Icons
 #define IDI_PROGRAM 14
+
+// Button pictures (BITMAP): up and down
+#define IDB_OK_UP 16
+#define IDB_OK_DOWN 17
+#define IDB_DELETE_UP 18
+#define IDB_DELETE_DOWN 19
+#define IDB_APPLY_UP 20
+#define IDB_APPLY_DOWN 21
+
+// Pictures (type "IMAGE", JPEG)
+#define IDP_SETTINGS 25
+#define IDP_TODAY 27
+#define IDP_WHITE_SKIN 28
+#define IDP_METAL_SKIN 29

@@ -24,10 +24,23 @@ const ExpectedControl controls[] = {
     {IDC_EVENTS, "SysListView32", {8, 70, 267, 132}, LVS_REPORT | LVS_SINGLESEL | WS_BORDER},
     {IDC_RESTART, "Button", {8, 30, 6, 6}, BS_AUTOCHECKBOX},
     {IDC_SHUTDOWN, "Button", {267, 30, 6, 6}, BS_AUTOCHECKBOX},
-    {IDC_OK, "Button", {0, 0, 0, 0}, BS_BITMAP},
-    {IDC_DELETE, "Button", {0, 0, 0, 0}, BS_BITMAP},
     {IDC_DATE, "SysDateTimePick32", {78, 47, 140, 12}, WS_TABSTOP},
 };
+
+// Every child of a window with a control id, in z-order.
+std::vector<HWND> childrenWithId(HWND window, int id) {
+    std::vector<HWND> found;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgCtrlID(child) == id) found.push_back(child);
+    return found;
+}
+
+RECT clientRect(HWND child, HWND window) {
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&rect), 2);
+    return rect;
+}
 
 INT_PTR CALLBACK measuringProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
@@ -99,6 +112,24 @@ TEST(Startup, ShowsTheMainWindowWithEveryControlAndTheLoadedEvents) {
         EXPECT_EQ(actual.top, expected.top);
         EXPECT_EQ(actual.right, expected.right);
         EXPECT_EQ(actual.bottom, expected.bottom);
+    }
+
+    // OK and DELETE: a zero-size placeholder of the template, and the picture button over it.
+    const struct {
+        int id;
+        RECT place;
+    } buttons[] = {{IDC_OK, {13, 390, 56, 413}}, {IDC_DELETE, {408, 390, 479, 413}}};
+    for (const auto &button : buttons) {
+        SCOPED_TRACE("button " + std::to_string(button.id));
+        const std::vector<HWND> withId = childrenWithId(window, button.id);
+        ASSERT_EQ(withId.size(), 2u);
+        EXPECT_EQ(className(withId[0]), "Bmp_Button_Class"); // on top
+        const RECT place = clientRect(withId[0], window);
+        EXPECT_TRUE(EqualRect(&place, &button.place));
+        EXPECT_EQ(className(withId[1]), "Button");
+        EXPECT_TRUE(GetWindowLongA(withId[1], GWL_STYLE) & BS_BITMAP);
+        const RECT placeholder = clientRect(withId[1], window);
+        EXPECT_TRUE(IsRectEmpty(&placeholder));
     }
 
     EXPECT_FALSE(GetWindowLongA(GetDlgItem(window, IDC_EVENTS), GWL_STYLE) & LVS_SORTASCENDING);

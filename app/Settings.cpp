@@ -1,0 +1,105 @@
+// The settings store on the registry.
+#include "Settings.h"
+
+#include <cstring>
+#include <vector>
+
+const char fontColorValue[] = "FontColor";
+const char todayValue[] = "Today";
+const char skinsValue[] = "Skins";
+const char minimizeValue[] = "Minimize";
+const char loadValue[] = "Load";
+
+namespace {
+
+const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
+
+// The stored forms: an integer setting is its four bytes and six more, a flag text its
+// character, a zero byte and eight more; the bytes after the meaning are zero.
+constexpr DWORD colourBytes = 4;
+constexpr DWORD integerFormBytes = 10;
+constexpr DWORD flagFormBytes = 10;
+
+class SettingsKey {
+public:
+    SettingsKey() {
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_READ | KEY_WRITE, nullptr, &key_, nullptr) != ERROR_SUCCESS)
+            key_ = nullptr;
+    }
+    ~SettingsKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    SettingsKey(const SettingsKey &) = delete;
+    SettingsKey &operator=(const SettingsKey &) = delete;
+
+    // At most capacity bytes of a REG_SZ value; the count of bytes read, or -1 when the value
+    // is missing or of another type.
+    long read(const char *name, BYTE *data, DWORD capacity) const {
+        if (!key_) return -1;
+        DWORD type = 0, size = 0;
+        if (RegQueryValueExA(key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            return -1;
+        // Longer values are read whole into a buffer of their size, then cut: only the
+        // leading bytes have a meaning.
+        std::vector<BYTE> whole(size + 1);
+        DWORD got = size;
+        LONG result = RegQueryValueExA(key_, name, nullptr, &type, whole.data(), &got);
+        long count = -1;
+        if (result == ERROR_SUCCESS && type == REG_SZ) {
+            count = static_cast<long>(got < capacity ? got : capacity);
+            std::memcpy(data, whole.data(), static_cast<std::size_t>(count));
+        }
+        return count;
+    }
+
+    bool write(const char *name, const BYTE *data, DWORD size) const {
+        return key_ && RegSetValueExA(key_, name, 0, REG_SZ, data, size) == ERROR_SUCCESS;
+    }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+} // namespace
+
+bool readFontColour(COLORREF &colour) {
+    BYTE data[colourBytes] = {};
+    if (SettingsKey().read(fontColorValue, data, colourBytes) < static_cast<long>(colourBytes))
+        return false;
+    colour = RGB(data[0], data[1], data[2]);
+    return true;
+}
+
+bool readIntegerSetting(const char *name, int &value) {
+    BYTE data[4] = {};
+    if (SettingsKey().read(name, data, sizeof data) < 4) return false;
+    value = static_cast<int>(static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 |
+                             static_cast<DWORD>(data[2]) << 16 |
+                             static_cast<DWORD>(data[3]) << 24);
+    return true;
+}
+
+char readFlag(const char *name) {
+    BYTE first = 0;
+    return SettingsKey().read(name, &first, 1) == 1 ? static_cast<char>(first) : '\0';
+}
+
+bool writeFontColour(COLORREF colour) {
+    const BYTE data[colourBytes] = {GetRValue(colour), GetGValue(colour), GetBValue(colour), 0};
+    return SettingsKey().write(fontColorValue, data, colourBytes);
+}
+
+bool writeIntegerSetting(const char *name, int value) {
+    BYTE data[integerFormBytes] = {};
+    const DWORD bits = static_cast<DWORD>(value);
+    for (int i = 0; i < 4; ++i)
+        data[i] = static_cast<BYTE>(bits >> (8 * i));
+    return SettingsKey().write(name, data, integerFormBytes);
+}
+
+bool writeFlag(const char *name, bool on) {
+    BYTE data[flagFormBytes] = {static_cast<BYTE>(on ? '1' : '0')};
+    return SettingsKey().write(name, data, flagFormBytes);
+}

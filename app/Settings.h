@@ -1,0 +1,25 @@
+// The settings store: the program's few persistent settings in the registry, under
+// HKEY_LOCAL_MACHINE "Software\MarbrookVKRN\Velkorin", and the Run entry.
+#pragma once
+
+#include <windows.h>
+
+extern const char fontColorValue[];  // "FontColor": 4 bytes of a COLORREF
+extern const char todayValue[];      // "Today": integer setting
+extern const char skinsValue[];      // "Skins": integer setting
+extern const char minimizeValue[];   // "Minimize": flag text
+extern const char loadValue[];       // "Load": flag text
+
+// Each read opens the key (created when missing), reads one value and closes it. A value that
+// is missing, of another type than REG_SZ or shorter than its form leaves the setting
+// unchanged: only the bytes that are there are read.
+bool readFontColour(COLORREF &colour);
+bool readIntegerSetting(const char *name, int &value);
+// The first character of a flag text, or 0 when the value is missing or empty.
+char readFlag(const char *name);
+
+// Each write opens (or creates) the key, writes one REG_SZ value and closes it; false when
+// the value could not be stored.
+bool writeFontColour(COLORREF colour);
+bool writeIntegerSetting(const char *name, int value);
+bool writeFlag(const char *name, bool on);

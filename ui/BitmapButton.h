@@ -1,0 +1,11 @@
+// The bitmap push button: a picture that shows pressed while the left button is held on it and
+// sends its parent a click when released over it.
+#pragma once
+
+#include <windows.h>
+
+extern const char bitmapButtonClass[]; // "Bmp_Button_Class"
+
+// A button at (x, y) of the parent's client area, as large as its up picture; it sends
+// WM_COMMAND (control id, BN_CLICKED) with its own handle, like a push button.
+HWND createBitmapButton(HWND parent, int x, int y, int upPicture, int downPicture, int controlId);

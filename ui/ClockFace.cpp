@@ -1,0 +1,167 @@
+// The clock face and its skins and colours.
+#include "ClockFace.h"
+
+#include "PictureLoader.h"
+#include "Settings.h"
+#include "resource.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <cstring>
+
+COLORREF fontColour = 0;
+int skinsSetting = 0;
+
+namespace {
+
+const char datePicture[] = "dddd dd MMMM yyyy";
+const char timePicture[] = "HH:mm:ss";
+constexpr int textCapacity = 100;
+
+const RECT dateLine = {80, 20, 400, 40};
+const RECT timeLine = {80, 50, 400, 78};
+constexpr UINT lineFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+
+struct Skin {
+    int command;
+    int picture;
+};
+const Skin skins[] = {{IDM_WHITE, IDP_WHITE_SKIN}, {IDM_METAL, IDP_METAL_SKIN}};
+
+SYSTEMTIME lastTick = {};
+char dateText[textCapacity] = "";
+char timeText[textCapacity] = "";
+char lastPaintedDate[textCapacity] = "";
+HBITMAP skinPicture = nullptr;
+
+HFONT createClockFont() {
+    LOGFONTA font = {};
+    font.lfHeight = 18;
+    font.lfWidth = 7;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    font.lfPitchAndFamily = FF_MODERN;
+    std::strcpy(font.lfFaceName, "Times New Roman");
+    return CreateFontIndirectA(&font);
+}
+
+// The picture at the top left, never scaled. Where it does not reach (the White skin is
+// narrower than the window), its last column and row are drawn out to the edge, so the skin
+// seems to go on; with no picture the face is plain white.
+void drawSkin(HDC dc, const RECT &client) {
+    if (!skinPicture) {
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        return;
+    }
+    BITMAP size = {};
+    GetObjectA(skinPicture, sizeof size, &size);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ previous = SelectObject(memory, skinPicture);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    if (size.bmWidth < client.right)
+        StretchBlt(dc, size.bmWidth, 0, client.right - size.bmWidth, size.bmHeight, memory,
+                   size.bmWidth - 1, 0, 1, size.bmHeight, SRCCOPY);
+    if (size.bmHeight < client.bottom)
+        StretchBlt(dc, 0, size.bmHeight, client.right, client.bottom - size.bmHeight, memory, 0,
+                   size.bmHeight - 1, size.bmWidth, 1, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+}
+
+void drawLine(HDC dc, const char *text, const RECT &line) {
+    RECT box = line;
+    DrawTextA(dc, text, -1, &box, lineFormat);
+}
+
+} // namespace
+
+const SYSTEMTIME &tickTime() { return lastTick; }
+
+void paintClockFace(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    drawSkin(dc, client);
+    // Every object made for the paint is selected out and released before it ends: a clock
+    // that runs for months must not leak one per second.
+    HFONT font = createClockFont();
+    HGDIOBJ previousFont = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, fontColour);
+    drawLine(dc, dateText, dateLine);
+    // Only the invalid region is drawn, so a paint of the time line alone still records the
+    // date it would have shown.
+    std::strcpy(lastPaintedDate, dateText);
+    drawLine(dc, timeText, timeLine);
+    SelectObject(dc, previousFont);
+    DeleteObject(font);
+    EndPaint(window, &paint);
+}
+
+void clockWork(HWND window, const SYSTEMTIME &now) {
+    lastTick = now;
+    GetDateFormatA(LOCALE_USER_DEFAULT, 0, &lastTick, datePicture, dateText, textCapacity);
+    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &lastTick, timePicture, timeText, textCapacity);
+    InvalidateRect(window, &timeLine, FALSE);
+    if (lstrcmpiA(dateText, lastPaintedDate) != 0) {
+        InvalidateRect(window, nullptr, TRUE);
+        UpdateWindow(window);
+    }
+}
+
+HBRUSH controlColours(HDC dc) {
+    SetTextColor(dc, fontColour);
+    return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+}
+
+void applySkin(HWND window) {
+    if (skinsSetting != 0 && skinsSetting != 1) return;
+    const Skin &skin = skins[skinsSetting];
+    const Skin &other = skins[1 - skinsSetting];
+    writeIntegerSetting(skinsValue, skinsSetting);
+    HBITMAP picture = pictureFromResource(GetModuleHandleA(nullptr), skin.picture);
+    if (skinPicture) DeleteObject(skinPicture); // the replaced skin goes
+    skinPicture = picture;
+    InvalidateRect(window, nullptr, TRUE);
+    HMENU menu = GetMenu(window);
+    CheckMenuItem(menu, static_cast<UINT>(skin.command), MF_BYCOMMAND | MF_CHECKED);
+    CheckMenuItem(menu, static_cast<UINT>(other.command), MF_BYCOMMAND | MF_UNCHECKED);
+}
+
+void chooseSkin(HWND window, int skins) {
+    skinsSetting = skins;
+    applySkin(window);
+}
+
+void showFontColour(HWND window, BOOL erase) {
+    SendDlgItemMessageA(window, IDC_EVENTS, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(fontColour));
+    InvalidateRect(window, nullptr, erase);
+}
+
+void chooseFontColour(HWND window) {
+    COLORREF chosen = 0;
+    if (!chooseColour(window, GetModuleHandleA(nullptr), CC_FULLOPEN, chosen)) return;
+    fontColour = chosen;
+    writeFontColour(fontColour);
+    showFontColour(window, FALSE);
+    // The main window does not clip its children: the list repaints with the face.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+bool chooseColour(HWND owner, HINSTANCE instance, DWORD flags, COLORREF &chosen) {
+    COLORREF customColours[16];
+    for (COLORREF &colour : customColours)
+        colour = RGB(255, 255, 255);
+    CHOOSECOLORA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.hInstance = reinterpret_cast<HWND>(instance);
+    dialog.lpCustColors = customColours;
+    dialog.Flags = flags;
+    if (!ChooseColorA(&dialog)) return false;
+    chosen = dialog.rgbResult;
+    return true;
+}

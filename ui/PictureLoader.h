@@ -1,0 +1,17 @@
+// The picture loader: turns the program's JPEG pictures (resource type "IMAGE") into device
+// bitmaps in the screen's format at the pictures' natural size.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+// The IMAGE resource with that id, decoded; null with last error 2 when there is none.
+HBITMAP pictureFromResource(HINSTANCE module, int id);
+
+// A picture file held in memory, decoded; null when it cannot be decoded.
+HBITMAP pictureFromMemory(const void *data, DWORD size);
+
+// A decoded picture drawn upright into a new bitmap of its size in screen pixels; null with
+// last error 87 when there is no picture, or with the render's failure code.
+HBITMAP bitmapFromPicture(IPicture *picture);
