@@ -1,7 +1,5 @@
-// The event list mirrors the event table with list-view messages.
+// The event list mirrors the event table as a virtual list view.
 #include "EventList.h"
-
-#include <commctrl.h>
 
 void EventList::setUpEventColumns() {
     for (int column = 0; column < eventColumnCount; ++column) {
@@ -21,6 +19,14 @@ int EventList::selectedRow() const {
         SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
+void EventList::answerDisplayInfo(NMLVDISPINFOA &info) const {
+    if (!table_ || !(info.item.mask & LVIF_TEXT) || !info.item.pszText ||
+        info.item.cchTextMax <= 0)
+        return;
+    const std::string &text = table_->cell(info.item.iItem, info.item.iSubItem);
+    lstrcpynA(info.item.pszText, text.c_str(), info.item.cchTextMax);
+}
+
 void EventList::changing() {
     // Redrawing pauses only once something changes, so a tick that changes nothing leaves the
     // list alone.
@@ -37,32 +43,30 @@ void EventList::endBatch() {
     InvalidateRect(list_, nullptr, TRUE);
 }
 
-void EventList::rowInserted(int index, const TableRow &row) {
+void EventList::rowInserted(int index, const TableRow &) {
     changing();
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = index;
-    item.pszText = const_cast<char *>(row.rowNumber.c_str());
-    int at = static_cast<int>(
-        SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    for (int column = 1; column < eventColumnCount; ++column) {
-        const EventColumn &info = eventColumns[static_cast<std::size_t>(column)];
-        LVITEMA cell = {};
-        cell.iSubItem = column;
-        cell.pszText = const_cast<char *>((row.event.*info.member).c_str());
-        SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(at),
-                     reinterpret_cast<LPARAM>(&cell));
-    }
+    const int count = table_->rowCount();
+    SendMessageA(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count),
+                 LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    // The rows from the new one down now show other texts.
+    SendMessageA(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(index), count - 1);
 }
 
 void EventList::rowDeleted(int index) {
     changing();
+    // The list moves the selection of the rows below up with them.
     SendMessageA(list_, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
 }
 
 void EventList::tableCleared() {
     changing();
     SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+void EventList::tableReloaded() {
+    changing();
+    SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(table_->rowCount()), 0);
 }
 
 void addChoices(HWND comboBox, const char *const *choices, int count) {

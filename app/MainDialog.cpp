@@ -4,6 +4,7 @@
 
 #include "BitmapButton.h"
 #include "ClockFace.h"
+#include "EventForm.h"
 #include "MissedSweep.h"
 #include "Notices.h"
 #include "Settings.h"
@@ -11,8 +12,6 @@
 #include "resource.h"
 
 #include <commctrl.h>
-
-#include <cstdio>
 
 namespace {
 
@@ -24,28 +23,17 @@ constexpr DWORD eventListStyle = LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_E
 // the real second and no tick lands just before the boundary it waits for.
 constexpr int tickPhaseMilliseconds = 20;
 
-const char datePicture[] = "dddd dd MMMM yyyy";
 const char exitQuestion[] = "          Do you really want to exit?";
 const char exitCaption[] = "Exit from programm Velkorin";
 
-const char *const repeatChoices[] = {"Repeat", "Hourly", "Daily", "Weekly", "Monthly", "Yearly"};
+// The picture buttons over the template's zero-size placeholders, in client pixels.
+struct PictureButton {
+    int id, x, y, up, down;
+};
+const PictureButton okButton = {IDC_OK, 13, 390, IDB_OK_UP, IDB_OK_DOWN};
+const PictureButton deleteButton = {IDC_DELETE, 408, 390, IDB_DELETE_UP, IDB_DELETE_DOWN};
 
 UINT taskbarCreatedMessage = 0;
-HWND restartBox = nullptr;
-HWND shutDownBox = nullptr;
-
-// "00", "01", ... as the time boxes list them.
-struct TwoDigitChoices {
-    explicit TwoDigitChoices(int choices) : count(choices) {
-        for (int i = 0; i < count; ++i) {
-            std::snprintf(texts[i], sizeof texts[i], "%02d", i);
-            pointers[i] = texts[i];
-        }
-    }
-    int count;
-    char texts[60][3];
-    const char *pointers[60];
-};
 
 void armTickTimer(HWND window, WORD milliseconds) {
     SetTimer(window, tickTimer, 1000u - milliseconds + tickPhaseMilliseconds, nullptr);
@@ -56,26 +44,16 @@ HICON programIcon(int size) {
                                          IMAGE_ICON, size, size, 0));
 }
 
-void fillEventForm(HWND window) {
-    static const TwoDigitChoices hours(24), minutes(60);
-    addChoices(GetDlgItem(window, IDC_HOUR), hours.pointers, hours.count);
-    addChoices(GetDlgItem(window, IDC_MINUTE), minutes.pointers, minutes.count);
-    addChoices(GetDlgItem(window, IDC_SECOND), minutes.pointers, minutes.count);
-    addChoices(GetDlgItem(window, IDC_REPEAT), repeatChoices, 6);
-    restartBox = GetDlgItem(window, IDC_RESTART);
-    shutDownBox = GetDlgItem(window, IDC_SHUTDOWN);
-    SetDlgItemTextA(window, IDC_HOUR, "H");
-    SetDlgItemTextA(window, IDC_MINUTE, "M");
-    SetDlgItemTextA(window, IDC_SECOND, "S");
-    SetDlgItemTextA(window, IDC_REPEAT, "Repeat");
+void createPictureButton(HWND window, const PictureButton &button) {
+    createBitmapButton(window, button.x, button.y, button.up, button.down, button.id);
 }
 
-void loadEvents() {
+// Loads the event file, reports the events missed while the program was not running, and
+// starts the due check at the second the sweep judged by.
+void loadAndSweepEvents() {
     Scheduling &s = scheduling();
-    s.table.setMirror(&s.list);
     EventList::Batch batch(s.list);
     s.file.loadAll(s.table);
-    // The due check's first tick examines every second after the one the sweep judged by.
     const LocalTime swept = s.platform.localTime();
     sweepMissedEvents(s.table, s.file, s.platform, swept);
     s.due.startAfter(swept);
@@ -86,29 +64,28 @@ BOOL initMainDialog(HWND window) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     armTickTimer(window, now.wMilliseconds);
-    SendDlgItemMessageA(window, IDC_DATE, DTM_SETFORMATA, 0,
-                        reinterpret_cast<LPARAM>(datePicture));
 
-    EventList &list = scheduling().list;
-    list.attach(GetDlgItem(window, IDC_EVENTS));
-    list.setUpEventColumns();
-    SendMessageA(list.handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, eventListStyle);
+    Scheduling &s = scheduling();
+    s.list.attach(GetDlgItem(window, IDC_EVENTS), s.table);
+    s.table.setMirror(&s.list);
+    s.list.setUpEventColumns();
+    SendMessageA(s.list.handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, eventListStyle);
     mainMenu = LoadMenuA(programInstance, "MENUP");
     SetMenu(window, mainMenu);
     SendMessageA(window, WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXSMICON))));
     SendMessageA(window, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXICON))));
-    fillEventForm(window);
+    setUpEventForm(window);
     readFontColour(fontColour);
     showFontColour(window, TRUE);
 
-    loadEvents();
+    loadAndSweepEvents();
 
     readIntegerSetting(skinsValue, skinsSetting);
     applySkin(window);
-    createBitmapButton(window, 13, 390, IDB_OK_UP, IDB_OK_DOWN, IDC_OK);
-    createBitmapButton(window, 408, 390, IDB_DELETE_UP, IDB_DELETE_DOWN, IDC_DELETE);
+    createPictureButton(window, okButton);
+    createPictureButton(window, deleteButton);
 
     PostMessageA(window, deferredStartMessage, 0, 0);
     taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
@@ -136,17 +113,31 @@ void menuCommand(HWND window, WORD command) {
     }
 }
 
-// A ticked power-action box disables the other one, so an event carries at most one action.
-void excludePowerActions(WPARAM command) {
-    if (command == IDC_RESTART)
-        EnableWindow(shutDownBox, SendMessageA(restartBox, BM_GETCHECK, 0, 0) != BST_CHECKED);
-    else if (command == IDC_SHUTDOWN)
-        EnableWindow(restartBox, SendMessageA(shutDownBox, BM_GETCHECK, 0, 0) != BST_CHECKED);
+void controlCommand(HWND window, WPARAM command) {
+    switch (command) {
+    case IDC_OK:     composeEventCommand(window);   break;
+    case IDC_DELETE: deleteSelectedCommand(window); break;
+    default: break;
+    }
 }
 
+// Menus send no control handle, controls do; the power-action rule applies after either.
 void routeCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     if (lParam == 0) menuCommand(window, LOWORD(wParam));
-    excludePowerActions(wParam);
+    else controlCommand(window, wParam);
+    excludePowerActions(window, wParam);
+}
+
+void routeNotify(HWND window, const NMHDR &notice) {
+    switch (notice.code) {
+    case NM_DBLCLK: editRowCommand(window); break;
+    case LVN_GETDISPINFOA:
+        if (notice.idFrom == IDC_EVENTS)
+            scheduling().list.answerDisplayInfo(*reinterpret_cast<NMLVDISPINFOA *>(
+                const_cast<NMHDR *>(&notice)));
+        break;
+    default: break;
+    }
 }
 
 void confirmExit(HWND window) {
@@ -159,14 +150,15 @@ void confirmExit(HWND window) {
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE:      confirmExit(window);                   return TRUE;
+    case WM_CLOSE:      confirmExit(window);                                   return TRUE;
     case WM_INITDIALOG: return initMainDialog(window);
-    case WM_PAINT:      paintClockFace(window);                return TRUE;
+    case WM_PAINT:      paintClockFace(window);                                return TRUE;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
         return reinterpret_cast<INT_PTR>(controlColours(reinterpret_cast<HDC>(wParam)));
-    case WM_TIMER:      clockTick(window);                     return TRUE;
-    case WM_COMMAND:    routeCommand(window, wParam, lParam);  return TRUE;
+    case WM_TIMER:      clockTick(window);                                     return TRUE;
+    case WM_COMMAND:    routeCommand(window, wParam, lParam);                  return TRUE;
+    case WM_NOTIFY:     routeNotify(window, *reinterpret_cast<NMHDR *>(lParam)); return TRUE;
     default:
         // The start-minimised check and the tray answer these once they exist.
         if (message == deferredStartMessage) return TRUE;

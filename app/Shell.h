@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DueCheck.h"
+#include "Editor.h"
 #include "EventFile.h"
 #include "EventList.h"
 #include "EventTable.h"
@@ -18,15 +19,17 @@ extern std::string executablePath;
 extern std::string programDirectory; // ends with a backslash
 
 // The scheduling core as the program holds it: the table (the source of truth), the event
-// list that mirrors it, the event file and the due check.
+// list that mirrors it, the event file, the due check and the editor.
 struct Scheduling {
     explicit Scheduling(const std::string &directory)
-        : file(platform, eventFilePath(directory)), due(table, file, platform) {}
+        : file(platform, eventFilePath(directory)), due(table, file, platform),
+          editor(table, file, platform) {}
 
     Win32Platform platform;
     EventTable table;
     EventFile file;
     DueCheck due;
+    Editor editor;
     EventList list;
 };
 

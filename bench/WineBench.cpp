@@ -1,10 +1,13 @@
-// Side by side under Wine: our event-file writer against one profile call per value, and one
-// due-check pass against formatting the clock text anew for every row.
+// Under Wine: our event-file writer against one profile call per value, one due-check pass
+// against formatting the clock text anew for every row, and the editor's commands on the main
+// window with 10,000 events.
 #include "DueCheck.h"
-#include "EventList.h"
 #include "EventFile.h"
 #include "FakePlatform.h"
+#include "MainDialog.h"
+#include "Shell.h"
 #include "Win32Platform.h"
+#include "resource.h"
 
 #include <windows.h>
 
@@ -108,30 +111,53 @@ void passSideBySide(BenchPlatform &platform) {
                 rows, passMs, perRowMs, perRowMs / passMs, dueRows, platform.requests);
 }
 
-// A full rewrite as a fired one-time event causes it, with the event list showing the table.
-void rewriteShown(Platform &platform) {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+// The editor's commands on the real main window holding 10,000 events: each runs until the file
+// is written and the list has redrawn.
+void editorOnTheMainWindow(Platform &platform) {
+    const int rows = 10000;
+    programInstance = GetModuleHandleA(nullptr);
+    programDirectory = tempPath("velkorin-bench-editor\\");
+    CreateDirectoryA(programDirectory.c_str(), nullptr);
+    EventTable table = sampleTable(platform, rows);
+    EventFile(platform, eventFilePath(programDirectory)).saveThrough(table);
+    INITCOMMONCONTROLSEX controls = {sizeof controls, 0x105};
     InitCommonControlsEx(&controls);
-    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | WS_VISIBLE | LVS_REPORT, 0, 0,
-                                600, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    EventList shown;
-    shown.attach(list);
-    shown.setUpEventColumns();
-    for (int rows : {1000, 10000}) {
-        EventTable table = sampleTable(platform, rows);
-        table.setMirror(&shown);
-        EventFile file(platform, tempPath("velkorin-bench-shown"));
-        double start = nowMs();
-        {
-            EventList::Batch batch(shown);
-            file.rewriteEventFile(table);
-        }
+
+    double start = nowMs();
+    HWND window = CreateDialogParamA(programInstance, "DIAL", nullptr, mainDialogProc, 0);
+    UpdateWindow(window);
+    std::printf("main window with %d events initialised and shown: %.0f ms\n", rows,
+                nowMs() - start);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    auto select = [&](int row) {
+        LVITEMA state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&state));
+    };
+    auto timed = [&](const char *what, auto command) {
+        const double begin = nowMs();
+        command();
         UpdateWindow(list);
-        std::printf("full rewrite of %d rows shown in the event list: %.0f ms\n", rows,
-                    nowMs() - start);
-        table.clearTable();
-    }
-    DestroyWindow(list);
+        std::printf("%s with %d events: %.1f ms\n", what, rows, nowMs() - begin);
+    };
+    auto press = [&](int id) {
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    };
+    SetDlgItemTextA(window, IDC_HOUR, "12");
+    SetDlgItemTextA(window, IDC_MINUTE, "34");
+    timed("compose (OK)", [&] { press(IDC_OK); });
+    select(0);
+    timed("DELETE of row 1", [&] { press(IDC_DELETE); });
+    select(5000);
+    NMHDR doubleClick = {list, IDC_EVENTS, static_cast<UINT>(NM_DBLCLK)};
+    timed("double-click edit of row 5001", [&] {
+        SendMessageA(window, WM_NOTIFY, IDC_EVENTS, reinterpret_cast<LPARAM>(&doubleClick));
+    });
+    timed("OK putting the edited row back", [&] { press(IDC_OK); });
+    DestroyWindow(window);
 }
 
 } // namespace
@@ -140,6 +166,6 @@ int main() {
     BenchPlatform platform;
     saveSideBySide(platform);
     passSideBySide(platform);
-    rewriteShown(platform);
+    editorOnTheMainWindow(platform);
     return 0;
 }

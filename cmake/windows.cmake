@@ -13,6 +13,7 @@ set_source_files_properties(tests/ui/TestPictures.rc PROPERTIES
 
 # The shell and presentation, shared by the program and its Wine tests.
 add_library(shell STATIC
+    app/EventForm.cpp
     app/EventList.cpp
     app/MainDialog.cpp
     app/ProgramPaths.cpp
@@ -79,7 +80,7 @@ set_tests_properties(power_action_e2e PROPERTIES TIMEOUT 300)
 
 # Side by side under Wine: our event-file writer against one profile call per value, and the
 # due check's pass against per-row formatting.
-add_executable(wine_bench bench/WineBench.cpp tests/events/FakePlatform.cpp)
+add_executable(wine_bench bench/WineBench.cpp tests/events/FakePlatform.cpp resources/Velkorin.rc)
 target_include_directories(wine_bench PRIVATE tests/events)
 target_link_libraries(wine_bench PRIVATE shell)
 target_link_options(wine_bench PRIVATE ${VELKORIN_STATIC})

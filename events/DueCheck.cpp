@@ -3,17 +3,20 @@
 
 #include "MissedSweep.h"
 
-namespace {
+const char longDatePicture[] = "dddd dd MMMM yyyy";
+const char clockTimePicture[] = "HH:mm:ss";
 
 const char *datePictureOf(RepeatKind kind) {
     switch (kind) {
-    case RepeatKind::OneTime: return "dddd dd MMMM yyyy";
+    case RepeatKind::OneTime: return longDatePicture;
     case RepeatKind::Weekly: return "dddd";
     case RepeatKind::Monthly: return "dd";
     case RepeatKind::Yearly: return "dd MMMM";
     default: return nullptr;
     }
 }
+
+namespace {
 
 // Equal texts, deciding most unequal ones by their last character: the seconds digit of a
 // clock text differs from nearly every other row's.
@@ -26,7 +29,7 @@ bool sameText(const std::string &a, const std::string &b) {
 std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time) {
     if (kind == RepeatKind::Unknown) return std::string();
     if (kind == RepeatKind::Hourly) return platform.formatTime(time, ":mm:ss");
-    std::string clock = platform.formatTime(time, "HH:mm:ss");
+    std::string clock = platform.formatTime(time, clockTimePicture);
     if (kind == RepeatKind::Daily) return clock;
     std::string text = platform.formatDate(time, datePictureOf(kind)) + " " + clock;
     cutToCapacity(text, matchKeyCapacity);

@@ -9,6 +9,12 @@
 #include <cstdint>
 #include <string>
 
+// The date pictures of the clock texts, which the editor's match keys use too: the one-time
+// picture, and one per repeat kind (null for Hourly, Daily and Unknown, which have no date).
+extern const char longDatePicture[]; // "dddd dd MMMM yyyy"
+extern const char clockTimePicture[]; // "HH:mm:ss"
+const char *datePictureOf(RepeatKind kind);
+
 // The clock texts of one second, each shape formatted at most once however many rows ask.
 class ClockTexts {
 public:

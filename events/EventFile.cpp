@@ -67,8 +67,8 @@ void loadEvents(EventTable &table, const ProfileDocument &document) {
             rows[number - 1].*field.member =
                 ProfileDocument::valueAsRead(values[number], field.capacity);
     }
-    for (std::size_t i = 0; i < count; ++i)
-        table.insertRow(static_cast<int>(i), rows[i]);
+    // One change for the whole table, so the event list redraws once, not once a row.
+    table.replaceRows(rows);
 }
 
 std::string renderEventFile(const EventTable &table) {
@@ -131,7 +131,7 @@ bool EventFile::saveThrough(const EventTable &table) { return writeThrough(table
 bool EventFile::rewriteEventFile(EventTable &table) {
     std::string written;
     if (!writeThrough(table, &written)) return false;
-    table.clearTable();
+    // Cleared and loaded again from what was written, in one change.
     loadEvents(table, ProfileDocument(std::move(written)));
     return true;
 }

@@ -14,7 +14,7 @@ std::string eventFilePath(const std::string &programDirectory);
 // A section name followed by the event number in "%2d": "Restart 3", "Restart12".
 std::string eventKey(const char *section, int number);
 
-// Loads events 1, 2, 3, ... of a document into an empty table, up to the first event whose
+// Makes the table hold events 1, 2, 3, ... of a document, up to the first event whose
 // "Date&Time" reads empty.
 void loadEvents(EventTable &table, const ProfileDocument &document);
 

@@ -33,6 +33,27 @@ void EventTable::insertRow(int index, const EventFields &fields) {
     if (mirror_) mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
 }
 
+void EventTable::putBack(int index, const TableRow &row) {
+    const int at = index >= 0 && index < rowCount() ? index : rowCount();
+    rows_.insert(rows_.begin() + at, row);
+    if (mirror_) mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
+}
+
+void EventTable::replaceRows(const std::vector<EventFields> &events) {
+    std::vector<TableRow> rows;
+    rows.reserve(events.size());
+    for (const EventFields &fields : events) {
+        TableRow row{formatTwoDigits(static_cast<int>(rows.size()) + 1), fields,
+                     RepeatKind::Unknown};
+        for (const EventFieldInfo &field : eventFields)
+            cutToCapacity(row.event.*field.member, field.capacity);
+        row.kind = repeatKindOf(row.event.repeat);
+        rows.push_back(std::move(row));
+    }
+    rows_ = std::move(rows);
+    if (mirror_) mirror_->tableReloaded();
+}
+
 void EventTable::deleteRow(int index) {
     if (index < 0 || index >= rowCount()) return;
     rows_.erase(rows_.begin() + index);

@@ -30,6 +30,8 @@ public:
     virtual void rowInserted(int index, const TableRow &row) = 0;
     virtual void rowDeleted(int index) = 0;
     virtual void tableCleared() = 0;
+    // Every row may have changed: the table was loaded or reloaded as a whole.
+    virtual void tableReloaded() = 0;
 };
 
 class EventTable {
@@ -49,8 +51,14 @@ public:
     // index beyond the end appends, but the row number still names the index asked for.
     void insertRow(int index, const EventFields &fields);
 
+    // Puts a row that was taken out back at its index, with the number it had.
+    void putBack(int index, const TableRow &row);
+
     // Removes row index; -1 or an index beyond the end changes nothing.
     void deleteRow(int index);
+
+    // The table becomes these events, numbered 1 to n: what loading a file gives.
+    void replaceRows(const std::vector<EventFields> &events);
 
     void clearTable();
 

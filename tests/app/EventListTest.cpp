@@ -7,16 +7,35 @@
 
 namespace {
 
+// The list's parent answers its requests for cell texts, as the main window does.
+EventList *shownList = nullptr;
+
+LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR *>(lParam)->code == LVN_GETDISPINFOA)
+        shownList->answerDisplayInfo(*reinterpret_cast<NMLVDISPINFOA *>(lParam));
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 struct ListWindow {
-    ListWindow() {
+    explicit ListWindow(const EventTable &table) {
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&controls);
-        handle = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_SINGLESEL, 0,
-                                 0, 600, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        list.attach(handle);
+        WNDCLASSA hostClass = {};
+        hostClass.lpfnWndProc = hostProc;
+        hostClass.hInstance = GetModuleHandleA(nullptr);
+        hostClass.lpszClassName = "EventListHost";
+        RegisterClassA(&hostClass);
+        host = CreateWindowExA(0, "EventListHost", "", WS_POPUP, 0, 0, 620, 420, nullptr,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+        handle = CreateWindowExA(0, WC_LISTVIEWA, "",
+                                 WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA,
+                                 0, 0, 600, 400, host, reinterpret_cast<HMENU>(57),
+                                 GetModuleHandleA(nullptr), nullptr);
+        shownList = &list;
+        list.attach(handle, table);
         list.setUpEventColumns();
     }
-    ~ListWindow() { DestroyWindow(handle); }
+    ~ListWindow() { DestroyWindow(host); }
 
     std::string text(int row, int column) const {
         char buffer[256] = "";
@@ -30,6 +49,7 @@ struct ListWindow {
     }
     int rows() const { return static_cast<int>(SendMessageA(handle, LVM_GETITEMCOUNT, 0, 0)); }
 
+    HWND host;
     HWND handle;
     EventList list;
 };
@@ -45,7 +65,8 @@ void expectMirrors(const ListWindow &window, const EventTable &table) {
 } // namespace
 
 TEST(EventList, HasTwelveCentredColumnsWithTheirHeadersAndWidths) {
-    ListWindow window;
+    EventTable table;
+    ListWindow window(table);
     HWND header = reinterpret_cast<HWND>(SendMessageA(window.handle, LVM_GETHEADER, 0, 0));
     ASSERT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 12);
     for (int column = 0; column < eventColumnCount; ++column) {
@@ -62,8 +83,8 @@ TEST(EventList, HasTwelveCentredColumnsWithTheirHeadersAndWidths) {
 }
 
 TEST(EventList, MirrorsInsertsDeletesAndClearsBeyondAHundredRowsInTableOrder) {
-    ListWindow window;
     EventTable table;
+    ListWindow window(table);
     table.setMirror(&window.list);
     for (int i = 0; i < 120; ++i) {
         EventFields fields;
@@ -84,8 +105,8 @@ TEST(EventList, MirrorsInsertsDeletesAndClearsBeyondAHundredRowsInTableOrder) {
 }
 
 TEST(EventList, SelectedRowIsMinusOneWithoutSelection) {
-    ListWindow window;
     EventTable table;
+    ListWindow window(table);
     table.setMirror(&window.list);
     EventFields fields;
     fields.matchKey = "x";
@@ -100,9 +121,9 @@ TEST(EventList, SelectedRowIsMinusOneWithoutSelection) {
 }
 
 TEST(EventList, ABatchOfChangesLeavesTheListShownAndComplete) {
-    ListWindow window;
-    ShowWindow(window.handle, SW_SHOWNA);
     EventTable table;
+    ListWindow window(table);
+    ShowWindow(window.host, SW_SHOWNA);
     table.setMirror(&window.list);
     {
         EventList::Batch batch(window.list);
@@ -118,4 +139,27 @@ TEST(EventList, ABatchOfChangesLeavesTheListShownAndComplete) {
     expectMirrors(window, table);
     { EventList::Batch unchanged(window.list); }
     EXPECT_TRUE(IsWindowVisible(window.handle));
+}
+
+TEST(EventList, TheSelectionMovesUpWithItsRowAndAReloadClearsIt) {
+    EventTable table;
+    ListWindow window(table);
+    table.setMirror(&window.list);
+    for (int i = 0; i < 5; ++i) {
+        EventFields fields;
+        fields.matchKey = "row " + std::to_string(i);
+        table.insertRow(i, fields);
+    }
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageA(window.handle, LVM_SETITEMSTATE, 3, reinterpret_cast<LPARAM>(&state));
+    table.deleteRow(1);
+    EXPECT_EQ(window.list.selectedRow(), 2);
+    EXPECT_EQ(window.text(2, 1), "row 3");
+    table.deleteRow(2);
+    EXPECT_EQ(window.list.selectedRow(), -1);
+    table.replaceRows({EventFields{}, EventFields{}});
+    EXPECT_EQ(window.rows(), 2);
+    EXPECT_EQ(window.list.selectedRow(), -1);
 }

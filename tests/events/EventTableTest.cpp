@@ -13,12 +13,19 @@ EventFields eventWithKey(const std::string &key) {
 
 // Keeps a copy of what a list would show, to prove every change reaches it.
 struct ListCopy : TableMirror {
+    explicit ListCopy(const EventTable &shown) : table(shown) {}
+    const EventTable &table;
     std::vector<std::pair<std::string, std::string>> rows; // number, key
     void rowInserted(int index, const TableRow &row) override {
         rows.insert(rows.begin() + index, {row.rowNumber, row.event.matchKey});
     }
     void rowDeleted(int index) override { rows.erase(rows.begin() + index); }
     void tableCleared() override { rows.clear(); }
+    void tableReloaded() override {
+        rows.clear();
+        for (int i = 0; i < table.rowCount(); ++i)
+            rows.push_back({table.cell(i, 0), table.cell(i, 1)});
+    }
 };
 
 } // namespace
@@ -98,7 +105,7 @@ TEST(EventTable, CellsFollowTheColumnOrder) {
 
 TEST(EventTable, TheMirrorFollowsEveryChange) {
     EventTable table;
-    ListCopy list;
+    ListCopy list(table);
     table.setMirror(&list);
     table.insertRow(0, eventWithKey("a"));
     table.insertRow(1, eventWithKey("c"));
@@ -110,6 +117,13 @@ TEST(EventTable, TheMirrorFollowsEveryChange) {
         EXPECT_EQ(list.rows[i].first, table.cell(i, 0));
         EXPECT_EQ(list.rows[i].second, table.cell(i, 1));
     }
+    const TableRow taken = table.row(1);
+    table.deleteRow(1);
+    table.putBack(1, taken);
+    EXPECT_EQ(list.rows[1].first, taken.rowNumber);
+    table.replaceRows({eventWithKey("x"), eventWithKey("y")});
+    ASSERT_EQ(list.rows.size(), 2u);
+    EXPECT_EQ(list.rows[1], std::make_pair(std::string(" 2"), std::string("y")));
     table.clearTable();
     EXPECT_TRUE(list.rows.empty());
 }

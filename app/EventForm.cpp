@@ -1,0 +1,173 @@
+// The event form: reads and writes the controls; what an OK, DELETE or double-click does is
+// decided by the editor of the scheduling core.
+#include "EventForm.h"
+
+#include "ClockFace.h"
+#include "DueCheck.h"
+#include "Editor.h"
+#include "Shell.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char notStoredText[] = "The event could not be stored: the event file\r\n%s\r\ncannot be "
+                             "written.\r\n\r\nThe list and the file are as they were; the form "
+                             "still holds the event.";
+const char notDeletedText[] = "The event could not be deleted: the event file\r\n%s\r\ncannot "
+                              "be written.\r\n\r\nThe list and the file are as they were.";
+const char messageCaption[] = "Velkorin";
+
+const char *const repeatChoices[] = {repeatPlaceholder, "Hourly", "Daily",
+                                     "Weekly",          "Monthly", "Yearly"};
+
+// "00", "01", ... as the time boxes list them.
+struct TwoDigitChoices {
+    explicit TwoDigitChoices(int choices) : count(choices) {
+        for (int i = 0; i < count; ++i) {
+            std::snprintf(texts[i], sizeof texts[i], "%02d", i);
+            pointers[i] = texts[i];
+        }
+    }
+    int count;
+    char texts[60][3];
+    const char *pointers[60];
+};
+
+// The whole text of a control, however long the user typed it.
+std::string controlText(HWND window, int id) {
+    HWND control = GetDlgItem(window, id);
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(control, &text[0],
+                                                        static_cast<int>(text.size()))));
+    return text;
+}
+
+bool ticked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
+
+EventForm readForm(HWND window) {
+    EventForm form;
+    form.hour = controlText(window, IDC_HOUR);
+    form.minute = controlText(window, IDC_MINUTE);
+    form.second = controlText(window, IDC_SECOND);
+    form.repeat = controlText(window, IDC_REPEAT);
+    form.restart = ticked(window, IDC_RESTART);
+    form.shutDown = ticked(window, IDC_SHUTDOWN);
+    SYSTEMTIME picked = {};
+    SendDlgItemMessageA(window, IDC_DATE, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&picked));
+    form.date = localTimeOf(picked);
+    return form;
+}
+
+// A date the picker can show: a Daily or Hourly row has none, and the picker keeps its own.
+bool isRealDate(const LocalTime &date) {
+    static const int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return date.year >= 1601 && date.year <= 30827 && date.month >= 1 && date.month <= 12 &&
+           date.day >= 1 && date.day <= monthDays[date.month - 1] &&
+           (date.month != 2 || date.day < 29 ||
+            (date.year % 4 == 0 && (date.year % 100 != 0 || date.year % 400 == 0)));
+}
+
+void setPickedDate(HWND window, const SYSTEMTIME &date) {
+    SendDlgItemMessageA(window, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID,
+                        reinterpret_cast<LPARAM>(&date));
+}
+
+void setBox(HWND window, int id, bool checked) {
+    CheckDlgButton(window, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void showForm(HWND window, const EventForm &form) {
+    // Both boxes are cleared first, then the row's one action is ticked and excludes the
+    // other: a box ticked before the double-click never stays ticked beside the row's action.
+    setBox(window, IDC_RESTART, form.restart);
+    setBox(window, IDC_SHUTDOWN, form.shutDown);
+    EnableWindow(GetDlgItem(window, IDC_SHUTDOWN), !form.restart);
+    EnableWindow(GetDlgItem(window, IDC_RESTART), !form.shutDown);
+    SetDlgItemTextA(window, IDC_REPEAT, form.repeat.c_str());
+    SetDlgItemTextA(window, IDC_HOUR, form.hour.c_str());
+    SetDlgItemTextA(window, IDC_MINUTE, form.minute.c_str());
+    SetDlgItemTextA(window, IDC_SECOND, form.second.c_str());
+    // The picker shows the weekday of the date it is given: work it out rather than trust it.
+    if (isRealDate(form.date)) setPickedDate(window, systemTimeOf(fromWallSecond(wallSecond(form.date))));
+}
+
+void tellNotWritten(HWND window, const char *format) {
+    char text[4096];
+    std::snprintf(text, sizeof text, format, scheduling().file.path().c_str());
+    MessageBoxA(window, text, messageCaption, MB_OK | MB_ICONWARNING);
+}
+
+} // namespace
+
+void setUpEventForm(HWND window) {
+    SendDlgItemMessageA(window, IDC_DATE, DTM_SETFORMATA, 0,
+                        reinterpret_cast<LPARAM>(longDatePicture));
+    static const TwoDigitChoices hours(24), minutes(60);
+    addChoices(GetDlgItem(window, IDC_HOUR), hours.pointers, hours.count);
+    addChoices(GetDlgItem(window, IDC_MINUTE), minutes.pointers, minutes.count);
+    addChoices(GetDlgItem(window, IDC_SECOND), minutes.pointers, minutes.count);
+    addChoices(GetDlgItem(window, IDC_REPEAT), repeatChoices, 6);
+    SetDlgItemTextA(window, IDC_HOUR, hourPlaceholder);
+    SetDlgItemTextA(window, IDC_MINUTE, minutePlaceholder);
+    SetDlgItemTextA(window, IDC_SECOND, secondPlaceholder);
+    SetDlgItemTextA(window, IDC_REPEAT, repeatPlaceholder);
+}
+
+void resetForm(HWND window) {
+    SetDlgItemTextA(window, IDC_HOUR, hourPlaceholder);
+    SetDlgItemTextA(window, IDC_MINUTE, minutePlaceholder);
+    SetDlgItemTextA(window, IDC_SECOND, secondPlaceholder);
+    SetDlgItemTextA(window, IDC_REPEAT, repeatPlaceholder);
+    SendDlgItemMessageA(window, IDC_DATE, DTM_SETFORMATA, 0,
+                        reinterpret_cast<LPARAM>(longDatePicture));
+    // Before the first tick the reading is all zero, which the picker refuses.
+    if (tickTime().wYear != 0) setPickedDate(window, tickTime());
+    setBox(window, IDC_RESTART, false);
+    setBox(window, IDC_SHUTDOWN, false);
+    EnableWindow(GetDlgItem(window, IDC_RESTART), TRUE);
+    EnableWindow(GetDlgItem(window, IDC_SHUTDOWN), TRUE);
+}
+
+void composeEventCommand(HWND window) {
+    Scheduling &s = scheduling();
+    EventList::Batch batch(s.list);
+    switch (s.editor.composeEvent(readForm(window))) {
+    case Editor::Outcome::NotStored: tellNotWritten(window, notStoredText); break;
+    case Editor::Outcome::Added:
+    case Editor::Outcome::NothingToAdd: resetForm(window); break;
+    }
+}
+
+void deleteSelectedCommand(HWND window) {
+    Scheduling &s = scheduling();
+    EventList::Batch batch(s.list);
+    if (!s.editor.deleteSelected(s.list.selectedRow())) {
+        tellNotWritten(window, notDeletedText);
+        return;
+    }
+    resetForm(window);
+}
+
+void editRowCommand(HWND window) {
+    Scheduling &s = scheduling();
+    const int selected = s.list.selectedRow();
+    if (selected < 0) {
+        resetForm(window);
+        return;
+    }
+    Event taken;
+    EventList::Batch batch(s.list);
+    if (s.editor.editRow(selected, taken)) showForm(window, formOf(taken));
+}
+
+void excludePowerActions(HWND window, WPARAM command) {
+    if (command == IDC_RESTART)
+        EnableWindow(GetDlgItem(window, IDC_SHUTDOWN), !ticked(window, IDC_RESTART));
+    else if (command == IDC_SHUTDOWN)
+        EnableWindow(GetDlgItem(window, IDC_RESTART), !ticked(window, IDC_SHUTDOWN));
+}

@@ -1,0 +1,70 @@
+// The event editor: composes an event from the event form, puts it into the table and the
+// event file, takes a row back into the form for editing, and deletes rows.
+#pragma once
+
+#include "EventFile.h"
+#include "EventTable.h"
+#include "Platform.h"
+
+#include <string>
+
+// What the form's boxes show when nothing is chosen; the dialog sets them, the editor reads
+// them as "no value".
+extern const char hourPlaceholder[];   // "H"
+extern const char minutePlaceholder[]; // "M"
+extern const char secondPlaceholder[]; // "S"
+extern const char repeatPlaceholder[]; // "Repeat"
+
+// What the event form holds: the box texts as typed or chosen, the two power-action boxes and
+// the picked date (year, month, day and day of week; the time of day plays no part).
+struct EventForm {
+    std::string hour = hourPlaceholder;
+    std::string minute = minutePlaceholder;
+    std::string second = secondPlaceholder;
+    std::string repeat = repeatPlaceholder;
+    bool restart = false;
+    bool shutDown = false;
+    LocalTime date;
+};
+
+// The event a form describes, its match key in the shape of its repeat kind with the date
+// part formatted exactly as the due check formats the clock. False, and fields untouched, when
+// all three time boxes show their placeholders. Every text is cut to its field, whatever was
+// typed.
+bool composeFields(const EventForm &form, Platform &platform, EventFields &fields);
+
+// The form that shows a row again: its time texts, repeat kind (the placeholder for a one-time
+// row), its one power action and its date (all zero for rows without one, which a date picker
+// refuses).
+EventForm formOf(const Event &row);
+
+class Editor {
+public:
+    Editor(EventTable &table, EventFile &file, Platform &platform)
+        : table_(table), file_(file), platform_(platform) {}
+
+    enum class Outcome { Added, NothingToAdd, NotStored };
+
+    // OK: composes the form's event and inserts it, back at the index of a row taken out for
+    // editing or else at the end, then writes the file with exactly the table's rows. When the
+    // file cannot be written, the table and the edit state stay as they were.
+    Outcome composeEvent(const EventForm &form);
+
+    // DELETE: removes a row (-1 removes none) and rewrites the file from the table. False when
+    // the file could not be written: the row is back where it was.
+    bool deleteSelected(int selected);
+
+    // Double-click: takes the row out of the table (the file is not touched) and remembers its
+    // index for the next OK. False, with nothing changed, when there is no such row.
+    bool editRow(int selected, Event &taken);
+
+    bool editPending() const { return editPending_; }
+    int editIndex() const { return editIndex_; }
+
+private:
+    EventTable &table_;
+    EventFile &file_;
+    Platform &platform_;
+    bool editPending_ = false;
+    int editIndex_ = 0;
+};
