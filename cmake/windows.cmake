@@ -64,7 +64,8 @@ add_executable(e2e_tests
     tests/e2e/Driver.cpp
     tests/e2e/StartupTest.cpp
     tests/e2e/EventsFireTest.cpp
-    tests/e2e/ClockFaceTest.cpp)
+    tests/e2e/ClockFaceTest.cpp
+    tests/e2e/EditorTest.cpp)
 target_include_directories(e2e_tests PRIVATE tests tests/e2e resources)
 target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32)
 target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})

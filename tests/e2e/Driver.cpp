@@ -179,6 +179,39 @@ SYSTEMTIME secondsFromNow(int seconds) {
     return later;
 }
 
+std::string clockTextOf(const std::string &repeat, const SYSTEMTIME &moment) {
+    char date[200] = "", time[50] = "";
+    const char *picture = repeat.empty()       ? "dddd dd MMMM yyyy"
+                          : repeat == "Weekly"  ? "dddd"
+                          : repeat == "Monthly" ? "dd"
+                          : repeat == "Yearly"  ? "dd MMMM"
+                                                : nullptr;
+    if (repeat == "Hourly") {
+        GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &moment, ":mm:ss", time, sizeof time);
+        return time;
+    }
+    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &moment, "HH:mm:ss", time, sizeof time);
+    if (!picture) return time;
+    GetDateFormatA(LOCALE_USER_DEFAULT, 0, &moment, picture, date, sizeof date);
+    return std::string(date) + " " + time;
+}
+
+void setText(HWND control, const std::string &text) {
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+HWND pictureButton(HWND window, int id) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgCtrlID(child) == id && className(child) == "Bmp_Button_Class") return child;
+    return nullptr;
+}
+
+void click(HWND window, int x, int y) {
+    const LPARAM point = MAKELPARAM(x, y);
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(window, WM_LBUTTONUP, 0, point);
+}
+
 Program::Program(const std::string &name) {
     const std::string runs = buildDirectory() + "e2e-runs\\";
     CreateDirectoryA(runs.c_str(), nullptr);
@@ -290,4 +323,34 @@ std::vector<std::string> Program::listHeaders(HWND list) const {
         headers.push_back(text + "/" + std::to_string(info.cx));
     }
     return headers;
+}
+
+void Program::clickRow(HWND list, int row, bool twice) const {
+    RemoteBuffer remote(process_.hProcess, sizeof(RECT));
+    RECT bounds = {LVIR_LABEL, 0, 0, 0};
+    remote.write(0, &bounds, sizeof bounds);
+    SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote.at(0)));
+    remote.read(0, &bounds, sizeof bounds);
+    const LPARAM point = MAKELPARAM(bounds.left + 10, (bounds.top + bounds.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
+    if (twice) {
+        PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+        PostMessageA(list, WM_LBUTTONUP, 0, point);
+    }
+    Sleep(300);
+}
+
+HWND Program::waitForMessageBox(DWORD milliseconds) const {
+    HWND main = mainWindow(milliseconds);
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            for (HWND window : windowsTitled("Velkorin"))
+                if (window != main && className(window) == "#32770") found = window;
+            return found != nullptr;
+        },
+        milliseconds);
+    return found;
 }

@@ -35,6 +35,18 @@ std::string eventFileText(const std::vector<FileEvent> &events);
 
 SYSTEMTIME secondsFromNow(int seconds);
 
+// The clock text of a repeat kind ("" one-time, "Hourly", ...) at a moment, in this locale.
+std::string clockTextOf(const std::string &repeat, const SYSTEMTIME &moment);
+
+// Types a text into a control, as WM_SETTEXT does.
+void setText(HWND control, const std::string &text);
+
+// The picture button with a control id over the window's client area.
+HWND pictureButton(HWND window, int id);
+
+// Presses and releases the left mouse button at a point of a window's client area.
+void click(HWND window, int x = 5, int y = 5);
+
 class Program {
 public:
     // A fresh directory named after the test, holding a copy of Velkorin.exe.
@@ -62,6 +74,11 @@ public:
     // The cells of a list view in the program, row by row.
     std::vector<std::vector<std::string>> listRows(HWND list, int columns) const;
     std::vector<std::string> listHeaders(HWND list) const;
+    // Clicks, or double-clicks, the middle of a row's first cells.
+    void clickRow(HWND list, int row, bool twice = false) const;
+
+    // A message box of the program, other than its main window, or null after the time.
+    HWND waitForMessageBox(DWORD milliseconds = 10000) const;
 
 private:
     std::string directory_;

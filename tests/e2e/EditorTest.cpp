@@ -1,0 +1,190 @@
+// End to end: composing, editing and deleting events through the real form, OK and DELETE
+// buttons and list of the running program, in the language of the run.
+#include "Driver.h"
+#include "resource.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+std::string twoDigits(int n) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", n);
+    return text;
+}
+
+struct Form {
+    explicit Form(HWND main) : window(main) {}
+    void fill(const std::string &hour, const std::string &minute, const std::string &second,
+              const std::string &repeat) const {
+        setText(GetDlgItem(window, IDC_HOUR), hour);
+        setText(GetDlgItem(window, IDC_MINUTE), minute);
+        setText(GetDlgItem(window, IDC_SECOND), second);
+        setText(GetDlgItem(window, IDC_REPEAT), repeat);
+    }
+    void ok() const { click(pictureButton(window, IDC_OK)); }
+    void remove() const { click(pictureButton(window, IDC_DELETE)); }
+    HWND window;
+};
+
+} // namespace
+
+TEST(Editor, EventsComposedOfEveryKindMatchTheClockAndTheOneTimeEventFires) {
+    Program program("compose");
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    Form form(window);
+    const SYSTEMTIME moment = secondsFromNow(10);
+    const char *kinds[] = {"Repeat", "Hourly", "Daily", "Weekly", "Monthly", "Yearly"};
+    for (const char *kind : kinds) {
+        form.fill(twoDigits(moment.wHour), twoDigits(moment.wMinute), twoDigits(moment.wSecond),
+                  kind);
+        form.ok();
+    }
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    const auto rows = program.listRows(list, 5);
+    ASSERT_EQ(rows.size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+        const std::string repeat = i == 0 ? "" : kinds[i];
+        SCOPED_TRACE(kinds[i]);
+        EXPECT_EQ(rows[i][0], " " + std::to_string(i + 1));
+        EXPECT_EQ(rows[i][1], clockTextOf(repeat, moment)); // what the due check will format
+        EXPECT_EQ(rows[i][4], repeat);
+    }
+    // The form is back at its placeholders.
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_HOUR)), "H");
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_REPEAT)), "Repeat");
+
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 5; }, 20000))
+        << "the one-time event did not fire";
+    std::string text;
+    ASSERT_TRUE(program.readEventFile(text));
+    EXPECT_EQ(text.find(clockTextOf("", moment)), std::string::npos);
+    for (int i = 1; i < 6; ++i)
+        EXPECT_NE(text.find("=" + clockTextOf(kinds[i], moment) + "\r\n"), std::string::npos)
+            << kinds[i];
+    EXPECT_TRUE(program.running());
+}
+
+TEST(Editor, ADoubleClickTakesARowIntoTheFormAndOkPutsItBack) {
+    Program program("edit");
+    const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+    const SYSTEMTIME later = {2032, 11, 0, 2, 23, 0, 5, 0};
+    program.writeEventFile(eventFileText({{oneTimeKey(future), "Restart", "", "", future},
+                                          {"23:00:05", "", "", "Daily", later},
+                                          {oneTimeKey(later), "", "Shut down", "", later}}));
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    HWND restart = GetDlgItem(window, IDC_RESTART);
+    HWND shutDown = GetDlgItem(window, IDC_SHUTDOWN);
+    SendMessageA(restart, BM_SETCHECK, BST_CHECKED, 0); // ticked before the double-click
+
+    program.clickRow(list, 1, true);
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 2; }, 5000));
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_HOUR)), "23");
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_MINUTE)), "00");
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_SECOND)), "05");
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_REPEAT)), "Daily");
+    EXPECT_EQ(SendMessageA(restart, BM_GETCHECK, 0, 0), BST_UNCHECKED); // the row has no action
+    EXPECT_EQ(SendMessageA(shutDown, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    screenshot("editing-a-row");
+
+    setText(GetDlgItem(window, IDC_MINUTE), "15");
+    Form(window).ok();
+    const auto rows = program.listRows(list, 5);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1][0], " 2");
+    EXPECT_EQ(rows[1][1], "23:15:05");
+    std::string text;
+    ASSERT_TRUE(program.readEventFile(text));
+    EXPECT_NE(text.find("Date&Time 2=23:15:05"), std::string::npos);
+    EXPECT_EQ(text.find("=23:00:05\r\n"), std::string::npos);
+
+    // The row with Shut down shows it ticked, and the Restart box disabled.
+    program.clickRow(list, 2, true);
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 2; }, 5000));
+    EXPECT_EQ(SendMessageA(shutDown, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageA(restart, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowEnabled(restart));
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_DATE)),
+              oneTimeKey(later).substr(0, oneTimeKey(later).size() - 9));
+}
+
+TEST(Editor, OverLongTypedTextsAreCutAndNothingBreaks) {
+    Program program("long-texts");
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    const std::string typed(300, '4');
+    Form form(window);
+    form.fill(typed, typed, typed, std::string(300, 'Y'));
+    form.ok();
+    form.fill(typed, typed, typed, "Daily");
+    form.ok();
+    const auto rows = program.listRows(GetDlgItem(window, IDC_EVENTS), 11);
+    ASSERT_EQ(rows.size(), 2u);
+    for (const auto &row : rows) {
+        EXPECT_LE(row[1].size(), 199u);
+        EXPECT_EQ(row[8].size(), 19u); // hour
+        EXPECT_EQ(row[10].size(), 19u); // second
+    }
+    EXPECT_EQ(rows[0][4], std::string(9, 'Y'));
+    EXPECT_EQ(rows[1][1], std::string(19, '4') + ":" + std::string(19, '4') + ":" + std::string(19, '4'));
+    EXPECT_TRUE(program.running());
+}
+
+TEST(Editor, WhenTheFileCannotBeWrittenOkAndDeleteSaySoAndChangeNothing) {
+    Program program("not-writable");
+    const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+    const SYSTEMTIME later = {2032, 11, 0, 2, 23, 0, 5, 0};
+    program.writeEventFile(eventFileText(
+        {{oneTimeKey(future), "", "", "", future}, {oneTimeKey(later), "", "", "", later}}));
+    // A directory where the new file would be written makes every write fail.
+    CreateDirectoryA((program.eventFilePath() + ".new").c_str(), nullptr);
+    std::string before;
+    ASSERT_TRUE(program.readEventFile(before));
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    ASSERT_EQ(program.listRows(list, 2).size(), 2u);
+
+    Form form(window);
+    form.fill("10", "20", "30", "Daily");
+    PostMessageA(pictureButton(window, IDC_OK), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(pictureButton(window, IDC_OK), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    HWND message = program.waitForMessageBox();
+    ASSERT_NE(message, nullptr);
+    EXPECT_NE(windowText(GetDlgItem(message, 0xFFFF)).find("could not be stored"),
+              std::string::npos);
+    screenshot("event-not-stored");
+    PostMessageA(message, WM_COMMAND, IDOK, 0);
+    Sleep(500);
+    EXPECT_EQ(program.listRows(list, 2).size(), 2u);
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_HOUR)), "10"); // the form keeps the event
+
+    program.clickRow(list, 0);
+    ASSERT_EQ(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+    PostMessageA(pictureButton(window, IDC_DELETE), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(pictureButton(window, IDC_DELETE), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    message = program.waitForMessageBox();
+    ASSERT_NE(message, nullptr);
+    EXPECT_NE(windowText(GetDlgItem(message, 0xFFFF)).find("could not be deleted"),
+              std::string::npos);
+    PostMessageA(message, WM_COMMAND, IDOK, 0);
+    Sleep(500);
+    const auto rows = program.listRows(list, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], " 1");
+    EXPECT_EQ(rows[0][1], oneTimeKey(future));
+    std::string after;
+    ASSERT_TRUE(program.readEventFile(after));
+    EXPECT_EQ(after, before);
+    RemoveDirectoryA((program.eventFilePath() + ".new").c_str());
+}
