@@ -89,3 +89,10 @@ target_link_options(wine_bench PRIVATE ${VELKORIN_STATIC})
 # The idle benchmark's baseline: the same one-second timer, nothing painted.
 add_executable(idle_baseline WIN32 bench/MinimalTimer.cpp)
 target_link_options(idle_baseline PRIVATE ${VELKORIN_STATIC} -s)
+
+# Start-up side by side: launch to main window with growing event files.
+add_executable(startup_bench bench/StartupBench.cpp tests/e2e/Driver.cpp)
+target_include_directories(startup_bench PRIVATE tests tests/e2e)
+target_link_libraries(startup_bench PRIVATE comctl32 gdi32 user32)
+target_link_options(startup_bench PRIVATE ${VELKORIN_STATIC})
+add_dependencies(startup_bench Velkorin)

@@ -105,7 +105,9 @@ void storeEvents(const EventTable &table, ProfileDocument &document) {
 
 void EventFile::loadAll(EventTable &table) {
     std::string text;
-    if (!platform_.readFile(path_, text)) return;
+    textKnown_ = platform_.readFile(path_, text);
+    if (!textKnown_) return;
+    knownText_ = text;
     loadEvents(table, ProfileDocument(std::move(text)));
 }
 
@@ -115,13 +117,22 @@ bool EventFile::saveAll(const EventTable &table) {
     platform_.readFile(path_, text);
     ProfileDocument document(std::move(text));
     storeEvents(table, document);
-    return platform_.replaceFile(path_, document.render());
+    std::string rendered = document.render();
+    if (!platform_.replaceFile(path_, rendered)) return false;
+    knownText_ = std::move(rendered);
+    textKnown_ = true;
+    return true;
 }
 
 bool EventFile::writeThrough(const EventTable &table, std::string *written) {
-    if (table.rowCount() == 0) return platform_.deleteFile(path_);
+    if (table.rowCount() == 0) {
+        textKnown_ = false;
+        return platform_.deleteFile(path_);
+    }
     std::string text = renderEventFile(table);
     if (!platform_.replaceFile(path_, text)) return false;
+    knownText_ = text;
+    textKnown_ = true;
     if (written) *written = std::move(text);
     return true;
 }
@@ -129,6 +140,9 @@ bool EventFile::writeThrough(const EventTable &table, std::string *written) {
 bool EventFile::saveThrough(const EventTable &table) { return writeThrough(table, nullptr); }
 
 bool EventFile::rewriteEventFile(EventTable &table) {
+    if (textKnown_ && table.rowCount() > 0 && table.numberedInOrder() &&
+        renderEventFile(table) == knownText_)
+        return true;
     std::string written;
     if (!writeThrough(table, &written)) return false;
     // Cleared and loaded again from what was written, in one change.

@@ -45,7 +45,9 @@ public:
     bool saveThrough(const EventTable &table);
 
     // saveThrough, then the table is reloaded from what was written, so it holds what the file
-    // returns and its rows are numbered 1 to n again.
+    // returns and its rows are numbered 1 to n again. When the file already holds exactly that
+    // text (as last read or written here) and the rows are numbered 1 to n, nothing is written
+    // or reloaded: the start-up sweep that finds nothing missed leaves a large file alone.
     bool rewriteEventFile(EventTable &table);
 
 private:
@@ -53,4 +55,7 @@ private:
 
     Platform &platform_;
     std::string path_;
+    // The file's text as this program last read or wrote it, while it is known.
+    std::string knownText_;
+    bool textKnown_ = false;
 };

@@ -73,3 +73,10 @@ const std::string &EventTable::cell(int index, int column) const {
     const EventColumn &info = eventColumns[static_cast<std::size_t>(column)];
     return info.member ? row.event.*info.member : row.rowNumber;
 }
+
+bool EventTable::numberedInOrder() const {
+    for (int index = 0; index < rowCount(); ++index)
+        if (rows_[static_cast<std::size_t>(index)].rowNumber != formatTwoDigits(index + 1))
+            return false;
+    return true;
+}

@@ -62,6 +62,9 @@ public:
 
     void clearTable();
 
+    // True when the rows are numbered 1 to n, as a reload numbers them.
+    bool numberedInOrder() const;
+
     // The text of one cell (column 0 is the row number); empty beyond the end.
     const std::string &cell(int index, int column) const;
 
