@@ -9,6 +9,7 @@
 #include "Notices.h"
 #include "Settings.h"
 #include "Shell.h"
+#include "Tray.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -82,6 +83,9 @@ BOOL initMainDialog(HWND window) {
 
     loadAndSweepEvents();
 
+    readIntegerSetting(todayValue, todaySetting);
+    showTodayMark(window);
+
     readIntegerSetting(skinsValue, skinsSetting);
     applySkin(window);
     createPictureButton(window, okButton);
@@ -103,7 +107,20 @@ void clockTick(HWND window) {
     scheduling().due.checkDueEvents(localTimeOf(now));
 }
 
+// Started minimised: hides once the window has been shown, as a recreated task bar would.
+void deferredStart(HWND window) {
+    if (readFlag(minimizeValue) == '1') PostMessageA(window, taskbarCreatedMessage, 0, 0);
+}
+
+// The hide waits until the minimise has run to its end: hidden in the middle of it, the
+// window is made visible again by the rest of it on Wine. The posted message is the one the
+// start-minimised setting posts, which hides into the tray.
+void minimised(HWND window, WPARAM kind) {
+    if (kind == SIZE_MINIMIZED) PostMessageA(window, taskbarCreatedMessage, 0, 0);
+}
+
 void menuCommand(HWND window, WORD command) {
+    if (trayCommand(window, command) || menuCommandOfTray(window, command)) return;
     switch (command) {
     case IDM_WHITE:       chooseSkin(window, 0);       break;
     case IDM_METAL:       chooseSkin(window, 1);       break;
@@ -143,12 +160,18 @@ void routeNotify(HWND window, const NMHDR &notice) {
 void confirmExit(HWND window) {
     if (MessageBoxA(window, exitQuestion, exitCaption, MB_YESNO) != IDYES) return;
     KillTimer(window, tickTimer);
+    removeTrayIcon();
     EndDialog(window, 0);
 }
 
 } // namespace
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A registered number, so it is tested ahead of the fixed ones, once it exists.
+    if (taskbarCreatedMessage && message == taskbarCreatedMessage) {
+        hideToTray(window);
+        return TRUE;
+    }
     switch (message) {
     case WM_CLOSE:      confirmExit(window);                                   return TRUE;
     case WM_INITDIALOG: return initMainDialog(window);
@@ -159,11 +182,12 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:      clockTick(window);                                     return TRUE;
     case WM_COMMAND:    routeCommand(window, wParam, lParam);                  return TRUE;
     case WM_NOTIFY:     routeNotify(window, *reinterpret_cast<NMHDR *>(lParam)); return TRUE;
-    default:
-        // The start-minimised check and the tray answer these once they exist.
-        if (message == deferredStartMessage) return TRUE;
-        if (taskbarCreatedMessage && message == taskbarCreatedMessage) return TRUE;
-        return FALSE;
+    case WM_SIZE:       minimised(window, wParam);                             return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        keepHiddenInTray(*reinterpret_cast<WINDOWPOS *>(lParam));              return FALSE;
+    case trayCallbackMessage: trayCallback(window, wParam, lParam);            return TRUE;
+    case deferredStartMessage: deferredStart(window);                          return TRUE;
+    default:            return FALSE;
     }
 }
 

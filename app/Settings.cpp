@@ -13,6 +13,9 @@ const char loadValue[] = "Load";
 namespace {
 
 const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
+const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
+const char runValue[] = "Velkorin";
+constexpr std::size_t runEntryBytes = 100;
 
 // The stored forms: an integer setting is its four bytes and six more, a flag text its
 // character, a zero byte and eight more; the bytes after the meaning are zero.
@@ -102,4 +105,64 @@ bool writeIntegerSetting(const char *name, int value) {
 bool writeFlag(const char *name, bool on) {
     BYTE data[flagFormBytes] = {static_cast<BYTE>(on ? '1' : '0')};
     return SettingsKey().write(name, data, flagFormBytes);
+}
+
+char queryFlag(const char *name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return '\0';
+    DWORD type = 0, size = 0;
+    char first = '\0';
+    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        type == REG_SZ && size > 0) {
+        std::vector<BYTE> data(size);
+        if (RegQueryValueExA(key, name, nullptr, &type, data.data(), &size) == ERROR_SUCCESS &&
+            size > 0)
+            first = static_cast<char>(data[0]);
+    }
+    RegCloseKey(key);
+    return first;
+}
+
+std::string runEntryData(const std::string &executablePath) {
+    std::string data = "\"" + executablePath + "\"";
+    data.push_back('\0');
+    if (data.size() < runEntryBytes) data.resize(runEntryBytes, '\0');
+    return data;
+}
+
+namespace {
+
+bool writeRunValue(HKEY root, const std::string &data) {
+    HKEY key;
+    if (RegCreateKeyExA(root, runKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const bool written = RegSetValueExA(key, runValue, 0, REG_SZ,
+                                        reinterpret_cast<const BYTE *>(data.data()),
+                                        static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
+}
+
+void deleteRunValue(HKEY root) {
+    HKEY key;
+    if (RegOpenKeyExA(root, runKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, runValue);
+    RegCloseKey(key);
+}
+
+} // namespace
+
+bool setRunEntry(const std::string &executablePath) {
+    const std::string data = runEntryData(executablePath);
+    // The machine's Run key is never virtualised: a standard user may not write it, and the
+    // box would show ticked while nothing starts. The user's own key starts it for that user.
+    if (writeRunValue(HKEY_LOCAL_MACHINE, data)) return true;
+    return writeRunValue(HKEY_CURRENT_USER, data);
+}
+
+void deleteRunEntry() {
+    deleteRunValue(HKEY_LOCAL_MACHINE);
+    deleteRunValue(HKEY_CURRENT_USER);
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 extern const char fontColorValue[];  // "FontColor": 4 bytes of a COLORREF
 extern const char todayValue[];      // "Today": integer setting
 extern const char skinsValue[];      // "Skins": integer setting
@@ -23,3 +25,18 @@ char readFlag(const char *name);
 bool writeFontColour(COLORREF colour);
 bool writeIntegerSetting(const char *name, int value);
 bool writeFlag(const char *name, bool on);
+
+// Reads a value of the settings key for the Settings dialog, which opens the key without
+// creating it: the first character of a flag text, or 0.
+char queryFlag(const char *name);
+
+// Start with Windows: the Run value "Velkorin" holds the executable's whole path in double
+// quotes, so that Windows does not split it at a blank. Where the machine's Run key cannot be
+// written (a standard user), the user's own Run key takes the value instead. False when
+// neither could be written.
+bool setRunEntry(const std::string &executablePath);
+// Deletes the Run value from both keys.
+void deleteRunEntry();
+
+// The Run value's data: the quoted path, its terminating zero, and zero bytes up to 100.
+std::string runEntryData(const std::string &executablePath);

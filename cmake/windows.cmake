@@ -18,7 +18,9 @@ add_library(shell STATIC
     app/MainDialog.cpp
     app/ProgramPaths.cpp
     app/Settings.cpp
+    app/SettingsDialog.cpp
     app/Shell.cpp
+    app/Tray.cpp
     app/Win32Platform.cpp
     ui/BitmapButton.cpp
     ui/ClockFace.cpp
@@ -46,6 +48,7 @@ add_executable(wine_tests
     tests/app/Win32PlatformTest.cpp
     tests/app/EventListTest.cpp
     tests/app/ResourcesTest.cpp
+    tests/app/SettingsTest.cpp
     tests/ui/NoticesTest.cpp
     tests/ui/PictureLoaderTest.cpp
     tests/ui/BitmapButtonTest.cpp
@@ -65,9 +68,10 @@ add_executable(e2e_tests
     tests/e2e/StartupTest.cpp
     tests/e2e/EventsFireTest.cpp
     tests/e2e/ClockFaceTest.cpp
-    tests/e2e/EditorTest.cpp)
+    tests/e2e/EditorTest.cpp
+    tests/e2e/TrayTest.cpp)
 target_include_directories(e2e_tests PRIVATE tests tests/e2e resources)
-target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32)
+target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32 shell32)
 target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})
 target_compile_options(e2e_tests PRIVATE ${VELKORIN_WARNINGS})
 add_dependencies(e2e_tests Velkorin)

@@ -4,6 +4,8 @@
 
 #include "resource.h"
 
+const char vendorSite[] = "www.marbrook.example";
+
 namespace {
 
 struct NoticeKind {

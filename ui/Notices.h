@@ -5,6 +5,9 @@
 
 #include <string>
 
+// The vendor's web site, as the About notice shows it and command 36 opens it.
+extern const char vendorSite[]; // "www.marbrook.example"
+
 // One notice per missed one-time event, kept above all ordinary windows.
 HWND showMissedEventNotice(HWND owner, const std::string &text);
 

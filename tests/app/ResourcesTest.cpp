@@ -100,7 +100,7 @@ TEST(Resources, TheMainDialogTemplateHasEveryControlAtItsPlace) {
         {combo, 28, 47, 20, 60, IDC_MINUTE, "COMBOBOX", ""},
         {combo | WS_BORDER, 48, 47, 20, 60, IDC_SECOND, "COMBOBOX", ""},
         {combo, 226, 47, 48, 80, IDC_REPEAT, "COMBOBOX", ""},
-        {WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | WS_BORDER, 8, 70, 267, 132,
+        {WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | WS_BORDER, 8, 70, 267, 132,
          IDC_EVENTS, "SysListView32", ""},
         {WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 8, 30, 6, 6, IDC_RESTART, "BUTTON", ""},
         {WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 267, 30, 6, 6, IDC_SHUTDOWN, "BUTTON", ""},

@@ -54,6 +54,7 @@ private:
 struct WindowSearch {
     DWORD processId;
     const std::string *title;
+    bool hidden;
     std::vector<HWND> found;
 };
 
@@ -61,7 +62,7 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM parameter) {
     WindowSearch &search = *reinterpret_cast<WindowSearch *>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == search.processId && IsWindowVisible(window) &&
+    if (owner == search.processId && (search.hidden || IsWindowVisible(window)) &&
         windowTitle(window) == *search.title)
         search.found.push_back(window);
     return TRUE;
@@ -275,8 +276,8 @@ DWORD Program::waitForExit(DWORD milliseconds) const {
     return code;
 }
 
-std::vector<HWND> Program::windowsTitled(const std::string &title) const {
-    WindowSearch search = {process_.dwProcessId, &title, {}};
+std::vector<HWND> Program::windowsTitled(const std::string &title, bool hidden) const {
+    WindowSearch search = {process_.dwProcessId, &title, hidden, {}};
     EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

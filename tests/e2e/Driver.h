@@ -65,8 +65,9 @@ public:
     // The exit code, or STILL_ACTIVE when the program had not ended in time.
     DWORD waitForExit(DWORD milliseconds) const;
 
-    // Visible top-level windows of the program with this title, newest first.
-    std::vector<HWND> windowsTitled(const std::string &title) const;
+    // Visible top-level windows of the program with this title, newest first; with hidden
+    // true, the hidden ones too.
+    std::vector<HWND> windowsTitled(const std::string &title, bool hidden = false) const;
     // Waits until a window of that title shows; null when none did in time.
     HWND waitForWindow(const std::string &title, DWORD milliseconds = 30000) const;
     HWND mainWindow(DWORD milliseconds = 30000) const { return waitForWindow("Velkorin", milliseconds); }

@@ -1,0 +1,96 @@
+// The Settings dialog: two caption-less check boxes over picture 25, applied by a picture
+// button; its close box writes nothing.
+#include "SettingsDialog.h"
+
+#include "BitmapButton.h"
+#include "PictureLoader.h"
+#include "Settings.h"
+#include "Shell.h"
+#include "resource.h"
+
+namespace {
+
+const char notStartingText[] = "Velkorin could not be set to start with Windows: neither the "
+                               "computer's nor your own start-up list can be written.";
+
+HBITMAP background = nullptr; // picture 25, loaded at each opening
+
+void tickFrom(HWND dialog, int box, char flag) {
+    if (flag == '1') CheckDlgButton(dialog, box, BST_CHECKED);
+    else if (flag == '0') CheckDlgButton(dialog, box, BST_UNCHECKED);
+}
+
+BOOL initSettings(HWND dialog) {
+    const char minimised = queryFlag(minimizeValue);
+    const char load = queryFlag(loadValue);
+    tickFrom(dialog, IDC_START_WITH_WINDOWS, load);
+    tickFrom(dialog, IDC_START_MINIMIZED, minimised);
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(LoadImageA(programInstance, MAKEINTRESOURCEA(IDI_PROGRAM),
+                                                     IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+    createBitmapButton(dialog, 110, 100, IDB_APPLY_UP, IDB_APPLY_DOWN, IDC_APPLY);
+    background = pictureFromResource(programInstance, IDP_SETTINGS);
+    return TRUE;
+}
+
+void paintBackground(HWND dialog) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(dialog, &paint);
+    RECT client;
+    GetClientRect(dialog, &client);
+    if (background) {
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ previous = SelectObject(memory, background);
+        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, previous);
+        DeleteDC(memory);
+    } else {
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    EndPaint(dialog, &paint);
+}
+
+bool ticked(HWND dialog, int box) { return IsDlgButtonChecked(dialog, box) == BST_CHECKED; }
+
+void applySettings(HWND dialog) {
+    if (ticked(dialog, IDC_START_WITH_WINDOWS)) {
+        const bool set = setRunEntry(executablePath);
+        writeFlag(loadValue, set);
+        if (!set) MessageBoxA(dialog, notStartingText, "Settings", MB_OK | MB_ICONWARNING);
+    } else {
+        deleteRunEntry();
+        writeFlag(loadValue, false);
+    }
+    writeFlag(minimizeValue, ticked(dialog, IDC_START_MINIMIZED));
+}
+
+void closeSettings(HWND dialog) {
+    EndDialog(dialog, 0);
+}
+
+INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_CLOSE:      closeSettings(dialog);                      return TRUE;
+    case WM_INITDIALOG: return initSettings(dialog);
+    case WM_PAINT:      paintBackground(dialog);                    return TRUE;
+    case WM_COMMAND:
+        if (wParam == IDC_APPLY) {
+            applySettings(dialog);
+            closeSettings(dialog);
+        }
+        return TRUE;
+    case WM_NCDESTROY:
+        DeleteObject(background); // each opening loads it anew
+        background = nullptr;
+        return FALSE;
+    default: return FALSE;
+    }
+}
+
+} // namespace
+
+INT_PTR runSettingsDialog() {
+    DialogBoxParamA(programInstance, "DIALS", nullptr, settingsDialogProc, 0);
+    return 0;
+}

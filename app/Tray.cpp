@@ -1,0 +1,156 @@
+// The tray icon and the menus: the tray menu's entries are translated into the main menu's
+// commands, so each action exists once.
+#include "Tray.h"
+
+#include "Notices.h"
+#include "Settings.h"
+#include "SettingsDialog.h"
+#include "Shell.h"
+#include "resource.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+
+int todaySetting = 0;
+
+namespace {
+
+// The tray menu: its entries in order, a separator between each two.
+constexpr WORD showWindowEntry = 1000;
+constexpr WORD exitEntry = 1010;
+constexpr WORD settingsEntry = 1011;
+constexpr WORD todayEntry = 1012;
+constexpr WORD helpEntry = 1014;
+constexpr WORD siteEntry = 1015;
+struct TrayEntry {
+    WORD id;
+    const char *text;
+};
+const TrayEntry trayEntries[] = {{showWindowEntry, "Show Window"},
+                                 {settingsEntry, "Settings"},
+                                 {todayEntry, "Show the window today"},
+                                 {helpEntry, "Help Topics"},
+                                 {siteEntry, "Visit site Marbrook"},
+                                 {exitEntry, "Exit"}};
+
+const char helpFileName[] = "\\HelpVelkorin.chm";
+
+NOTIFYICONDATAA trayIcon = {}; // empty until the first hide; deleting it then does nothing
+bool hiding = false;
+bool inTray = false; // hidden into the tray, until the tray brings the window back
+
+void fillTrayIcon(HWND window) {
+    trayIcon = {};
+    trayIcon.cbSize = NOTIFYICONDATAA_V1_SIZE; // the 88-byte form
+    trayIcon.hWnd = window;
+    trayIcon.uID = 0;
+    trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayIcon.uCallbackMessage = trayCallbackMessage;
+    trayIcon.hIcon = static_cast<HICON>(LoadImageA(programInstance, MAKEINTRESOURCEA(IDI_PROGRAM),
+                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    std::strcpy(trayIcon.szTip, "Velkorin");
+}
+
+void openTrayMenu(HWND window) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    HMENU menu = CreatePopupMenu();
+    for (const TrayEntry &entry : trayEntries) {
+        if (entry.id != showWindowEntry) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, entry.id, entry.text);
+    }
+    CheckMenuItem(menu, todayEntry, MF_BYCOMMAND | (todaySetting == 1 ? MF_CHECKED : MF_UNCHECKED));
+    SetForegroundWindow(window);
+    TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
+    PostMessageA(window, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+void restore(HWND window) {
+    inTray = false;
+    ShowWindow(window, SW_RESTORE);
+}
+
+void bringBack(HWND window) {
+    SendMessageA(window, WM_COMMAND, showWindowEntry, 0);
+    SetForegroundWindow(window);
+    ShowWindow(window, SW_SHOWNORMAL);
+    // The icon stays in the tray while the window is shown.
+    Shell_NotifyIconA(NIM_DELETE, &trayIcon);
+    Shell_NotifyIconA(NIM_ADD, &trayIcon);
+}
+
+void toggleToday(HWND window) {
+    if (todaySetting != 0 && todaySetting != 1) return; // another stored value blocks it
+    todaySetting = 1 - todaySetting;
+    showTodayMark(window);
+    writeIntegerSetting(todayValue, todaySetting);
+}
+
+void openHelp() {
+    // The whole directory, however long: no path is ever cut.
+    const std::string help = programDirectory + helpFileName;
+    ShellExecuteA(nullptr, "open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void openSite(HWND window) {
+    const std::string address = std::string("https://") + vendorSite;
+    ShellExecuteA(window, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+} // namespace
+
+void hideToTray(HWND window) {
+    if (hiding) return; // the minimise below reports itself again
+    hiding = true;
+    fillTrayIcon(window);
+    // Minimised first and hidden last: a minimise after the hide makes the window visible
+    // again on Wine, minimised on the task bar.
+    if (!IsIconic(window)) SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    inTray = true;
+    ShowWindow(window, SW_HIDE);
+    Shell_NotifyIconA(NIM_ADD, &trayIcon); // an icon already there simply stays
+    hiding = false;
+}
+
+void trayCallback(HWND window, WPARAM iconId, LPARAM mouseMessage) {
+    if (iconId != 0) return;
+    if (mouseMessage == WM_RBUTTONDOWN) openTrayMenu(window);
+    else if (mouseMessage == WM_LBUTTONDOWN) bringBack(window);
+}
+
+bool trayCommand(HWND window, WORD id) {
+    switch (id) {
+    case showWindowEntry: restore(window);                                   return true;
+    case exitEntry:       SendMessageA(window, WM_CLOSE, 0, 0);              return true;
+    case settingsEntry:   SendMessageA(window, WM_COMMAND, IDM_SETTINGS, 0); return true;
+    case todayEntry:      SendMessageA(window, WM_COMMAND, IDM_TODAY, 0);    return true;
+    case helpEntry:       SendMessageA(window, WM_COMMAND, IDM_HELP, 0);     return true;
+    case siteEntry:       SendMessageA(window, WM_COMMAND, IDM_SITE, 0);     return true;
+    default: return false;
+    }
+}
+
+bool menuCommandOfTray(HWND window, WORD id) {
+    switch (id) {
+    case IDM_SETTINGS: runSettingsDialog();  return true;
+    case IDM_TODAY:    toggleToday(window);  return true;
+    case IDM_HELP:     openHelp();           return true;
+    case IDM_SITE:     openSite(window);     return true;
+    default: return false;
+    }
+}
+
+void showTodayMark(HWND window) {
+    CheckMenuItem(GetMenu(window), IDM_TODAY,
+                  MF_BYCOMMAND | (todaySetting == 1 ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void keepHiddenInTray(WINDOWPOS &change) {
+    if (inTray) change.flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+}
+
+void removeTrayIcon() { Shell_NotifyIconA(NIM_DELETE, &trayIcon); }

@@ -1,0 +1,34 @@
+// The tray icon, the tray menu and the main menu's commands for the settings, the Today
+// setting, the help file and the vendor's site.
+#pragma once
+
+#include <windows.h>
+
+constexpr UINT trayCallbackMessage = WM_USER + 5;
+
+// The Today setting in memory: 1 opens the Today window at start.
+extern int todaySetting;
+
+// Hides the main window into the tray and shows the icon there.
+void hideToTray(HWND window);
+
+// The icon's mouse messages: a right click opens the tray menu, a left click brings the
+// window back.
+void trayCallback(HWND window, WPARAM iconId, LPARAM mouseMessage);
+
+// A tray menu entry, translated into what it stands for; false for any other command.
+bool trayCommand(HWND window, WORD id);
+
+// Commands 30, 33, 35 and 36 of the main menu; false for any other command.
+bool menuCommandOfTray(HWND window, WORD id);
+
+// Puts the check mark of item 33 in step with the Today setting.
+void showTodayMark(HWND window);
+
+// While the window is in the tray only the tray brings it back: the dialog manager shows a
+// hidden dialog when its queue first runs empty, and Wine shows a window again that it hid in
+// the middle of a minimise. Takes the show out of any other change of the window's place.
+void keepHiddenInTray(WINDOWPOS &change);
+
+// Removes the icon, when the program ends.
+void removeTrayIcon();

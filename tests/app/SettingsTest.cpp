@@ -1,0 +1,126 @@
+// The settings store under Wine, read back with the registry functions: the byte forms of
+// every write, values of odd sizes and types read safely, and the Run entry.
+#include "Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
+const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+bool stored(HKEY root, const char *key, const char *name, std::vector<BYTE> &data,
+            DWORD *type = nullptr) {
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    DWORD size = 0, kind = 0;
+    LONG result = RegQueryValueExA(opened, name, nullptr, &kind, nullptr, &size);
+    data.assign(size, 0);
+    if (result == ERROR_SUCCESS && size)
+        result = RegQueryValueExA(opened, name, nullptr, &kind, data.data(), &size);
+    RegCloseKey(opened);
+    if (type) *type = kind;
+    return result == ERROR_SUCCESS;
+}
+
+void store(const char *name, DWORD type, const std::vector<BYTE> &data) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                    nullptr);
+    RegSetValueExA(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+}
+
+} // namespace
+
+TEST(Settings, EveryWriteHasItsByteForm) {
+    std::vector<BYTE> data;
+    DWORD type = 0;
+    ASSERT_TRUE(writeFontColour(RGB(0x12, 0x34, 0x56)));
+    ASSERT_TRUE(stored(HKEY_LOCAL_MACHINE, settingsKey, fontColorValue, data, &type));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(data, (std::vector<BYTE>{0x12, 0x34, 0x56, 0}));
+
+    ASSERT_TRUE(writeIntegerSetting(skinsValue, 0x01020304));
+    ASSERT_TRUE(stored(HKEY_LOCAL_MACHINE, settingsKey, skinsValue, data, &type));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    ASSERT_EQ(data.size(), 10u);
+    EXPECT_EQ(std::vector<BYTE>(data.begin(), data.begin() + 4),
+              (std::vector<BYTE>{4, 3, 2, 1}));
+
+    ASSERT_TRUE(writeFlag(minimizeValue, true));
+    ASSERT_TRUE(stored(HKEY_LOCAL_MACHINE, settingsKey, minimizeValue, data, &type));
+    ASSERT_EQ(data.size(), 10u);
+    EXPECT_EQ(data[0], '1');
+    EXPECT_EQ(data[1], 0);
+    writeFlag(minimizeValue, false);
+    ASSERT_TRUE(stored(HKEY_LOCAL_MACHINE, settingsKey, minimizeValue, data));
+    EXPECT_EQ(data[0], '0');
+}
+
+TEST(Settings, OnlyTheLeadingBytesCountAndShortOrForeignValuesReadAsMissing) {
+    store(todayValue, REG_SZ, {1, 0, 0, 0, 'j', 'u', 'n', 'k', '!', '?', 'x', 'y'});
+    int today = 7;
+    EXPECT_TRUE(readIntegerSetting(todayValue, today));
+    EXPECT_EQ(today, 1);
+
+    store(todayValue, REG_SZ, {1, 0});
+    today = 7;
+    EXPECT_FALSE(readIntegerSetting(todayValue, today));
+    EXPECT_EQ(today, 7);
+
+    store(fontColorValue, REG_SZ, {0x80}); // one byte: nothing of the memory after it is read
+    COLORREF colour = RGB(1, 2, 3);
+    EXPECT_FALSE(readFontColour(colour));
+    EXPECT_EQ(colour, RGB(1, 2, 3));
+    store(fontColorValue, REG_DWORD, {0x10, 0x20, 0x30, 0});
+    EXPECT_FALSE(readFontColour(colour));
+    store(fontColorValue, REG_SZ, {0x10, 0x20, 0x30, 0, 0x55, 0x66});
+    EXPECT_TRUE(readFontColour(colour));
+    EXPECT_EQ(colour, RGB(0x10, 0x20, 0x30));
+
+    store(minimizeValue, REG_SZ, {'1', 'x'});
+    EXPECT_EQ(readFlag(minimizeValue), '1');
+    EXPECT_EQ(queryFlag(minimizeValue), '1');
+    store(minimizeValue, REG_SZ, {});
+    EXPECT_EQ(readFlag(minimizeValue), '\0');
+}
+
+TEST(Settings, TheSettingsDialogsReadsNeverCreateTheKey) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, settingsKey);
+    EXPECT_EQ(queryFlag(loadValue), '\0');
+    HKEY key;
+    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(readFlag(loadValue), '\0'); // the main window's reads create it
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+TEST(Settings, TheRunValueHoldsTheWholePathInQuotes) {
+    const std::string path = "C:\\Program Files\\Velkorin\\Velkorin.exe";
+    const std::string data = runEntryData(path);
+    ASSERT_EQ(data.size(), 100u);
+    EXPECT_EQ(data.substr(0, path.size() + 3), "\"" + path + "\"" + std::string(1, '\0'));
+    EXPECT_EQ(data.find_first_not_of('\0', path.size() + 2), std::string::npos);
+
+    const std::string longPath = "C:\\" + std::string(250, 'd') + "\\Velkorin.exe";
+    EXPECT_EQ(runEntryData(longPath), "\"" + longPath + "\"" + std::string(1, '\0'));
+
+    ASSERT_TRUE(setRunEntry(path));
+    std::vector<BYTE> stored_;
+    DWORD type = 0;
+    ASSERT_TRUE(stored(HKEY_LOCAL_MACHINE, runKey, "Velkorin", stored_, &type));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(std::string(stored_.begin(), stored_.end()), data);
+
+    HKEY user;
+    RegCreateKeyA(HKEY_CURRENT_USER, runKey, &user);
+    RegSetValueExA(user, "Velkorin", 0, REG_SZ, reinterpret_cast<const BYTE *>("x"), 2);
+    RegCloseKey(user);
+    deleteRunEntry();
+    EXPECT_FALSE(stored(HKEY_LOCAL_MACHINE, runKey, "Velkorin", stored_));
+    EXPECT_FALSE(stored(HKEY_CURRENT_USER, runKey, "Velkorin", stored_));
+}

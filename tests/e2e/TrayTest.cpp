@@ -1,0 +1,218 @@
+// End to end: the settings key at first start, minimising into the tray and back, start
+// minimised, the tray menu and the Settings dialog of the running program.
+#include "Driver.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace {
+
+const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
+const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr UINT trayCallback = WM_USER + 5;
+
+// Whether the shell holds an icon of the window: only an existing icon can be modified.
+bool trayIconOf(HWND window) {
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uFlags = NIF_TIP;
+    std::strcpy(icon.szTip, "Velkorin");
+    return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
+}
+
+std::vector<std::string> valueNames(HKEY root, const char *key) {
+    std::vector<std::string> names;
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return names;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof name;
+        if (RegEnumValueA(opened, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        names.push_back(name);
+    }
+    RegCloseKey(opened);
+    return names;
+}
+
+std::string storedText(HKEY root, const char *key, const char *name) {
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return "<no key>";
+    char data[512] = "";
+    DWORD size = sizeof data - 1;
+    const LONG result =
+        RegQueryValueExA(opened, name, nullptr, nullptr, reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(opened);
+    return result == ERROR_SUCCESS ? std::string(data, size) : "<none>";
+}
+
+void storeSetting(const char *name, const std::string &data) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                    nullptr);
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.data()),
+                   static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+}
+
+// Answers the exit question with Yes.
+void confirmExit(const Program &program, HWND window) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND question = program.waitForWindow("Exit from programm Velkorin", 10000);
+    if (question) PostMessageA(question, WM_COMMAND, IDYES, 0);
+}
+
+} // namespace
+
+TEST(Tray, AFirstStartCreatesTheSettingsKeyHoldingOnlyTheSkin) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, settingsKey);
+    Program program("first-start");
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    Sleep(500);
+    EXPECT_EQ(valueNames(HKEY_LOCAL_MACHINE, settingsKey), std::vector<std::string>{"Skins"});
+    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Skins"), std::string(10, '\0'));
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(trayIconOf(window));
+}
+
+TEST(Tray, MinimisingHidesIntoTheTrayAndALeftClickBringsItBack) {
+    Program program("tray");
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(window); }, 5000)) << i;
+        Sleep(500);
+        EXPECT_FALSE(IsWindowVisible(window)) << "the window came back by itself";
+        EXPECT_TRUE(trayIconOf(window));
+        PostMessageA(window, trayCallback, 0, WM_LBUTTONDOWN);
+        ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(window) && !IsIconic(window); }, 5000));
+        EXPECT_TRUE(trayIconOf(window)); // it stays while the window is shown
+    }
+    // Another icon's callbacks are not ours.
+    PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(window); }, 5000));
+    PostMessageA(window, trayCallback, 1, WM_LBUTTONDOWN);
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(window));
+    // The tray menu's Show Window brings it back too.
+    PostMessageA(window, WM_COMMAND, 1000, 0);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window); }, 5000));
+
+    // A task bar made anew hides the shown window and shows the icon.
+    PostMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(window); }, 5000));
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    PostMessageA(window, WM_COMMAND, 1010, 0); // Exit: asks first
+    HWND question = program.waitForWindow("Exit from programm Velkorin", 10000);
+    ASSERT_NE(question, nullptr);
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(program.waitForExit(10000), 0u);
+    EXPECT_FALSE(trayIconOf(window));
+}
+
+TEST(Tray, StartMinimisedShowsTheWindowThenHidesIt) {
+    storeSetting("Minimize", std::string("1x\0\0\0\0\0\0\0\0", 10));
+    Program program("start-minimised");
+    program.start();
+    HWND window = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            auto found = program.windowsTitled("Velkorin", true);
+            window = found.empty() ? nullptr : found.front();
+            return window && trayIconOf(window);
+        },
+        30000));
+    storeSetting("Minimize", std::string("0\0\0\0\0\0\0\0\0\0", 10));
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    PostMessageA(window, trayCallback, 0, WM_RBUTTONDOWN);
+    HWND menu = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); },
+                          5000));
+    screenshot("tray-menu");
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(menu); }, 5000));
+    PostMessageA(window, trayCallback, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window); }, 5000));
+    confirmExit(program, window);
+    program.waitForExit(5000);
+}
+
+TEST(Tray, TheTodayEntryFlipsTheStoredSetting) {
+    storeSetting("Today", std::string("\0\0\0\0\0\0\0\0\0\0", 10));
+    Program program("today-entry");
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    PostMessageA(window, WM_COMMAND, 1012, 0);
+    EXPECT_TRUE(waitUntil(
+        [&] { return storedText(HKEY_LOCAL_MACHINE, settingsKey, "Today")[0] == 1; }, 5000));
+    PostMessageA(window, WM_COMMAND, IDM_TODAY, 0);
+    EXPECT_TRUE(waitUntil(
+        [&] { return storedText(HKEY_LOCAL_MACHINE, settingsKey, "Today")[0] == 0; }, 5000));
+}
+
+TEST(Tray, TheSettingsDialogAppliesItsBoxesAndItsCloseBoxWritesNothing) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, settingsKey);
+    Program program("settings dialog"); // a blank in the path: the Run value needs its quotes
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+
+    PostMessageA(window, WM_COMMAND, 1011, 0); // the tray entry stands for command 30
+    HWND settings = program.waitForWindow("Settings", 10000);
+    ASSERT_NE(settings, nullptr);
+    HWND startWithWindows = GetDlgItem(settings, IDC_START_WITH_WINDOWS);
+    HWND startMinimised = GetDlgItem(settings, IDC_START_MINIMIZED);
+    EXPECT_EQ(SendMessageA(startWithWindows, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    SendMessageA(startWithWindows, BM_SETCHECK, BST_CHECKED, 0);
+    screenshot("settings-dialog");
+    click(pictureButton(settings, IDC_APPLY));
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(settings); }, 5000));
+    const std::string run = storedText(HKEY_LOCAL_MACHINE, runKey, "Velkorin");
+    const std::string expected = "\"" + program.directory() + "Velkorin.exe\"";
+    EXPECT_EQ(run.substr(0, expected.size() + 1), expected + std::string(1, '\0'));
+    EXPECT_EQ(run.size(), expected.size() + 1 < 100 ? 100u : expected.size() + 1);
+    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Load").substr(0, 2),
+              std::string("1\0", 2));
+    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Minimize").substr(0, 2),
+              std::string("0\0", 2));
+
+    // Opened again it shows what was applied; its close box writes nothing.
+    PostMessageA(window, WM_COMMAND, IDM_SETTINGS, 0);
+    settings = program.waitForWindow("Settings", 10000);
+    ASSERT_NE(settings, nullptr);
+    startWithWindows = GetDlgItem(settings, IDC_START_WITH_WINDOWS);
+    startMinimised = GetDlgItem(settings, IDC_START_MINIMIZED);
+    EXPECT_EQ(SendMessageA(startWithWindows, BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageA(startWithWindows, BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageA(startMinimised, BM_SETCHECK, BST_CHECKED, 0);
+    PostMessageA(settings, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(settings); }, 5000));
+    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, runKey, "Velkorin"), run);
+    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Minimize").substr(0, 2),
+              std::string("0\0", 2));
+
+    // Unticked and applied, the Run value goes.
+    PostMessageA(window, WM_COMMAND, IDM_SETTINGS, 0);
+    settings = program.waitForWindow("Settings", 10000);
+    ASSERT_NE(settings, nullptr);
+    SendMessageA(GetDlgItem(settings, IDC_START_WITH_WINDOWS), BM_SETCHECK, BST_UNCHECKED, 0);
+    click(pictureButton(settings, IDC_APPLY));
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(settings); }, 5000));
+    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, runKey, "Velkorin"), "<none>");
+    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Load").substr(0, 2),
+              std::string("0\0", 2));
+}
