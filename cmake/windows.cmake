@@ -49,6 +49,7 @@ add_executable(wine_tests
     tests/app/EventListTest.cpp
     tests/app/ResourcesTest.cpp
     tests/app/SettingsTest.cpp
+    tests/app/TrayMenuTest.cpp
     tests/ui/NoticesTest.cpp
     tests/ui/PictureLoaderTest.cpp
     tests/ui/BitmapButtonTest.cpp
