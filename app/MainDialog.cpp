@@ -9,6 +9,7 @@
 #include "Notices.h"
 #include "Settings.h"
 #include "Shell.h"
+#include "TodayWindow.h"
 #include "Tray.h"
 #include "resource.h"
 
@@ -83,8 +84,11 @@ BOOL initMainDialog(HWND window) {
 
     loadAndSweepEvents();
 
+    // With the Today setting on, the day's events come first; the main window waits for the
+    // Today window to close, while its ticks go on.
     readIntegerSetting(todayValue, todaySetting);
     showTodayMark(window);
+    if (todaySetting == 1) runTodayWindow();
 
     readIntegerSetting(skinsValue, skinsSetting);
     applySkin(window);

@@ -1,0 +1,125 @@
+// The Today window: a list of five columns over picture 27, its caption today's date. It
+// handles no commands, so Enter and Escape leave it open; its close box closes it.
+#include "TodayWindow.h"
+
+#include "ClockFace.h"
+#include "DueCheck.h"
+#include "PictureLoader.h"
+#include "Shell.h"
+#include "TodayRows.h"
+#include "Win32Platform.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+namespace {
+
+struct TodayColumn {
+    const char *header;
+    int width;
+};
+const TodayColumn todayColumns[] = {
+    {"\xB9", 25}, {"Date&Time", 241}, {"Restart", 80}, {"Shut down", 80}, {"Repeat", 60}};
+constexpr DWORD todayListStyle = LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT;
+
+HBITMAP todayPicture = nullptr; // loaded at each opening
+
+void setUpTodayColumns(HWND list) {
+    for (int column = 0; column < 5; ++column) {
+        LVCOLUMNA info = {};
+        info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        info.fmt = LVCFMT_CENTER;
+        info.cx = todayColumns[column].width;
+        info.pszText = const_cast<char *>(todayColumns[column].header);
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void setCell(HWND list, int row, int column, const std::string &text) {
+    LVITEMA cell = {};
+    cell.iSubItem = column;
+    cell.pszText = const_cast<char *>(text.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+}
+
+// Today's rows in table order, numbered 1, 2, 3 whatever their numbers in the event list.
+void fillTodayList(HWND list, const LocalTime &today) {
+    const EventTable &table = scheduling().table;
+    const std::vector<int> rows = todaysRows(table, today);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const Event &event = table.event(rows[k]);
+        const std::string number = formatTwoDigits(static_cast<int>(k) + 1);
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(k);
+        item.pszText = const_cast<char *>(number.c_str());
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        setCell(list, item.iItem, 1, event.matchKey);
+        setCell(list, item.iItem, 2, event.restart);
+        setCell(list, item.iItem, 3, event.shutDown);
+        setCell(list, item.iItem, 4, event.repeat);
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+}
+
+BOOL initToday(HWND dialog) {
+    HWND list = GetDlgItem(dialog, IDC_TODAY_LIST);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char caption[100] = "";
+    GetDateFormatA(LOCALE_USER_DEFAULT, 0, &now, longDatePicture, caption, sizeof caption);
+    SetWindowTextA(dialog, caption);
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(LoadImageA(programInstance, MAKEINTRESOURCEA(IDI_PROGRAM),
+                                                     IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+    todayPicture = pictureFromResource(programInstance, IDP_TODAY);
+    SendMessageA(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(fontColour));
+    UpdateWindow(list);
+    setUpTodayColumns(list);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, todayListStyle);
+    fillTodayList(list, localTimeOf(now));
+    FlashWindow(dialog, TRUE);
+    return TRUE;
+}
+
+// The picture at the top left, unscaled; a plain margin when it could not be made.
+void paintToday(HWND dialog) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(dialog, &paint);
+    RECT client;
+    GetClientRect(dialog, &client);
+    if (todayPicture) {
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ previous = SelectObject(memory, todayPicture);
+        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, previous);
+        DeleteDC(memory);
+    } else {
+        FillRect(dc, &client, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    }
+    EndPaint(dialog, &paint);
+}
+
+void closeToday(HWND dialog) {
+    EndDialog(dialog, 0);
+}
+
+INT_PTR CALLBACK todayWindowProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    switch (message) {
+    case WM_CLOSE:      closeToday(dialog);      return TRUE;
+    case WM_INITDIALOG: return initToday(dialog);
+    case WM_PAINT:      paintToday(dialog);      return TRUE;
+    default:            return FALSE;
+    }
+}
+
+} // namespace
+
+void runTodayWindow() {
+    DialogBoxParamA(programInstance, "DIALT", nullptr, todayWindowProc, 0);
+    DeleteObject(todayPicture);
+    todayPicture = nullptr;
+}
