@@ -103,3 +103,22 @@ target_include_directories(startup_bench PRIVATE tests tests/e2e)
 target_link_libraries(startup_bench PRIVATE comctl32 gdi32 user32)
 target_link_options(startup_bench PRIVATE ${VELKORIN_STATIC})
 add_dependencies(startup_bench Velkorin)
+
+# The help file, built from its HTML pages next to Velkorin.exe; the build fails without it.
+find_program(CHMCMD chmcmd REQUIRED)
+file(GLOB VELKORIN_HELP_SOURCES resources/help/* resources/help/images/*)
+set(VELKORIN_HELP ${CMAKE_BINARY_DIR}/HelpVelkorin.chm)
+add_custom_command(OUTPUT ${VELKORIN_HELP}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/help
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/help
+        ${CMAKE_BINARY_DIR}/help
+    COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/help
+        ${CHMCMD} --verbosity 0 HelpVelkorin.hhp
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/help/HelpVelkorin.chm ${VELKORIN_HELP}
+    DEPENDS ${VELKORIN_HELP_SOURCES}
+    COMMENT "Building HelpVelkorin.chm")
+add_custom_target(help_file_chm ALL DEPENDS ${VELKORIN_HELP})
+
+# The built help read back with a CHM reader: its pages, contents and links.
+add_test(NAME help_file
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/help/check-help.sh ${VELKORIN_HELP})

@@ -216,3 +216,27 @@ TEST(Tray, TheSettingsDialogAppliesItsBoxesAndItsCloseBoxWritesNothing) {
     EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Load").substr(0, 2),
               std::string("0\0", 2));
 }
+
+TEST(Tray, HelpTopicsOpensTheHelpFileOfAProgramDirectoryOfAnyLength) {
+    // A directory of about 215 characters, wherever the build is: longer than 200, so the
+    // help path must not be cut, and short enough for the shell's MAX_PATH with the file name.
+    const std::size_t runs = (buildDirectory() + "e2e-runs\\help-").size();
+    Program program("help-" + std::string(runs < 200 ? 215 - runs : 1, 'h'));
+    ASSERT_GT(program.directory().size(), 200u);
+    ASSERT_TRUE(CopyFileA((buildDirectory() + "HelpVelkorin.chm").c_str(),
+                          (program.directory() + "HelpVelkorin.chm").c_str(), FALSE));
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    for (WORD command : {static_cast<WORD>(IDM_HELP), static_cast<WORD>(1014)}) {
+        PostMessageA(window, WM_COMMAND, command, 0);
+        HWND help = nullptr;
+        EXPECT_TRUE(waitUntil([&] { return (help = FindWindowA("HH Parent", "Velkorin Help")); },
+                              20000))
+            << "command " << command;
+        if (!help) continue;
+        if (command == IDM_HELP) screenshot("help-file");
+        PostMessageA(help, WM_CLOSE, 0, 0);
+        waitUntil([&] { return !IsWindow(help); }, 5000);
+    }
+}

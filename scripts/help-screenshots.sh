@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Makes the help file's pictures from the screenshots that the end-to-end tests take of the
+# real program (build/win32/screenshots, after scripts/test.sh): each cut to the windows it
+# shows. The pictures are committed, so that building the help needs no test run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+shots=build/win32/screenshots
+out=resources/help/images
+mkdir -p "$out"
+picture() { # screenshot, help picture
+    # Wine's own tray window at the top left is not part of the program.
+    convert "$shots/$1.png" -fill black -draw "rectangle 0,0 220,70" -trim +repage \
+        -resize '640x640>' -strip "$out/$2.png"
+}
+picture main-window main-window
+picture face-white clock-white
+picture face-metal clock-metal
+picture colour-dialog colour-dialog
+picture editing-a-row editing
+picture event-not-stored not-stored
+picture missed-event-notices missed
+picture today-window today
+picture settings-dialog settings
+picture tray-menu tray-menu
+picture about-notice about
+ls -la "$out"
