@@ -43,7 +43,7 @@ void armTickTimer(HWND window, WORD milliseconds) {
 
 HICON programIcon(int size) {
     return static_cast<HICON>(LoadImageA(programInstance, MAKEINTRESOURCEA(IDI_PROGRAM),
-                                         IMAGE_ICON, size, size, 0));
+                                         IMAGE_ICON, size, size, LR_SHARED));
 }
 
 void createPictureButton(HWND window, const PictureButton &button) {
@@ -108,7 +108,7 @@ void clockTick(HWND window) {
     armTickTimer(window, now.wMilliseconds);
     clockWork(window, now);
     EventList::Batch batch(scheduling().list);
-    scheduling().due.checkDueEvents(localTimeOf(now));
+    scheduling().due.checkDueEvents(scheduling().platform.localTime());
 }
 
 // Started minimised: hides once the window has been shown, as a recreated task bar would.

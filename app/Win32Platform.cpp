@@ -76,9 +76,22 @@ SYSTEMTIME systemTimeOf(const LocalTime &time) {
 }
 
 LocalTime Win32Platform::localTime() {
+    FILETIME utc;
+    GetSystemTimeAsFileTime(&utc);
     SYSTEMTIME now;
     GetLocalTime(&now);
-    return localTimeOf(now);
+    LocalTime local = localTimeOf(now);
+    // The offset in effect is what lies between the two readings, in whole quarters of an hour
+    // (every zone's offset is one), so the microseconds between the calls do not count.
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = utc.dwLowDateTime;
+    ticks.HighPart = utc.dwHighDateTime;
+    const std::int64_t utcSecond =
+        static_cast<std::int64_t>(ticks.QuadPart / 10000000ULL) - 11644473600LL;
+    const std::int64_t difference = wallSecond(local) - utcSecond;
+    const std::int64_t quarters = (difference + (difference >= 0 ? 450 : -450)) / 900;
+    local.utcOffset = static_cast<int>(quarters * 900);
+    return local;
 }
 
 std::string Win32Platform::formatDate(const LocalTime &time, const char *picture) {
@@ -99,22 +112,48 @@ void Win32Platform::showMissedEventNotice(const std::string &text) {
     ::showMissedEventNotice(mainWindow, text);
 }
 
-void requestSystemExit(UINT flags) {
-    HANDLE token = nullptr;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
-        TOKEN_PRIVILEGES privileges = {};
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid))
-            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
-        CloseHandle(token);
-    }
-    ExitWindowsEx(flags, plannedMaintenance);
+std::string systemMessage(DWORD error) {
+    char *text = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, error, 0, reinterpret_cast<char *>(&text), 0, nullptr);
+    std::string message = text ? text : "";
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
+                                message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    return (message.empty() ? "Unknown error" : message) + " (error " + std::to_string(error) +
+           ").";
 }
 
-void Win32Platform::requestRestart() { requestSystemExit(EWX_REBOOT); }
+std::string requestSystemExit(UINT flags) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return systemMessage(GetLastError());
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    DWORD error = ERROR_SUCCESS;
+    if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid) ||
+        !AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr))
+        error = GetLastError();
+    else
+        error = GetLastError(); // ERROR_NOT_ALL_ASSIGNED: the user does not hold the privilege
+    CloseHandle(token);
+    if (error != ERROR_SUCCESS) return systemMessage(error);
+    if (!ExitWindowsEx(flags, plannedMaintenance)) return systemMessage(GetLastError());
+    return std::string();
+}
 
-void Win32Platform::requestShutdown() { requestSystemExit(EWX_SHUTDOWN | EWX_POWEROFF); }
+std::string Win32Platform::requestRestart() { return requestSystemExit(EWX_REBOOT); }
+
+std::string Win32Platform::requestShutdown() {
+    return requestSystemExit(EWX_SHUTDOWN | EWX_POWEROFF);
+}
+
+void Win32Platform::showRefusedNotice(const std::string &text) {
+    ::showRefusedNotice(mainWindow, text);
+}
 
 bool Win32Platform::readFile(const std::string &path, std::string &contents) {
     FileHandle file(CreateFileW(fileSystemPath(path).c_str(), GENERIC_READ,

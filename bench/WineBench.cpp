@@ -22,8 +22,14 @@ namespace {
 // The real platform, but a due power action in a benchmark only counts.
 class BenchPlatform : public Win32Platform {
 public:
-    void requestRestart() override { ++requests; }
-    void requestShutdown() override { ++requests; }
+    std::string requestRestart() override {
+        ++requests;
+        return std::string();
+    }
+    std::string requestShutdown() override {
+        ++requests;
+        return std::string();
+    }
     int requests = 0;
 };
 

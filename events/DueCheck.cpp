@@ -47,33 +47,42 @@ const std::string &ClockTexts::text(RepeatKind kind) {
     return texts_[at];
 }
 
+std::string refusedNoticeText(const EventFields &fields, PowerAction action,
+                              const std::string &reason) {
+    return std::string("Velkorin could not ") +
+           (action == PowerAction::ShutDown ? "shut down" : "restart") +
+           " this computer for the event\r\n" + fields.matchKey + "\r\n\r\n" + reason;
+}
+
 void runPowerAction(const EventFields &fields, const EventTable &table, EventFile &file,
                     Platform &platform) {
-    switch (powerActionOf(fields)) {
-    case PowerAction::ShutDown:
-        file.saveThrough(table);
-        platform.requestShutdown();
-        break;
-    case PowerAction::Restart:
-        file.saveThrough(table);
-        platform.requestRestart();
-        break;
-    case PowerAction::None: break;
-    }
+    const PowerAction action = powerActionOf(fields);
+    if (action == PowerAction::None) return;
+    file.saveThrough(table);
+    const std::string refused = action == PowerAction::ShutDown ? platform.requestShutdown()
+                                                                : platform.requestRestart();
+    // The event counts as fired all the same (a one-time row has gone); the user learns why
+    // the computer stayed on.
+    if (!refused.empty()) platform.showRefusedNotice(refusedNoticeText(fields, action, refused));
 }
 
 void DueCheck::startAfter(const LocalTime &swept) {
-    lastExamined_ = wallSecond(swept);
     started_ = true;
+    startPending_ = true;
+    lastWall_ = wallSecond(swept);
+    examinedUpTo_ = lastWall_ - 1;
+    lastOffset_ = swept.utcOffset;
 }
 
-bool DueCheck::examineSecond(const LocalTime &time) {
+bool DueCheck::examineSecond(const LocalTime &time, bool hourly, bool others) {
     ClockTexts clock(platform_, time);
     bool oneTimeWent = false;
     for (int index = 0; index < table_.rowCount();) {
         const TableRow &row = table_.row(index);
         const RepeatKind kind = row.kind;
-        if (kind == RepeatKind::Unknown || !sameText(clock.text(kind), row.event.matchKey)) {
+        const bool asked = kind == RepeatKind::Hourly ? hourly : others;
+        if (!asked || kind == RepeatKind::Unknown ||
+            !sameText(clock.text(kind), row.event.matchKey)) {
             ++index;
             continue;
         }
@@ -93,21 +102,65 @@ bool DueCheck::examineSecond(const LocalTime &time) {
     return oneTimeWent;
 }
 
+bool DueCheck::examineWallSecond(std::int64_t second, bool hourly) {
+    const bool others = second > examinedUpTo_;
+    if (!hourly && !others) return false;
+    if (others) examinedUpTo_ = second;
+    return examineSecond(fromWallSecond(second), hourly, others);
+}
+
+// The wall seconds between two ticks across a daylight-saving change: of the real seconds
+// that passed, the first ones still had the old offset, the rest the new one, which begins on
+// a whole minute as every change does. Forward, the seconds in between never happened on the
+// wall clock; they are examined all the same, Hourly rows excepted. Back, the new seconds
+// repeat wall seconds already seen, so only Hourly rows are examined in them again.
+bool DueCheck::crossDaylightChange(std::int64_t current, std::int64_t real, std::int64_t shift) {
+    std::int64_t before = real - 1; // seconds of the old offset after the last tick
+    for (std::int64_t j = 0; j < real; ++j)
+        if ((current - (real - j) + 1) % 60 == 0) before = j;
+    const std::int64_t firstAfter = current - (real - before) + 1;
+    bool rewriteNeeded = false;
+    for (std::int64_t second = lastWall_ + 1; second <= lastWall_ + before; ++second)
+        rewriteNeeded |= examineWallSecond(second, true);
+    if (shift > 0)
+        for (std::int64_t second = lastWall_ + before + 1; second < firstAfter; ++second)
+            rewriteNeeded |= examineWallSecond(second, false);
+    for (std::int64_t second = firstAfter; second <= current; ++second)
+        rewriteNeeded |= examineWallSecond(second, true);
+    return rewriteNeeded;
+}
+
 void DueCheck::checkDueEvents(const LocalTime &now) {
     const std::int64_t current = wallSecond(now);
-    const std::int64_t gap = started_ ? current - lastExamined_ : 1;
-    if (gap == 0) return; // this second has been examined already
-    started_ = true;
-    lastExamined_ = current;
-
+    if (!started_) startAfter(now);
     bool rewriteNeeded = false;
-    if (gap >= 1 && gap <= catchUpLimit) {
-        for (std::int64_t second = current - gap + 1; second < current; ++second)
-            rewriteNeeded |= examineSecond(fromWallSecond(second));
+    if (startPending_) { // the second the sweep read comes first
+        startPending_ = false;
+        rewriteNeeded = examineWallSecond(lastWall_, true);
     }
-    rewriteNeeded |= examineSecond(now);
+    const std::int64_t gap = current - lastWall_;
+    const std::int64_t shift = static_cast<std::int64_t>(now.utcOffset) - lastOffset_;
+    const std::int64_t real = gap - shift; // seconds that really passed
 
-    if (gap > catchUpLimit) {
+    bool sweep = false;
+    if (shift != 0 && real >= 1 && real <= catchUpLimit) {
+        rewriteNeeded = crossDaylightChange(current, real, shift);
+    } else if (gap == 0 && shift == 0) {
+        // this second has been examined already
+    } else if (gap >= 1 && gap <= catchUpLimit) {
+        for (std::int64_t second = lastWall_ + 1; second <= current; ++second)
+            rewriteNeeded |= examineWallSecond(second, true);
+    } else {
+        // A clock set by hand: only now is examined. Set back, the repeating rows fire again
+        // at their times; set forward, the one-time rows it passed are reported at once.
+        examinedUpTo_ = current - 1;
+        rewriteNeeded = examineWallSecond(current, true);
+        sweep = gap > catchUpLimit;
+    }
+    lastWall_ = current;
+    lastOffset_ = now.utcOffset;
+
+    if (sweep) {
         sweepMissedEvents(table_, file_, platform_, now); // rewrites the file itself
         return;
     }

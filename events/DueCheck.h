@@ -34,34 +34,51 @@ private:
 std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time);
 
 // Carries out a row's power action: the event file is saved from the table first, then the
-// platform is asked to go down. Shut down wins when both are set.
+// platform is asked to go down. Shut down wins when both are set. A request the system
+// refuses is reported in a notice with its reason.
 void runPowerAction(const EventFields &fields, const EventTable &table, EventFile &file,
                     Platform &platform);
+
+// The text of the notice for a refused restart or shutdown.
+std::string refusedNoticeText(const EventFields &fields, PowerAction action,
+                              const std::string &reason);
 
 class DueCheck {
 public:
     DueCheck(EventTable &table, EventFile &file, Platform &platform)
         : table_(table), file_(file), platform_(platform) {}
 
-    // A forward jump longer than this is not caught up second by second.
+    // A forward jump longer than this that is no daylight-saving change is a clock set by hand:
+    // it is not caught up second by second.
     static constexpr std::int64_t catchUpLimit = 60;
 
-    // The second that the start-up sweep judged against; the first tick examines the seconds
-    // after it.
+    // The second that the start-up sweep judged against: the first tick examines it and every
+    // second after it, so a repeating row due in the very second of the start fires.
     void startAfter(const LocalTime &swept);
 
-    // One tick: examines, in order and each exactly once, every second after the last one
-    // examined up to now. A jump forward of more than a minute examines only now and reports
-    // the one-time events it passed at once; a step back examines only now.
+    // One tick: examines every local second since the last tick, in order and each exactly once.
+    // Across a daylight-saving change every row fires exactly once: the seconds the clocks skip
+    // forward are examined (Hourly rows excepted, their minute comes again within the hour),
+    // and in the hour they repeat only Hourly rows are examined again. A clock set forward by
+    // hand by more than a minute examines only now and reports the one-time events it passed;
+    // one set back examines only now.
     void checkDueEvents(const LocalTime &now);
 
 private:
-    // One pass over the table for one second; true when a one-time row went.
-    bool examineSecond(const LocalTime &time);
+    // One pass over the table for one second, Hourly rows and the others as asked; true when a
+    // one-time row went.
+    bool examineSecond(const LocalTime &time, bool hourly, bool others);
+    // A wall second: Hourly rows as asked, the others only the first time the wall clock
+    // reaches it.
+    bool examineWallSecond(std::int64_t second, bool hourly);
+    bool crossDaylightChange(std::int64_t current, std::int64_t real, std::int64_t shift);
 
     EventTable &table_;
     EventFile &file_;
     Platform &platform_;
     bool started_ = false;
-    std::int64_t lastExamined_ = 0;
+    bool startPending_ = false;     // the start's own second is still to be examined
+    std::int64_t lastWall_ = 0;     // the wall second of the last tick
+    int lastOffset_ = 0;            // and its UTC offset
+    std::int64_t examinedUpTo_ = 0; // the latest wall second whose other rows were examined
 };

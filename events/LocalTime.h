@@ -12,6 +12,9 @@ struct LocalTime {
     int hour = 0;
     int minute = 0;
     int second = 0;
+    // Seconds east of UTC in effect at this reading (local = UTC + offset): a change of it that
+    // comes with the clock's jump tells a daylight-saving change from a clock set by hand.
+    int utcOffset = 0;
 };
 
 // Seconds since 1 January 1970 on the local wall clock (daylight saving not taken out), so

@@ -11,6 +11,7 @@ class Platform {
 public:
     virtual ~Platform() = default;
 
+    // The local time, with the offset from UTC in effect at that reading.
     virtual LocalTime localTime() = 0;
 
     // The date or time of a moment in a picture ("dddd dd MMMM yyyy", "HH:mm:ss", ...) in the
@@ -19,9 +20,12 @@ public:
     virtual std::string formatTime(const LocalTime &time, const char *picture) = 0;
 
     virtual void showMissedEventNotice(const std::string &text) = 0;
+    // A restart or shutdown that could not be requested, or that the system refused.
+    virtual void showRefusedNotice(const std::string &text) = 0;
 
-    virtual void requestRestart() = 0;
-    virtual void requestShutdown() = 0;
+    // Empty when the system took the request; else the system's reason for refusing it.
+    virtual std::string requestRestart() = 0;
+    virtual std::string requestShutdown() = 0;
 
     // False when the file is missing or unreadable.
     virtual bool readFile(const std::string &path, std::string &contents) = 0;

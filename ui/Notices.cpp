@@ -22,6 +22,12 @@ const NoticeKind missedEventNotice = {
         WS_VSCROLL | ES_MULTILINE,
     300, 300};
 
+const NoticeKind refusedNotice = {
+    "Velkorin: restart or shut down refused", WS_EX_TOPMOST,
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+        WS_VSCROLL | ES_MULTILINE,
+    300, 300};
+
 const NoticeKind aboutNotice = {
     "About Velkorin 1.0", 0,
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
@@ -44,15 +50,17 @@ const char aboutText[] = "    Velkorin version 1.0\r\n"
 const char originalProcProperty[] = "VelkorinNoticeProc";
 const char fontProperty[] = "VelkorinNoticeFont";
 
-// The About font belongs to its window and goes with it.
+// The About font belongs to its window and goes with it, after the edit control's own last
+// message: the control may still use its font until then.
 LRESULT CALLBACK aboutNoticeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(window, originalProcProperty));
-    if (message == WM_NCDESTROY) {
-        DeleteObject(static_cast<HGDIOBJ>(RemovePropA(window, fontProperty)));
-        RemovePropA(window, originalProcProperty);
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-    }
-    return CallWindowProcA(original, window, message, wParam, lParam);
+    if (message != WM_NCDESTROY) return CallWindowProcA(original, window, message, wParam, lParam);
+    HGDIOBJ font = RemovePropA(window, fontProperty);
+    RemovePropA(window, originalProcProperty);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    const LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
+    DeleteObject(font);
+    return result;
 }
 
 HWND createNotice(HWND owner, const NoticeKind &kind) {
@@ -70,9 +78,10 @@ HWND createNotice(HWND owner, const NoticeKind &kind) {
     // An edit window keeps its creation text as its body only; the title bar needs the
     // caption set on the window itself.
     DefWindowProcA(notice, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kind.title));
+    // Shared: one icon serves every notice, and none is left behind when a notice closes.
     HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     SendMessageA(notice, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     return notice;
 }
@@ -86,6 +95,14 @@ void showNotice(HWND notice) {
 
 HWND showMissedEventNotice(HWND owner, const std::string &text) {
     HWND notice = createNotice(owner, missedEventNotice);
+    if (!notice) return nullptr;
+    SetWindowTextA(notice, text.c_str());
+    showNotice(notice);
+    return notice;
+}
+
+HWND showRefusedNotice(HWND owner, const std::string &text) {
+    HWND notice = createNotice(owner, refusedNotice);
     if (!notice) return nullptr;
     SetWindowTextA(notice, text.c_str());
     showNotice(notice);

@@ -66,9 +66,10 @@ bool FakePlatform::deleteFile(const std::string &path) {
     return true;
 }
 
-void FakePlatform::record(const char *kind) {
+std::string FakePlatform::record(const char *kind) {
     auto found = files.find(watchedFile);
     requests.push_back({kind, found != files.end(), found != files.end() ? found->second : ""});
+    return refuseWith;
 }
 
 LocalTime at(int year, int month, int day, int hour, int minute, int second) {

@@ -16,6 +16,8 @@ public:
     bool failWrites = false;
 
     std::vector<std::string> notices;
+    std::vector<std::string> refusedNotices;
+    std::string refuseWith; // the reason every power request is refused with, when set
     struct Request {
         std::string kind;         // "restart" or "shutdown"
         bool fileExisted;         // the event file as it was when the request was made
@@ -30,14 +32,15 @@ public:
     std::string formatDate(const LocalTime &time, const char *picture) override;
     std::string formatTime(const LocalTime &time, const char *picture) override;
     void showMissedEventNotice(const std::string &text) override { notices.push_back(text); }
-    void requestRestart() override { record("restart"); }
-    void requestShutdown() override { record("shutdown"); }
+    void showRefusedNotice(const std::string &text) override { refusedNotices.push_back(text); }
+    std::string requestRestart() override { return record("restart"); }
+    std::string requestShutdown() override { return record("shutdown"); }
     bool readFile(const std::string &path, std::string &contents) override;
     bool replaceFile(const std::string &path, const std::string &contents) override;
     bool deleteFile(const std::string &path) override;
 
 private:
-    void record(const char *kind);
+    std::string record(const char *kind);
 };
 
 // A moment by its parts; the day of week is worked out.

@@ -1,4 +1,5 @@
 // Notice windows: their kind, place, style and font.
+#include "GdiObjects.h"
 #include "Notices.h"
 #include "WindowTitle.h"
 
@@ -88,4 +89,20 @@ TEST(AboutNotice, IsAPlainEditWindowInBoldTimesWhoseFontGoesWithIt) {
     EXPECT_FALSE(IsWindow(about));
     EXPECT_EQ(GetObjectType(font), 0u);
     EXPECT_TRUE(IsWindow(owner.handle)); // closing a notice closes nothing else
+}
+
+TEST(AboutNotice, AThousandOpenedAndClosedLeaveNoFontOrIconBehind) {
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    DestroyWindow(showAboutNotice(owner)); // the first one loads what is shared
+    DestroyWindow(showMissedEventNotice(owner, "x"));
+    const int gdi = liveGdiObjects();
+    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    for (int i = 0; i < 1000; ++i) {
+        DestroyWindow(showAboutNotice(owner));
+        if (i % 10 == 0) DestroyWindow(showMissedEventNotice(owner, "missed"));
+    }
+    EXPECT_EQ(liveGdiObjects(), gdi);
+    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user); // 0 under Wine
+    DestroyWindow(owner);
 }
