@@ -72,7 +72,8 @@ add_executable(e2e_tests
     tests/e2e/ClockFaceTest.cpp
     tests/e2e/EditorTest.cpp
     tests/e2e/TrayTest.cpp
-    tests/e2e/TodayTest.cpp)
+    tests/e2e/TodayTest.cpp
+    tests/e2e/DaylightSavingTest.cpp)
 target_include_directories(e2e_tests PRIVATE tests tests/e2e resources)
 target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32 shell32)
 target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})

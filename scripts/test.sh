@@ -45,6 +45,20 @@ for locale in de_DE.UTF-8 ru_RU.UTF-8; do
         --gtest_filter='Editor.EventsComposed*'
 done
 
+# Across a daylight-saving change: Wine follows a POSIX rule in TZ, read from the Unix
+# environment when a program starts, so a zone whose clocks go forward on the next whole minute
+# at least 20 s ahead takes the running program across the change.
+dst_test() {
+    local now at day
+    now=$(date -u +%s)
+    at=$(((now + 20 + 59) / 60 * 60))
+    day=$(($(date -u -d "@$at" +%-j) - 1))
+    echo "the running program across a daylight-saving change at $(date -u -d "@$at" +%H:%M) UTC"
+    env TZ="VST0VDT-1,$day/$(date -u -d "@$at" +%H:%M):00,$(((day + 10) % 365))/02:00" \
+        scripts/wine-run.sh build/win32/e2e_tests.exe --gtest_filter='DaylightSaving.*'
+}
+step dst_test
+
 echo "Fuzzing the event-file reader for 60 s"
 mkdir -p build/fuzz-corpus
 cp tests/fuzz/corpus/* build/fuzz-corpus/

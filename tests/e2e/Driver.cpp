@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -255,12 +256,20 @@ bool Program::readEventFile(std::string &text) const {
     return true;
 }
 
-void Program::start() {
+void Program::start(const std::vector<std::string> &environment) {
     std::string command = "\"" + directory_ + "Velkorin.exe\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory_.c_str(),
-                   &startup, &process_);
+    // This process's environment with the extra settings put in front of it.
+    std::string block;
+    for (const std::string &setting : environment) block += setting + '\0';
+    char *own = GetEnvironmentStringsA();
+    for (const char *entry = own; *entry; entry += std::strlen(entry) + 1) block += std::string(entry) + '\0';
+    FreeEnvironmentStringsA(own);
+    block += '\0';
+    CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
+                   environment.empty() ? nullptr : &block[0], directory_.c_str(), &startup,
+                   &process_);
 }
 
 bool Program::running() const {

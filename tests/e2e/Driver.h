@@ -60,7 +60,8 @@ public:
     void writeEventFile(const std::string &text) const;
     bool readEventFile(std::string &text) const;
 
-    void start();
+    // Starts the program; extra environment settings ("NAME=value") go to its environment.
+    void start(const std::vector<std::string> &environment = {});
     bool running() const;
     // The exit code, or STILL_ACTIVE when the program had not ended in time.
     DWORD waitForExit(DWORD milliseconds) const;
