@@ -5,21 +5,24 @@
 #include "ClockFace.h"
 #include "DueCheck.h"
 #include "Editor.h"
+#include "ProgramPaths.h"
 #include "Shell.h"
 #include "resource.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 const char notStoredText[] = "The event could not be stored: the event file\r\n%s\r\ncannot be "
-                             "written.\r\n\r\nThe list and the file are as they were; the form "
-                             "still holds the event.";
+                             "written.\r\n%s\r\n\r\nThe list and the file are as they were; the "
+                             "form still holds the event.";
 const char notDeletedText[] = "The event could not be deleted: the event file\r\n%s\r\ncannot "
-                              "be written.\r\n\r\nThe list and the file are as they were.";
+                              "be written.\r\n%s\r\n\r\nThe list and the file are as they were.";
 const char messageCaption[] = "Velkorin";
 
 const char *const repeatChoices[] = {repeatPlaceholder, "Hourly", "Daily",
@@ -97,9 +100,12 @@ void showForm(HWND window, const EventForm &form) {
 }
 
 void tellNotWritten(HWND window, const char *format) {
-    char text[4096];
-    std::snprintf(text, sizeof text, format, scheduling().file.path().c_str());
-    MessageBoxA(window, text, messageCaption, MB_OK | MB_ICONWARNING);
+    const EventFile &file = scheduling().file;
+    const std::string path = shownPath(file.path());
+    const std::string reason = file.lastError();
+    std::vector<char> text(std::strlen(format) + path.size() + reason.size() + 1);
+    std::snprintf(text.data(), text.size(), format, path.c_str(), reason.c_str());
+    MessageBoxA(window, text.data(), messageCaption, MB_OK | MB_ICONWARNING);
 }
 
 } // namespace

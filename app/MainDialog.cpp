@@ -7,6 +7,7 @@
 #include "EventForm.h"
 #include "MissedSweep.h"
 #include "Notices.h"
+#include "ProgramPaths.h"
 #include "Settings.h"
 #include "Shell.h"
 #include "TodayWindow.h"
@@ -14,6 +15,9 @@
 #include "resource.h"
 
 #include <commctrl.h>
+
+#include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -50,14 +54,33 @@ void createPictureButton(HWND window, const PictureButton &button) {
     createBitmapButton(window, button.x, button.y, button.up, button.down, button.id);
 }
 
+const char unreadableText[] = "The event file\r\n%s\r\nexists but cannot be read:\r\n%s"
+                              "\r\n\r\nRetry reads it again. Cancel runs Velkorin without its "
+                              "events; the file is then left exactly as it is.";
+
+// A file that exists but cannot be read is never taken for an empty one: the user is asked,
+// and after Cancel the program runs without events and leaves the file alone.
+void loadEventFile(HWND window) {
+    Scheduling &s = scheduling();
+    while (s.file.loadAll(s.table) == Platform::FileRead::Failed) {
+        const std::string reason = s.platform.fileError();
+        std::vector<char> text(sizeof unreadableText + s.file.path().size() * 3 + reason.size());
+        std::snprintf(text.data(), text.size(), unreadableText, shownPath(s.file.path()).c_str(),
+                      reason.c_str());
+        if (MessageBoxA(window, text.data(), "Velkorin", MB_RETRYCANCEL | MB_ICONWARNING) !=
+            IDRETRY)
+            break;
+    }
+}
+
 // Loads the event file, reports the events missed while the program was not running, and
-// starts the due check at the second the sweep judged by.
-void loadAndSweepEvents() {
+// starts the due check with the second the sweep judged by.
+void loadAndSweepEvents(HWND window) {
     Scheduling &s = scheduling();
     EventList::Batch batch(s.list);
-    s.file.loadAll(s.table);
+    loadEventFile(window);
     const LocalTime swept = s.platform.localTime();
-    sweepMissedEvents(s.table, s.file, s.platform, swept);
+    s.due.noteStored(sweepMissedEvents(s.table, s.file, s.platform, swept));
     s.due.startAfter(swept);
 }
 
@@ -82,7 +105,7 @@ BOOL initMainDialog(HWND window) {
     readFontColour(fontColour);
     showFontColour(window, TRUE);
 
-    loadAndSweepEvents();
+    loadAndSweepEvents(window);
 
     // With the Today setting on, the day's events come first; the main window waits for the
     // Today window to close, while its ticks go on.

@@ -3,16 +3,54 @@
 
 #include <windows.h>
 
+std::string utf8Of(const std::wstring &wide) {
+    if (wide.empty()) return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size,
+                        nullptr, nullptr);
+    return text;
+}
+
+std::wstring wideOf(const std::string &utf8) {
+    if (utf8.empty()) return std::wstring();
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], size);
+    return wide;
+}
+
+bool ansiOf(const std::string &utf8, std::string &ansi) {
+    const std::wstring wide = wideOf(utf8);
+    BOOL lossy = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    ansi.assign(static_cast<std::size_t>(size), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0],
+                            size, nullptr, &lossy);
+    return !lossy;
+}
+
+std::string shownPath(const std::string &utf8) {
+    std::string ansi;
+    ansiOf(utf8, ansi);
+    return ansi;
+}
+
 std::string runningExecutablePath() {
-    // GetModuleFileNameA cuts the path to the buffer without failing, so grow it until the
-    // whole path fits.
-    std::string path(MAX_PATH, '\0');
+    // GetModuleFileNameW cuts the path to the buffer without failing, so grow it until the
+    // whole path fits; the wide path holds names in any language, which the ANSI one turns
+    // into question marks.
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
         if (length == 0) return std::string();
         if (length < path.size() - 1) {
             path.resize(length);
-            return path;
+            return utf8Of(path);
         }
         if (path.size() >= 32768) return std::string();
         path.resize(path.size() * 2);
@@ -25,10 +63,7 @@ std::string directoryOf(const std::string &executablePath) {
 }
 
 std::wstring fileSystemPath(const std::string &path) {
-    std::wstring wide(path.size(), L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()),
-                                     &wide[0], static_cast<int>(wide.size()));
-    wide.resize(static_cast<std::size_t>(length));
+    const std::wstring wide = wideOf(path);
     const bool drivePath = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
     if (wide.size() < MAX_PATH - 12 || !drivePath) return wide;
     return L"\\\\?\\" + wide;

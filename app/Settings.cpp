@@ -1,6 +1,8 @@
 // The settings store on the registry.
 #include "Settings.h"
 
+#include "ProgramPaths.h"
+
 #include <cstring>
 #include <vector>
 
@@ -133,16 +135,31 @@ std::string runEntryData(const std::string &executablePath) {
 
 namespace {
 
-bool writeRunValue(HKEY root, const std::string &data) {
+// The path in the ANSI form when the code page holds every character of it; else in UTF-16,
+// quoted and ended with its zero the same way.
+bool writeRunValue(HKEY root, const std::string &utf8Path) {
     HKEY key;
     if (RegCreateKeyExA(root, runKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
                         &key, nullptr) != ERROR_SUCCESS)
         return false;
-    const bool written = RegSetValueExA(key, runValue, 0, REG_SZ,
-                                        reinterpret_cast<const BYTE *>(data.data()),
-                                        static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    std::string ansi;
+    LONG result;
+    if (ansiOf(utf8Path, ansi)) {
+        const std::string data = runEntryData(ansi);
+        result = RegSetValueExA(key, runValue, 0, REG_SZ,
+                                reinterpret_cast<const BYTE *>(data.data()),
+                                static_cast<DWORD>(data.size()));
+    } else {
+        std::wstring data = L"\"" + wideOf(utf8Path) + L"\"";
+        data.push_back(L'\0');
+        if (data.size() * sizeof(wchar_t) < runEntryBytes)
+            data.resize(runEntryBytes / sizeof(wchar_t), L'\0');
+        result = RegSetValueExW(key, L"Velkorin", 0, REG_SZ,
+                                reinterpret_cast<const BYTE *>(data.data()),
+                                static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+    }
     RegCloseKey(key);
-    return written;
+    return result == ERROR_SUCCESS;
 }
 
 void deleteRunValue(HKEY root) {
@@ -155,11 +172,10 @@ void deleteRunValue(HKEY root) {
 } // namespace
 
 bool setRunEntry(const std::string &executablePath) {
-    const std::string data = runEntryData(executablePath);
     // The machine's Run key is never virtualised: a standard user may not write it, and the
     // box would show ticked while nothing starts. The user's own key starts it for that user.
-    if (writeRunValue(HKEY_LOCAL_MACHINE, data)) return true;
-    return writeRunValue(HKEY_CURRENT_USER, data);
+    if (writeRunValue(HKEY_LOCAL_MACHINE, executablePath)) return true;
+    return writeRunValue(HKEY_CURRENT_USER, executablePath);
 }
 
 void deleteRunEntry() {

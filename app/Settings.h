@@ -30,8 +30,8 @@ bool writeFlag(const char *name, bool on);
 // creating it: the first character of a flag text, or 0.
 char queryFlag(const char *name);
 
-// Start with Windows: the Run value "Velkorin" holds the executable's whole path in double
-// quotes, so that Windows does not split it at a blank. Where the machine's Run key cannot be
+// Start with Windows: the Run value "Velkorin" holds the executable's whole path (UTF-8 here)
+// in double quotes, so that Windows does not split it at a blank. Where the machine's Run key cannot be
 // written (a standard user), the user's own Run key takes the value instead. False when
 // neither could be written.
 bool setRunEntry(const std::string &executablePath);

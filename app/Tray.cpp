@@ -3,6 +3,7 @@
 #include "Tray.h"
 
 #include "Notices.h"
+#include "ProgramPaths.h"
 #include "Settings.h"
 #include "SettingsDialog.h"
 #include "Shell.h"
@@ -91,9 +92,9 @@ void toggleToday(HWND window) {
 }
 
 void openHelp() {
-    // The whole directory, however long: no path is ever cut.
-    const std::string help = programDirectory + helpFileName;
-    ShellExecuteA(nullptr, "open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // The whole directory, however long and in any language: no path is ever cut.
+    const std::wstring help = wideOf(programDirectory + helpFileName);
+    ShellExecuteW(nullptr, L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void openSite(HWND window) {

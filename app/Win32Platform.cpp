@@ -32,6 +32,10 @@ public:
         if (valid()) CloseHandle(handle_);
         handle_ = INVALID_HANDLE_VALUE;
     }
+    void take(HANDLE handle) {
+        close();
+        handle_ = handle;
+    }
 
 private:
     HANDLE handle_;
@@ -151,50 +155,96 @@ std::string Win32Platform::requestShutdown() {
     return requestSystemExit(EWX_SHUTDOWN | EWX_POWEROFF);
 }
 
-void Win32Platform::showRefusedNotice(const std::string &text) {
-    ::showRefusedNotice(mainWindow, text);
+void Win32Platform::showNotice(const std::string &title, const std::string &text) {
+    showTitledNotice(mainWindow, title, text);
 }
 
-bool Win32Platform::readFile(const std::string &path, std::string &contents) {
+std::u16string Win32Platform::toUtf16(const std::string &text) {
+    if (text.empty()) return std::u16string();
+    const int size =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+    return std::u16string(wide.begin(), wide.end());
+}
+
+std::string Win32Platform::fromUtf16(const std::u16string &text) {
+    if (text.empty()) return std::string();
+    const std::wstring wide(text.begin(), text.end());
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &narrow[0], size,
+                        nullptr, nullptr);
+    return narrow;
+}
+
+Platform::FileRead Win32Platform::readFile(const std::string &path, std::string &contents) {
     FileHandle file(CreateFileW(fileSystemPath(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
+    if (!file.valid()) {
+        fileError_ = GetLastError();
+        return fileError_ == ERROR_FILE_NOT_FOUND || fileError_ == ERROR_PATH_NOT_FOUND
+                   ? FileRead::Missing
+                   : FileRead::Failed;
+    }
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7fffffff) return false;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7fffffff) {
+        fileError_ = GetLastError();
+        return FileRead::Failed;
+    }
     contents.assign(static_cast<std::size_t>(size.QuadPart), '\0');
     std::size_t done = 0;
     while (done < contents.size()) {
         DWORD read = 0;
         if (!ReadFile(file.get(), &contents[done], static_cast<DWORD>(contents.size() - done),
-                      &read, nullptr) ||
-            read == 0)
-            break;
+                      &read, nullptr)) {
+            fileError_ = GetLastError(); // a read that fails part-way is no shorter file
+            return FileRead::Failed;
+        }
+        if (read == 0) break;
         done += read;
     }
     contents.resize(done);
-    return true;
+    return FileRead::Read;
 }
 
 bool Win32Platform::replaceFile(const std::string &path, const std::string &contents) {
-    // The new contents go to a file beside the old one, reach the disk, and only then take the
-    // old one's place in one step: a crash at any moment leaves one complete file or the other.
+    // The new contents go to a file of their own beside the old one, reach the disk, and only
+    // then take the old one's place in one step: a crash at any moment leaves one complete file
+    // or the other. The temporary name is new each time, so nothing left lying there (a file,
+    // a directory of that name) can block every save for good.
     const std::wstring target = fileSystemPath(path);
-    const std::wstring temporary = fileSystemPath(path + ".new");
-    FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::wstring temporary;
+    FileHandle file(INVALID_HANDLE_VALUE);
+    for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
+        temporary = fileSystemPath(path + ".new-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                   std::to_string(++temporaryCount_));
+        HANDLE created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (created != INVALID_HANDLE_VALUE) file.take(created);
+        else {
+            fileError_ = GetLastError();
+            if (fileError_ != ERROR_FILE_EXISTS && fileError_ != ERROR_ALREADY_EXISTS &&
+                fileError_ != ERROR_ACCESS_DENIED)
+                return false;
+        }
+    }
     if (!file.valid()) return false;
     bool written = writeAll(file.get(), contents) && FlushFileBuffers(file.get());
+    if (!written) fileError_ = GetLastError();
     file.close();
     if (written && MoveFileExW(temporary.c_str(), target.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
+    if (written) fileError_ = GetLastError();
     DeleteFileW(temporary.c_str());
     return false;
 }
 
 bool Win32Platform::deleteFile(const std::string &path) {
     if (DeleteFileW(fileSystemPath(path).c_str())) return true;
-    DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    fileError_ = GetLastError();
+    return fileError_ == ERROR_FILE_NOT_FOUND || fileError_ == ERROR_PATH_NOT_FOUND;
 }

@@ -7,6 +7,10 @@
 #include <windows.h>
 
 LocalTime localTimeOf(const SYSTEMTIME &time);
+
+// The system's text for an error code, with the code.
+std::string systemMessage(DWORD error);
+
 SYSTEMTIME systemTimeOf(const LocalTime &time);
 
 class Win32Platform : public Platform {
@@ -15,12 +19,19 @@ public:
     std::string formatDate(const LocalTime &time, const char *picture) override;
     std::string formatTime(const LocalTime &time, const char *picture) override;
     void showMissedEventNotice(const std::string &text) override;
-    void showRefusedNotice(const std::string &text) override;
+    void showNotice(const std::string &title, const std::string &text) override;
     std::string requestRestart() override;
     std::string requestShutdown() override;
-    bool readFile(const std::string &path, std::string &contents) override;
+    FileRead readFile(const std::string &path, std::string &contents) override;
     bool replaceFile(const std::string &path, const std::string &contents) override;
     bool deleteFile(const std::string &path) override;
+    std::string fileError() override { return systemMessage(fileError_); }
+    std::u16string toUtf16(const std::string &text) override;
+    std::string fromUtf16(const std::u16string &text) override;
+
+private:
+    DWORD fileError_ = ERROR_SUCCESS;
+    unsigned temporaryCount_ = 0;
 };
 
 // Enables the shutdown privilege and asks Windows to go down with the given ExitWindowsEx
@@ -28,5 +39,3 @@ public:
 // else the system's reason why the privilege or the request was refused.
 std::string requestSystemExit(UINT flags);
 
-// The system's text for an error code, with the code.
-std::string systemMessage(DWORD error);

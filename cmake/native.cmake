@@ -11,6 +11,7 @@ add_executable(core_tests
     tests/events/MissedSweepTest.cpp
     tests/events/EditorTest.cpp
     tests/events/TodayRowsTest.cpp
+    tests/events/NothingLostTest.cpp
     tests/events/FakePlatform.cpp)
 target_include_directories(core_tests PRIVATE tests/events)
 target_link_libraries(core_tests PRIVATE events GTest::gtest_main)

@@ -47,6 +47,8 @@ const std::string &ClockTexts::text(RepeatKind kind) {
     return texts_[at];
 }
 
+const char refusedNoticeTitle[] = "Velkorin: restart or shut down refused";
+
 std::string refusedNoticeText(const EventFields &fields, PowerAction action,
                               const std::string &reason) {
     return std::string("Velkorin could not ") +
@@ -54,16 +56,38 @@ std::string refusedNoticeText(const EventFields &fields, PowerAction action,
            " this computer for the event\r\n" + fields.matchKey + "\r\n\r\n" + reason;
 }
 
-void runPowerAction(const EventFields &fields, const EventTable &table, EventFile &file,
+const char notStoredNoticeTitle[] = "Velkorin: events not stored";
+
+std::string notStoredNoticeText(const std::string &path, const std::string &reason) {
+    return "Velkorin could not store its events in\r\n" + path + "\r\n\r\n" + reason +
+           "\r\n\r\nThe list stays as it is, and Velkorin tries again every second.";
+}
+
+bool runPowerAction(const EventFields &fields, const EventTable &table, EventFile &file,
                     Platform &platform) {
     const PowerAction action = powerActionOf(fields);
-    if (action == PowerAction::None) return;
-    file.saveThrough(table);
+    if (action == PowerAction::None) return true;
+    const bool stored = file.saveThrough(table);
     const std::string refused = action == PowerAction::ShutDown ? platform.requestShutdown()
                                                                 : platform.requestRestart();
     // The event counts as fired all the same (a one-time row has gone); the user learns why
     // the computer stayed on.
-    if (!refused.empty()) platform.showRefusedNotice(refusedNoticeText(fields, action, refused));
+    if (!refused.empty())
+        platform.showNotice(refusedNoticeTitle, refusedNoticeText(fields, action, refused));
+    return stored;
+}
+
+void DueCheck::noteStored(bool stored) {
+    if (stored) {
+        unsaved_ = told_ = false;
+        return;
+    }
+    // A file that could not be read at start is left alone on purpose; the user knows.
+    if (file_.blocked()) return;
+    unsaved_ = true;
+    if (told_) return;
+    told_ = true;
+    platform_.showNotice(notStoredNoticeTitle, notStoredNoticeText(file_.path(), file_.lastError()));
 }
 
 void DueCheck::startAfter(const LocalTime &swept) {
@@ -92,10 +116,10 @@ bool DueCheck::examineSecond(const LocalTime &time, bool hourly, bool others) {
             // left behind no longer holds the event that is firing; the row that moves up
             // into this index is examined next.
             table_.deleteRow(index);
-            runPowerAction(fields, table_, file_, platform_);
+            if (!runPowerAction(fields, table_, file_, platform_)) noteStored(false);
             oneTimeWent = true;
         } else {
-            runPowerAction(fields, table_, file_, platform_);
+            if (!runPowerAction(fields, table_, file_, platform_)) noteStored(false);
             ++index;
         }
     }
@@ -133,7 +157,7 @@ bool DueCheck::crossDaylightChange(std::int64_t current, std::int64_t real, std:
 void DueCheck::checkDueEvents(const LocalTime &now) {
     const std::int64_t current = wallSecond(now);
     if (!started_) startAfter(now);
-    bool rewriteNeeded = false;
+    bool rewriteNeeded = unsaved_; // a failed write is tried again at every tick
     if (startPending_) { // the second the sweep read comes first
         startPending_ = false;
         rewriteNeeded = examineWallSecond(lastWall_, true);
@@ -161,8 +185,8 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
     lastOffset_ = now.utcOffset;
 
     if (sweep) {
-        sweepMissedEvents(table_, file_, platform_, now); // rewrites the file itself
+        noteStored(sweepMissedEvents(table_, file_, platform_, now)); // it rewrites the file
         return;
     }
-    if (rewriteNeeded) file_.rewriteEventFile(table_);
+    if (rewriteNeeded) noteStored(file_.rewriteEventFile(table_));
 }

@@ -34,12 +34,18 @@ private:
 std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time);
 
 // Carries out a row's power action: the event file is saved from the table first, then the
-// platform is asked to go down. Shut down wins when both are set. A request the system
-// refuses is reported in a notice with its reason.
-void runPowerAction(const EventFields &fields, const EventTable &table, EventFile &file,
+// platform is asked to go down, also when the save failed. Shut down wins when both are set. A
+// request the system refuses is reported in a notice with its reason. False when the save
+// failed.
+bool runPowerAction(const EventFields &fields, const EventTable &table, EventFile &file,
                     Platform &platform);
 
-// The text of the notice for a refused restart or shutdown.
+// The notice for events that could not be stored.
+extern const char notStoredNoticeTitle[];
+std::string notStoredNoticeText(const std::string &path, const std::string &reason);
+
+// The notice for a refused restart or shutdown.
+extern const char refusedNoticeTitle[];
 std::string refusedNoticeText(const EventFields &fields, PowerAction action,
                               const std::string &reason);
 
@@ -64,6 +70,12 @@ public:
     // one set back examines only now.
     void checkDueEvents(const LocalTime &now);
 
+    // The outcome of a write that kept the file in step with the table. After a failure the
+    // table stays the truth: the user is told once, with the reason, and the file is written
+    // again at every later tick until it succeeds.
+    void noteStored(bool stored);
+    bool unsaved() const { return unsaved_; }
+
 private:
     // One pass over the table for one second, Hourly rows and the others as asked; true when a
     // one-time row went.
@@ -81,4 +93,6 @@ private:
     std::int64_t lastWall_ = 0;     // the wall second of the last tick
     int lastOffset_ = 0;            // and its UTC offset
     std::int64_t examinedUpTo_ = 0; // the latest wall second whose other rows were examined
+    bool unsaved_ = false;          // the file lags behind the table
+    bool told_ = false;             // and the user has been told so
 };

@@ -103,36 +103,141 @@ void storeEvents(const EventTable &table, ProfileDocument &document) {
     }
 }
 
-void EventFile::loadAll(EventTable &table) {
-    std::string text;
-    textKnown_ = platform_.readFile(path_, text);
-    if (!textKnown_) return;
-    knownText_ = text;
-    loadEvents(table, ProfileDocument(std::move(text)));
+namespace {
+
+// Whether loading took everything a document holds: only the eleven sections, each once, and
+// in them only the keys of the events loaded, each once, with a value that was not cut.
+bool loadedEverything(const ProfileDocument &document, std::size_t events) {
+    bool complete = true;
+    const EventFieldInfo *field = nullptr;
+    std::vector<bool> seen;
+    document.forEachSection(
+        [&](std::string_view name, bool first, bool unnamed, bool leading) {
+            field = nullptr;
+            if (unnamed || !first) {
+                complete = complete && leading; // the lines before any section are checked below
+                return;
+            }
+            for (const EventFieldInfo &info : eventFields)
+                if (ProfileDocument::sameName(name, info.name)) field = &info;
+            if (!field) complete = false;
+            seen.assign(events + 1, false);
+        },
+        [&](std::string_view key, std::string_view value, bool hasValue) {
+            if (!field) {
+                complete = false;
+                return;
+            }
+            const std::size_t number = eventNumberOf(key, field->name);
+            if (!hasValue || number == 0 || number > events || seen[number] ||
+                ProfileDocument::valueAsRead(value, field->capacity) !=
+                    ProfileDocument::valueAsRead(value, value.size() + 3)) {
+                complete = false;
+                return;
+            }
+            seen[number] = true;
+        });
+    return complete;
 }
 
-bool EventFile::saveAll(const EventTable &table) {
-    if (table.rowCount() == 0) return true; // nothing to write, the file stays as it is
-    std::string text;
-    platform_.readFile(path_, text);
+bool isUtf16(const std::string &bytes) {
+    return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+           static_cast<unsigned char>(bytes[1]) == 0xFE;
+}
+
+std::u16string utf16Of(const std::string &bytes) {
+    std::u16string text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                             static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return text;
+}
+
+std::string bytesOf(const std::u16string &text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
+
+} // namespace
+
+Platform::FileRead EventFile::loadAll(EventTable &table) {
+    std::string bytes;
+    const Platform::FileRead read = platform_.readFile(path_, bytes);
+    unreadable_ = read == Platform::FileRead::Failed;
+    textKnown_ = read == Platform::FileRead::Read;
+    holdsUnloaded_ = false;
+    if (!textKnown_) return read;
+    utf16_ = isUtf16(bytes);
+    std::string text = utf16_ ? platform_.fromUtf16(utf16Of(bytes)) : bytes;
+    knownText_ = text;
     ProfileDocument document(std::move(text));
-    storeEvents(table, document);
-    std::string rendered = document.render();
-    if (!platform_.replaceFile(path_, rendered)) return false;
-    knownText_ = std::move(rendered);
+    loadEvents(table, document);
+    if (!loadedEverything(document, static_cast<std::size_t>(table.rowCount()))) {
+        unloaded_ = std::move(bytes);
+        holdsUnloaded_ = true;
+    }
+    return read;
+}
+
+bool EventFile::refused() {
+    if (!unreadable_) return false;
+    lastError_ = "The event file exists but could not be read; it is left as it is.";
+    return true;
+}
+
+// The file as it was, before anything the loader left out is dropped: one generation, put in
+// place in one step like the file itself.
+bool EventFile::keepBackup() {
+    if (!holdsUnloaded_) return true;
+    if (!platform_.replaceFile(backupPath(), unloaded_)) {
+        lastError_ = platform_.fileError();
+        return false;
+    }
+    holdsUnloaded_ = false;
+    unloaded_.clear();
+    return true;
+}
+
+bool EventFile::replaceWith(const std::string &text) {
+    if (refused() || !keepBackup()) return false;
+    if (!platform_.replaceFile(path_, utf16_ ? bytesOf(platform_.toUtf16(text)) : text)) {
+        lastError_ = platform_.fileError();
+        return false;
+    }
+    knownText_ = text;
     textKnown_ = true;
     return true;
 }
 
+bool EventFile::saveAll(const EventTable &table) {
+    if (table.rowCount() == 0) return true; // nothing to write, the file stays as it is
+    if (refused()) return false;
+    std::string bytes;
+    if (platform_.readFile(path_, bytes) == Platform::FileRead::Failed) {
+        lastError_ = platform_.fileError();
+        return false;
+    }
+    ProfileDocument document(isUtf16(bytes) ? platform_.fromUtf16(utf16Of(bytes)) : bytes);
+    storeEvents(table, document);
+    return replaceWith(document.render());
+}
+
 bool EventFile::writeThrough(const EventTable &table, std::string *written) {
     if (table.rowCount() == 0) {
+        if (refused() || !keepBackup()) return false;
+        if (!platform_.deleteFile(path_)) {
+            lastError_ = platform_.fileError();
+            return false;
+        }
         textKnown_ = false;
-        return platform_.deleteFile(path_);
+        return true;
     }
     std::string text = renderEventFile(table);
-    if (!platform_.replaceFile(path_, text)) return false;
-    knownText_ = text;
-    textKnown_ = true;
+    if (!replaceWith(text)) return false;
     if (written) *written = std::move(text);
     return true;
 }
@@ -140,7 +245,7 @@ bool EventFile::writeThrough(const EventTable &table, std::string *written) {
 bool EventFile::saveThrough(const EventTable &table) { return writeThrough(table, nullptr); }
 
 bool EventFile::rewriteEventFile(EventTable &table) {
-    if (textKnown_ && table.rowCount() > 0 && table.numberedInOrder() &&
+    if (textKnown_ && !holdsUnloaded_ && table.rowCount() > 0 && table.numberedInOrder() &&
         renderEventFile(table) == knownText_)
         return true;
     std::string written;

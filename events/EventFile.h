@@ -27,15 +27,24 @@ void storeEvents(const EventTable &table, ProfileDocument &document);
 
 // Every write goes through Platform::replaceFile, so a crash or a failed write leaves the old
 // file or the new one, never a part; a failed write leaves the table as it was.
+//
+// Nothing the file holds is lost by a rewrite: a file saved as UTF-16 is read and written in
+// UTF-16; before the first rewrite or deletion that would drop something the loader did not
+// load (events after a gap, foreign sections, keys or lines, cut values, a file of junk), the
+// file as it was is kept as "InformationSW.bak"; and a file that exists but cannot be read is
+// never replaced or deleted.
 class EventFile {
 public:
     EventFile(Platform &platform, std::string path)
         : platform_(platform), path_(std::move(path)) {}
 
     const std::string &path() const { return path_; }
+    std::string backupPath() const { return path_ + ".bak"; }
 
-    // Reads the file into the (empty) table; a missing file gives an empty table.
-    void loadAll(EventTable &table);
+    // Makes the table hold the file's events. Missing gives an empty table; Failed (the file
+    // exists but cannot be read) leaves the table empty and refuses every later write and
+    // deletion of the file until a load succeeds.
+    Platform::FileRead loadAll(EventTable &table);
 
     // Plain save: rewrites events 1 to n over the existing file and leaves every other key,
     // higher-numbered events included, as it was.
@@ -50,12 +59,26 @@ public:
     // or reloaded: the start-up sweep that finds nothing missed leaves a large file alone.
     bool rewriteEventFile(EventTable &table);
 
+    // The file exists but could not be read: it is never replaced or deleted in this run.
+    bool blocked() const { return unreadable_; }
+
+    // Why the last write failed: the system's reason, or that the file could not be read.
+    std::string lastError() const { return lastError_; }
+
 private:
     bool writeThrough(const EventTable &table, std::string *written);
+    bool replaceWith(const std::string &text);
+    bool keepBackup();
+    bool refused();
 
     Platform &platform_;
     std::string path_;
     // The file's text as this program last read or wrote it, while it is known.
     std::string knownText_;
     bool textKnown_ = false;
+    bool utf16_ = false;        // the file was saved as UTF-16 and is written so again
+    bool unreadable_ = false;   // it exists but could not be read: never replaced or deleted
+    std::string unloaded_;      // its bytes as read, while it holds what the loader left out
+    bool holdsUnloaded_ = false;
+    std::string lastError_;
 };

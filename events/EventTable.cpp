@@ -80,3 +80,19 @@ bool EventTable::numberedInOrder() const {
             return false;
     return true;
 }
+
+void EventTable::deleteRows(const std::vector<int> &indexes) {
+    if (indexes.empty()) return;
+    std::vector<TableRow> kept;
+    kept.reserve(rows_.size());
+    std::size_t next = 0;
+    for (int index = 0; index < rowCount(); ++index) {
+        if (next < indexes.size() && indexes[next] == index) {
+            ++next;
+            continue;
+        }
+        kept.push_back(std::move(rows_[static_cast<std::size_t>(index)]));
+    }
+    rows_ = std::move(kept);
+    if (mirror_) mirror_->tableReloaded();
+}

@@ -57,6 +57,9 @@ public:
     // Removes row index; -1 or an index beyond the end changes nothing.
     void deleteRow(int index);
 
+    // Removes the rows at these indexes (ascending) in one change; the others keep their numbers.
+    void deleteRows(const std::vector<int> &indexes);
+
     // The table becomes these events, numbered 1 to n: what loading a file gives.
     void replaceRows(const std::vector<EventFields> &events);
 

@@ -9,9 +9,24 @@ std::uint16_t low16(const std::string &text) {
     return static_cast<std::uint16_t>(static_cast<std::uint32_t>(parseNumber(text)));
 }
 
+// A moment the calendar and the clock have: a row whose date fields are missing, zero or out
+// of range (a hand-edited file) names no moment that could have passed.
+bool isRealMoment(const EventFields &fields) {
+    static const int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int year = parseNumber(fields.year), month = parseNumber(fields.month);
+    const int day = parseNumber(fields.day), hour = parseNumber(fields.hour);
+    const int minute = parseNumber(fields.minute), second = parseNumber(fields.second);
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return !fields.year.empty() && !fields.month.empty() && !fields.day.empty() &&
+           year >= 1601 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= monthDays[month - 1] && (month != 2 || day < 29 || leap) && hour >= 0 &&
+           hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+}
+
 } // namespace
 
 bool isMissed(const EventFields &fields, const LocalTime &now) {
+    if (!isRealMoment(fields)) return false; // it stays, and fires if its text comes due
     const std::uint16_t current[] = {
         static_cast<std::uint16_t>(now.year),   static_cast<std::uint16_t>(now.month),
         static_cast<std::uint16_t>(now.day),    static_cast<std::uint16_t>(now.hour),
@@ -28,18 +43,32 @@ std::string missedNoticeText(const EventFields &fields) {
            "\r\nShut down:" + fields.shutDown;
 }
 
-void sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
+std::string manyMissedText(const std::vector<std::string> &notices) {
+    std::string text = std::to_string(notices.size()) + " more missed events:";
+    for (const std::string &notice : notices) text += "\r\n\r\n" + notice;
+    return text;
+}
+
+bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
                        const LocalTime &now) {
-    for (int index = 0; index < table.rowCount();) {
-        EventFields fields = table.readRow(index);
-        if (repeatKindOf(fields.repeat) != RepeatKind::OneTime || !isMissed(fields, now)) {
-            ++index;
-            continue;
-        }
-        // The row that moves up into this index is examined next.
-        std::string text = missedNoticeText(fields);
-        table.deleteRow(index);
-        platform.showMissedEventNotice(text);
+    // One pass finds the passed rows and one change removes them all, however many there are.
+    std::vector<int> passed;
+    std::vector<std::string> notices;
+    for (int index = 0; index < table.rowCount(); ++index) {
+        const Event &row = table.event(index);
+        if (table.row(index).kind != RepeatKind::OneTime || !isMissed(row, now)) continue;
+        passed.push_back(index);
+        notices.push_back(missedNoticeText(row));
     }
-    file.rewriteEventFile(table);
+    table.deleteRows(passed);
+    // A notice of its own for each of the first ones; the rest together in one more, so any
+    // number is reported at once without a window for each.
+    const std::size_t own = notices.size() <= maxMissedNotices + 1 ? notices.size()
+                                                                   : maxMissedNotices;
+    for (std::size_t i = 0; i < own; ++i) platform.showMissedEventNotice(notices[i]);
+    if (own < notices.size())
+        platform.showMissedEventNotice(manyMissedText(
+            std::vector<std::string>(notices.begin() + static_cast<std::ptrdiff_t>(own),
+                                     notices.end())));
+    return file.rewriteEventFile(table);
 }

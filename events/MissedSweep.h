@@ -6,16 +6,21 @@
 #include "Platform.h"
 
 #include <string>
+#include <vector>
 
 // True when a one-time row's moment, to the second, is now or earlier. The six number fields
 // decide, compared as unsigned 16-bit numbers in the order year, month, day, hour, minute,
-// second; the MatchKey plays no part.
+// second; the MatchKey plays no part. Fields that name no real moment (missing, zero, out of
+// range) are never missed: the row stays, and fires if its text comes due.
 bool isMissed(const EventFields &fields, const LocalTime &now);
 
 // The three lines of a missed-event notice.
 std::string missedNoticeText(const EventFields &fields);
 
-// Reports each missed one-time row in a notice of its own, in table order, removes it, and
-// then rewrites the event file in full, also when nothing was missed.
-void sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
+// Up to this many missed events get a notice each; beyond them the rest share one more.
+constexpr std::size_t maxMissedNotices = 10;
+
+// Reports the missed one-time rows in table order and removes them, then rewrites the event
+// file in full, also when nothing was missed. False when the file could not be written.
+bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
                        const LocalTime &now);

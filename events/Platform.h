@@ -20,18 +20,27 @@ public:
     virtual std::string formatTime(const LocalTime &time, const char *picture) = 0;
 
     virtual void showMissedEventNotice(const std::string &text) = 0;
-    // A restart or shutdown that could not be requested, or that the system refused.
-    virtual void showRefusedNotice(const std::string &text) = 0;
+    // A notice of the same kind with a title of its own: a refused restart or shutdown, events
+    // that could not be stored.
+    virtual void showNotice(const std::string &title, const std::string &text) = 0;
 
     // Empty when the system took the request; else the system's reason for refusing it.
     virtual std::string requestRestart() = 0;
     virtual std::string requestShutdown() = 0;
 
-    // False when the file is missing or unreadable.
-    virtual bool readFile(const std::string &path, std::string &contents) = 0;
+    // Missing and unreadable are different answers: a file that exists but cannot be read, or
+    // that fails part-way, is Failed and must never be taken for an empty one.
+    enum class FileRead { Read, Missing, Failed };
+    virtual FileRead readFile(const std::string &path, std::string &contents) = 0;
     // Replaces the file as a whole: afterwards it holds either its old or its new contents,
     // never a part; false when the new contents could not be put in place.
     virtual bool replaceFile(const std::string &path, const std::string &contents) = 0;
     // True when the file is gone afterwards, also when it never existed.
     virtual bool deleteFile(const std::string &path) = 0;
+    // The system's reason why the last file operation that failed did so.
+    virtual std::string fileError() = 0;
+
+    // Text in the user's ANSI code page to and from UTF-16, for event files saved as UTF-16.
+    virtual std::u16string toUtf16(const std::string &text) = 0;
+    virtual std::string fromUtf16(const std::u16string &text) = 0;
 };

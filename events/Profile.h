@@ -38,6 +38,20 @@ public:
             visit(entry.name, entry.value, entry.hasValue);
     }
 
+    // Every section in file order (the lines before the first one form an unnamed section at
+    // the start): visit(name, whether it is the first section of its name, whether it is the
+    // leading or a "[]" section) and then each of its lines with entry(key, raw value, has "=").
+    template <class Section_, class Entry_>
+    void forEachSection(Section_ visitSection, Entry_ visitEntry) const {
+        for (std::size_t i = 0; i < sections_.size(); ++i) {
+            const Section &section = sections_[i];
+            const bool first = section.named && sectionIndex_.at(section.name) == i;
+            visitSection(section.name, first, !section.named, i == 0);
+            for (const Entry &entry : section.entries)
+                visitEntry(entry.name, entry.value, entry.hasValue);
+        }
+    }
+
     // The text a writer puts after "=" so that a reader returns the value: up to the first line
     // break, without leading white space (the profile writer drops it too, and a "%2d" blank
     // means nothing), and in one more pair of quotes where a reader would otherwise take quotes

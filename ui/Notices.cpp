@@ -22,12 +22,6 @@ const NoticeKind missedEventNotice = {
         WS_VSCROLL | ES_MULTILINE,
     300, 300};
 
-const NoticeKind refusedNotice = {
-    "Velkorin: restart or shut down refused", WS_EX_TOPMOST,
-    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
-        WS_VSCROLL | ES_MULTILINE,
-    300, 300};
-
 const NoticeKind aboutNotice = {
     "About Velkorin 1.0", 0,
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
@@ -101,8 +95,10 @@ HWND showMissedEventNotice(HWND owner, const std::string &text) {
     return notice;
 }
 
-HWND showRefusedNotice(HWND owner, const std::string &text) {
-    HWND notice = createNotice(owner, refusedNotice);
+HWND showTitledNotice(HWND owner, const std::string &title, const std::string &text) {
+    NoticeKind kind = missedEventNotice;
+    kind.title = title.c_str();
+    HWND notice = createNotice(owner, kind);
     if (!notice) return nullptr;
     SetWindowTextA(notice, text.c_str());
     showNotice(notice);

@@ -60,6 +60,22 @@ TEST(DatePictures, KeysComposedForAMomentComeDueAtIt) {
     }
 }
 
+namespace {
+
+// Files beside a path whose names begin with it and more: temporaries left behind.
+int leftBeside(const std::string &path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + ".new*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
+} // namespace
+
 TEST(Files, ReplacingPutsTheWholeNewFileInPlaceAndLeavesNothingBehind) {
     Win32Platform platform;
     const std::string path = tempDirectory() + "velkorin-replace-" +
@@ -67,27 +83,62 @@ TEST(Files, ReplacingPutsTheWholeNewFileInPlaceAndLeavesNothingBehind) {
     ASSERT_TRUE(platform.replaceFile(path, "old"));
     ASSERT_TRUE(platform.replaceFile(path, std::string(3 * 1024 * 1024, 'n')));
     std::string contents;
-    ASSERT_TRUE(platform.readFile(path, contents));
+    ASSERT_EQ(platform.readFile(path, contents), Platform::FileRead::Read);
     EXPECT_EQ(contents.size(), 3u * 1024 * 1024);
-    EXPECT_EQ(GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(leftBeside(path), 0);
     EXPECT_TRUE(platform.deleteFile(path));
     EXPECT_TRUE(platform.deleteFile(path)); // already gone is fine
-    EXPECT_FALSE(platform.readFile(path, contents));
+    EXPECT_EQ(platform.readFile(path, contents), Platform::FileRead::Missing);
 }
 
-TEST(Files, AFailedReplaceLeavesTheOldFile) {
+TEST(Files, NothingLyingBesideTheFileBlocksItsSaves) {
+    Win32Platform platform;
+    const std::string path = tempDirectory() + "velkorin-blocked-" +
+                             std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(platform.replaceFile(path, "old"));
+    // The name the temporary once had, taken by a directory, made every save fail for good.
+    ASSERT_TRUE(CreateDirectoryA((path + ".new").c_str(), nullptr));
+    EXPECT_TRUE(platform.replaceFile(path, "new"));
+    std::string contents;
+    ASSERT_EQ(platform.readFile(path, contents), Platform::FileRead::Read);
+    EXPECT_EQ(contents, "new");
+    RemoveDirectoryA((path + ".new").c_str());
+    platform.deleteFile(path);
+}
+
+TEST(Files, AFailedReplaceLeavesTheOldFileAndSaysWhy) {
     Win32Platform platform;
     const std::string path = tempDirectory() + "velkorin-locked-" +
                              std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(platform.replaceFile(path, "old"));
-    // The temporary beside it cannot be made while a directory of that name is in the way.
-    ASSERT_TRUE(CreateDirectoryA((path + ".new").c_str(), nullptr));
+    // Another program holds the file open and lets nobody replace or delete it.
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(platform.replaceFile(path, "new"));
+    EXPECT_FALSE(platform.fileError().empty());
+    EXPECT_EQ(leftBeside(path), 0);
+    CloseHandle(held);
     std::string contents;
-    ASSERT_TRUE(platform.readFile(path, contents));
+    ASSERT_EQ(platform.readFile(path, contents), Platform::FileRead::Read);
     EXPECT_EQ(contents, "old");
     EXPECT_FALSE(platform.replaceFile(tempDirectory() + "no-such-dir\\InformationSW", "x"));
-    RemoveDirectoryA((path + ".new").c_str());
+    platform.deleteFile(path);
+}
+
+TEST(Files, AFileThatCannotBeReadIsNeverTakenForAMissingOne) {
+    Win32Platform platform;
+    const std::string path = tempDirectory() + "velkorin-unreadable-" +
+                             std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(platform.replaceFile(path, "[Date&Time]\r\nDate&Time 1=x\r\n"));
+    // Held open with delete allowed but reading refused.
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string contents;
+    EXPECT_EQ(platform.readFile(path, contents), Platform::FileRead::Failed);
+    EXPECT_NE(platform.fileError().find("error"), std::string::npos);
+    CloseHandle(held);
     platform.deleteFile(path);
 }
 

@@ -45,11 +45,24 @@ std::string FakePlatform::formatTime(const LocalTime &time, const char *picture)
     return render(time, picture);
 }
 
-bool FakePlatform::readFile(const std::string &path, std::string &contents) {
+Platform::FileRead FakePlatform::readFile(const std::string &path, std::string &contents) {
+    if (unreadable.count(path)) return FileRead::Failed;
     auto found = files.find(path);
-    if (found == files.end()) return false;
+    if (found == files.end()) return FileRead::Missing;
     contents = found->second;
-    return true;
+    return FileRead::Read;
+}
+
+std::u16string FakePlatform::toUtf16(const std::string &text) {
+    std::u16string wide;
+    for (unsigned char c : text) wide.push_back(c);
+    return wide;
+}
+
+std::string FakePlatform::fromUtf16(const std::u16string &text) {
+    std::string narrow;
+    for (char16_t c : text) narrow.push_back(c < 256 ? static_cast<char>(c) : '?');
+    return narrow;
 }
 
 bool FakePlatform::replaceFile(const std::string &path, const std::string &contents) {

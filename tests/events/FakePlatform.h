@@ -17,6 +17,8 @@ public:
 
     std::vector<std::string> notices;
     std::vector<std::string> refusedNotices;
+    std::vector<std::string> otherNotices; // events not stored, and the like
+    std::map<std::string, bool> unreadable; // paths that exist but cannot be read
     std::string refuseWith; // the reason every power request is refused with, when set
     struct Request {
         std::string kind;         // "restart" or "shutdown"
@@ -32,10 +34,17 @@ public:
     std::string formatDate(const LocalTime &time, const char *picture) override;
     std::string formatTime(const LocalTime &time, const char *picture) override;
     void showMissedEventNotice(const std::string &text) override { notices.push_back(text); }
-    void showRefusedNotice(const std::string &text) override { refusedNotices.push_back(text); }
+    void showNotice(const std::string &title, const std::string &text) override {
+        (title.find("refused") != std::string::npos ? refusedNotices : otherNotices)
+            .push_back(text);
+    }
     std::string requestRestart() override { return record("restart"); }
     std::string requestShutdown() override { return record("shutdown"); }
-    bool readFile(const std::string &path, std::string &contents) override;
+    FileRead readFile(const std::string &path, std::string &contents) override;
+    std::string fileError() override { return "Access is denied (error 5)."; }
+    // Latin-1 both ways, which is enough for tests.
+    std::u16string toUtf16(const std::string &text) override;
+    std::string fromUtf16(const std::u16string &text) override;
     bool replaceFile(const std::string &path, const std::string &contents) override;
     bool deleteFile(const std::string &path) override;
 

@@ -36,9 +36,14 @@ TEST(IsMissed, ComparesFieldByFieldToTheSecond) {
     EventFields negativeYear = dated(now);
     negativeYear.year = "-1";
     EXPECT_FALSE(isMissed(negativeYear, now)); // 65535 in 16 bits lies ahead
-    EventFields noYear = dated(now);
-    noYear.year = "";
-    EXPECT_TRUE(isMissed(noYear, now));
+    // Fields that name no real moment (a hand-edited file) are never judged missed.
+    for (auto spoil : {+[](EventFields &f) { f.year = ""; }, +[](EventFields &f) { f.month = "0"; },
+                       +[](EventFields &f) { f.day = "31"; f.month = " 4"; },
+                       +[](EventFields &f) { f.hour = "24"; }, +[](EventFields &f) { f.day = ""; }}) {
+        EventFields unreal = dated(at(2009, 6, 7, 8, 5, 9));
+        spoil(unreal);
+        EXPECT_FALSE(isMissed(unreal, now));
+    }
 }
 
 TEST(MissedNotice, HasThreeLinesWithoutBlanksAroundTheColons) {
