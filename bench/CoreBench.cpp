@@ -2,6 +2,7 @@
 #include "DueCheck.h"
 #include "EventFile.h"
 #include "FakePlatform.h"
+#include "MissedSweep.h"
 
 #include <benchmark/benchmark.h>
 
@@ -30,6 +31,24 @@ void saveEvents(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(saveEvents)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The start-up sweep over passed one-time rows: they are reported and removed in one pass.
+void sweepPassedRows(benchmark::State &state) {
+    FakePlatform platform;
+    EventFile file(platform, "InformationSW");
+    const LocalTime now = at(2040, 1, 1, 0, 0, 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        EventTable table;
+        fillTable(table, static_cast<int>(state.range(0)));
+        platform.notices.clear();
+        state.ResumeTiming();
+        sweepMissedEvents(table, file, platform, now);
+        benchmark::DoNotOptimize(table.rowCount());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(sweepPassedRows)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 void loadEventsBench(benchmark::State &state) {
     FakePlatform platform;

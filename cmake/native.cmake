@@ -24,12 +24,22 @@ target_link_libraries(core_bench PRIVATE events benchmark::benchmark_main)
 
 # The event-file reader under libFuzzer; needs clang.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # Undefined behaviour stops a run like a crash does.
+    set(VELKORIN_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g)
     add_library(events_fuzz STATIC events/Event.cpp events/EventTable.cpp events/Profile.cpp
-        events/EventFile.cpp)
-    target_include_directories(events_fuzz PUBLIC events)
-    target_compile_options(events_fuzz PRIVATE -fsanitize=fuzzer-no-link,address,undefined -g)
-    add_executable(event_file_fuzzer tests/fuzz/EventFileFuzzer.cpp)
-    target_compile_options(event_file_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined -g)
-    target_link_options(event_file_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_libraries(event_file_fuzzer PRIVATE events_fuzz)
+        events/EventFile.cpp events/LocalTime.cpp events/DueCheck.cpp events/MissedSweep.cpp
+        tests/events/FakePlatform.cpp)
+    target_include_directories(events_fuzz PUBLIC events tests/events)
+    target_compile_options(events_fuzz PRIVATE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -g)
+    foreach(target event_file_fuzzer due_check_fuzzer)
+        if(target STREQUAL event_file_fuzzer)
+            add_executable(${target} tests/fuzz/EventFileFuzzer.cpp)
+        else()
+            add_executable(${target} tests/fuzz/DueCheckFuzzer.cpp)
+        endif()
+        target_compile_options(${target} PRIVATE ${VELKORIN_FUZZ_FLAGS})
+        target_link_options(${target} PRIVATE ${VELKORIN_FUZZ_FLAGS})
+        target_link_libraries(${target} PRIVATE events_fuzz)
+    endforeach()
 endif()

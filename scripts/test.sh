@@ -59,15 +59,16 @@ dst_test() {
 }
 step dst_test
 
-echo "Fuzzing the event-file reader for 60 s"
-mkdir -p build/fuzz-corpus
+echo "Fuzzing the event-file reader for 40 s and the due check for 20 s"
+mkdir -p build/fuzz-corpus build/fuzz-corpus-due
 cp tests/fuzz/corpus/* build/fuzz-corpus/
-fuzz() {
-    build/native/event_file_fuzzer -max_total_time=60 -max_len=65536 -artifact_prefix=build/ \
-        build/fuzz-corpus 2>build/fuzz.log || { tail -40 build/fuzz.log; return 1; }
-    tail -1 build/fuzz.log
+fuzz() { # target, seconds, corpus
+    "build/native/$1" -max_total_time="$2" -max_len=65536 -artifact_prefix=build/ "$3" \
+        2>"build/$1.log" || { tail -40 "build/$1.log"; return 1; }
+    tail -1 "build/$1.log"
 }
-step fuzz
+step fuzz event_file_fuzzer 40 build/fuzz-corpus
+step fuzz due_check_fuzzer 20 build/fuzz-corpus-due
 
 echo "steps: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
