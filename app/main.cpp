@@ -1,5 +1,6 @@
 // Process entry: common controls, the program directory, then the main window until exit.
 #include "MainDialog.h"
+#include "OneCopy.h"
 #include "ProgramPaths.h"
 #include "Shell.h"
 
@@ -12,5 +13,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitCommonControlsEx(&controls);
     executablePath = runningExecutablePath();
     programDirectory = directoryOf(executablePath);
+    // Two copies on one event file would both carry out every event and overwrite each
+    // other's file: the second hands over to the first and ends.
+    if (handOverToRunningCopy(programDirectory)) ExitProcess(0);
     ExitProcess(static_cast<UINT>(runMainDialog()));
 }

@@ -16,6 +16,7 @@ add_library(shell STATIC
     app/EventForm.cpp
     app/EventList.cpp
     app/MainDialog.cpp
+    app/OneCopy.cpp
     app/ProgramPaths.cpp
     app/Settings.cpp
     app/SettingsDialog.cpp
@@ -73,7 +74,8 @@ add_executable(e2e_tests
     tests/e2e/EditorTest.cpp
     tests/e2e/TrayTest.cpp
     tests/e2e/TodayTest.cpp
-    tests/e2e/DaylightSavingTest.cpp)
+    tests/e2e/DaylightSavingTest.cpp
+    tests/e2e/NothingLostTest.cpp)
 target_include_directories(e2e_tests PRIVATE tests tests/e2e resources)
 target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32 shell32)
 target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})

@@ -1,0 +1,200 @@
+// End to end: the event file survives every read, write, hand edit and second copy.
+#include "Driver.h"
+#include "resource.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+std::string fileText(const std::string &path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                              FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<none>";
+    std::string text(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+    text.resize(read);
+    return text;
+}
+
+std::string utf16(const std::string &latin1) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : latin1) {
+        bytes.push_back(c);
+        bytes.push_back('\0');
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(NothingLost, AUtf16FileLoadsAndKeepsItsEventsAndItsEncoding) {
+    Program program("utf16");
+    const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+    const SYSTEMTIME passed = {2020, 2, 0, 29, 22, 45, 30, 0};
+    program.writeEventFile(utf16(eventFileText(
+        {{oneTimeKey(future), "Restart", "", "", future}, {oneTimeKey(passed), "", "", "", passed}})));
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    const auto rows = program.listRows(GetDlgItem(window, IDC_EVENTS), 3);
+    ASSERT_EQ(rows.size(), 1u); // the passed one was reported and removed, the other kept
+    EXPECT_EQ(rows[0][1], oneTimeKey(future));
+    EXPECT_EQ(rows[0][2], "Restart");
+    const std::string text = fileText(program.eventFilePath());
+    EXPECT_EQ(text.substr(0, 2), "\xFF\xFE");
+    EXPECT_NE(text.find(utf16(oneTimeKey(future)).substr(2)), std::string::npos);
+}
+
+TEST(NothingLost, AFileOfJunkSurvivesAStartAsTheBackup) {
+    Program program("junk");
+    const std::string junk("\x01\x02 not an event file\0\0\0\xFF junk", 31);
+    program.writeEventFile(junk);
+    program.start();
+    ASSERT_NE(program.mainWindow(), nullptr);
+    Sleep(500);
+    EXPECT_EQ(fileText(program.eventFilePath() + ".bak"), junk);
+}
+
+TEST(NothingLost, AFileLockedAgainstReadingIsNeverDestroyed) {
+    Program program("locked");
+    const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+    const std::string events = eventFileText({{oneTimeKey(future), "", "", "", future}});
+    program.writeEventFile(events);
+    // Another program holds it: reading refused, deleting allowed.
+    HANDLE held = CreateFileA(program.eventFilePath().c_str(), GENERIC_READ, FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    program.start();
+    HWND question = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (HWND window : program.windowsTitled("Velkorin"))
+                if (className(window) == "#32770" && GetDlgItem(window, 0xFFFF)) question = window;
+            return question != nullptr;
+        },
+        30000));
+    const std::string text = windowText(GetDlgItem(question, 0xFFFF));
+    EXPECT_NE(text.find("cannot be read"), std::string::npos) << text;
+    EXPECT_NE(text.find("InformationSW"), std::string::npos) << text;
+    screenshot("event-file-unreadable");
+    PostMessageA(question, WM_COMMAND, IDCANCEL, 0);
+    HWND window = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (HWND w : program.windowsTitled("Velkorin"))
+                if (GetDlgItem(w, IDC_EVENTS)) window = w;
+            return window != nullptr;
+        },
+        10000));
+    EXPECT_EQ(program.listRows(GetDlgItem(window, IDC_EVENTS), 2).size(), 0u);
+    Sleep(1500);
+    CloseHandle(held);
+    EXPECT_EQ(fileText(program.eventFilePath()), events); // untouched by the start
+    EXPECT_TRUE(program.running());
+}
+
+TEST(NothingLost, AFileThatCannotBeWrittenWhenAnEventFiresIsToldOnceAndStoredLater) {
+    Program program("unwritable");
+    const SYSTEMTIME soon = secondsFromNow(5);
+    const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+    program.writeEventFile(eventFileText(
+        {{oneTimeKey(soon), "", "", "", soon}, {oneTimeKey(future), "", "", "", future}}));
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    // Another program holds the file, and lets nobody write, replace or delete it.
+    HANDLE held = CreateFileA(program.eventFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 15000));
+    ASSERT_NE(program.waitForWindow("Velkorin: events not stored", 5000), nullptr);
+    Sleep(3000); // three more failed retries
+    EXPECT_EQ(program.windowsTitled("Velkorin: events not stored").size(), 1u); // told once
+    screenshot("events-not-stored");
+    EXPECT_NE(fileText(program.eventFilePath()).find(oneTimeKey(soon)), std::string::npos);
+    CloseHandle(held);
+    EXPECT_TRUE(waitUntil(
+        [&] { return fileText(program.eventFilePath()).find(oneTimeKey(soon)) == std::string::npos; },
+        5000))
+        << "the retry did not store the table";
+    EXPECT_NE(fileText(program.eventFilePath()).find(oneTimeKey(future)), std::string::npos);
+}
+
+TEST(NothingLost, ASecondStartInTheSameDirectoryHandsOverAndEnds) {
+    Program first("one-copy");
+    Program second("one-copy");
+    Program elsewhere("one-copy-elsewhere");
+    first.start();
+    HWND window = first.mainWindow();
+    ASSERT_NE(window, nullptr);
+    PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(window); }, 5000));
+    second.start();
+    EXPECT_EQ(second.waitForExit(15000), 0u);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window); }, 5000))
+        << "the running copy did not come back out of the tray";
+    EXPECT_TRUE(first.running());
+    elsewhere.start(); // another directory: another event file, another copy
+    EXPECT_NE(elsewhere.mainWindow(), nullptr);
+    EXPECT_TRUE(elsewhere.running());
+}
+
+// A directory whose name is not in the ANSI code page: run by the test command with a UTF-8
+// host locale, without which Wine cannot reach such a path at all.
+TEST(NothingLost, ADirectoryNamedInAnyLanguageLoadsAndFires) {
+    const std::wstring runs = [] {
+        wchar_t path[MAX_PATH * 4];
+        GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+        std::wstring text = path;
+        return text.substr(0, text.find_last_of(L'\\') + 1) + L"e2e-runs\\";
+    }();
+    const std::wstring directory = runs + L"\x0441\x043E\x0431\x044B\x0442\x0438\x044F\\";
+    CreateDirectoryW(runs.c_str(), nullptr);
+    CreateDirectoryW(directory.c_str(), nullptr);
+    if (GetFileAttributesW(directory.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "this host locale cannot name the directory";
+    wchar_t self[MAX_PATH * 4];
+    GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
+    std::wstring exe = self;
+    exe = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"Velkorin.exe";
+    ASSERT_TRUE(CopyFileW(exe.c_str(), (directory + L"Velkorin.exe").c_str(), FALSE));
+    const SYSTEMTIME soon = secondsFromNow(8);
+    const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+    const std::string events = eventFileText(
+        {{oneTimeKey(soon), "", "", "", soon}, {oneTimeKey(future), "", "", "", future}});
+    HANDLE file = CreateFileW((directory + L"InformationSW").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, events.data(), static_cast<DWORD>(events.size()), &written, nullptr);
+    CloseHandle(file);
+
+    std::wstring command = L"\"" + directory + L"Velkorin.exe\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               directory.c_str(), &startup, &process));
+    HWND window = nullptr;
+    waitUntil(
+        [&] {
+            window = FindWindowA("#32770", "Velkorin");
+            DWORD owner = 0;
+            if (window) GetWindowThreadProcessId(window, &owner);
+            return window && owner == process.dwProcessId && IsWindowVisible(window);
+        },
+        30000);
+    ASSERT_NE(window, nullptr);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_TRUE(waitUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, 15000))
+        << "the event did not fire";
+    TerminateProcess(process.hProcess, 0);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
