@@ -12,6 +12,7 @@
 #include "Shell.h"
 #include "TodayWindow.h"
 #include "Tray.h"
+#include "WarningWindow.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -67,6 +68,7 @@ void loadEventFile(HWND window) {
         std::vector<char> text(sizeof unreadableText + s.file.path().size() * 3 + reason.size());
         std::snprintf(text.data(), text.size(), unreadableText, shownPath(s.file.path()).c_str(),
                       reason.c_str());
+        s.history.record(s.platform.localTime(), "event file could not be read: " + reason);
         if (MessageBoxA(window, text.data(), "Velkorin", MB_RETRYCANCEL | MB_ICONWARNING) !=
             IDRETRY)
             break;
@@ -80,7 +82,7 @@ void loadAndSweepEvents(HWND window) {
     EventList::Batch batch(s.list);
     loadEventFile(window);
     const LocalTime swept = s.platform.localTime();
-    s.due.noteStored(sweepMissedEvents(s.table, s.file, s.platform, swept));
+    s.due.noteStored(sweepMissedEvents(s.table, s.file, s.platform, swept, &s.history));
     s.due.startAfter(swept);
 }
 
@@ -91,6 +93,7 @@ BOOL initMainDialog(HWND window) {
     armTickTimer(window, now.wMilliseconds);
 
     Scheduling &s = scheduling();
+    s.due.setHistory(&s.history);
     s.list.attach(GetDlgItem(window, IDC_EVENTS), s.table);
     s.table.setMirror(&s.list);
     s.list.setUpEventColumns();
@@ -157,10 +160,20 @@ void menuCommand(HWND window, WORD command) {
     }
 }
 
+// The warning's answers, carried out at once, with the list drawn once.
+void answerWarning(WPARAM command) {
+    Scheduling &s = scheduling();
+    EventList::Batch batch(s.list);
+    if (command == warningSkipCommand) s.due.skipWarned(s.platform.localTime());
+    else s.due.runWarnedNow(s.platform.localTime());
+}
+
 void controlCommand(HWND window, WPARAM command) {
     switch (command) {
-    case IDC_OK:     composeEventCommand(window);   break;
-    case IDC_DELETE: deleteSelectedCommand(window); break;
+    case IDC_OK:             composeEventCommand(window);   break;
+    case IDC_DELETE:         deleteSelectedCommand(window); break;
+    case warningSkipCommand:
+    case warningNowCommand:  answerWarning(command);        break;
     default: break;
     }
 }

@@ -23,13 +23,14 @@ extern std::string programDirectory; // ends with a backslash
 struct Scheduling {
     explicit Scheduling(const std::string &directory)
         : file(platform, eventFilePath(directory)), due(table, file, platform),
-          editor(table, file, platform) {}
+          editor(table, file, platform), history(platform, directory) {}
 
     Win32Platform platform;
     EventTable table;
     EventFile file;
     DueCheck due;
     Editor editor;
+    History history;
     EventList list;
 };
 

@@ -4,6 +4,7 @@
 #include "ProgramPaths.h"
 #include "Shell.h"
 #include "Notices.h"
+#include "WarningWindow.h"
 
 #include <algorithm>
 
@@ -155,6 +156,12 @@ std::string Win32Platform::requestShutdown() {
     return requestSystemExit(EWX_SHUTDOWN | EWX_POWEROFF);
 }
 
+void Win32Platform::showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) {
+    showWarningWindow(mainWindow, shutDown, matchKey, secondsLeft);
+}
+
+void Win32Platform::closeWarning() { closeWarningWindow(); }
+
 void Win32Platform::showNotice(const std::string &title, const std::string &text) {
     showTitledNotice(mainWindow, title, text);
 }
@@ -247,4 +254,23 @@ bool Win32Platform::deleteFile(const std::string &path) {
     if (DeleteFileW(fileSystemPath(path).c_str())) return true;
     fileError_ = GetLastError();
     return fileError_ == ERROR_FILE_NOT_FOUND || fileError_ == ERROR_PATH_NOT_FOUND;
+}
+
+void Win32Platform::appendFile(const std::string &path, const std::string &text) {
+    FileHandle file(CreateFileW(fileSystemPath(path).c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.valid()) writeAll(file.get(), text);
+}
+
+std::size_t Win32Platform::fileSize(const std::string &path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(fileSystemPath(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+    return static_cast<std::size_t>(data.nFileSizeLow) |
+           static_cast<std::size_t>(data.nFileSizeHigh) << 31 << 1;
+}
+
+void Win32Platform::moveFile(const std::string &from, const std::string &to) {
+    MoveFileExW(fileSystemPath(from).c_str(), fileSystemPath(to).c_str(),
+                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }

@@ -20,12 +20,17 @@ public:
     std::string formatTime(const LocalTime &time, const char *picture) override;
     void showMissedEventNotice(const std::string &text) override;
     void showNotice(const std::string &title, const std::string &text) override;
+    void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) override;
+    void closeWarning() override;
     std::string requestRestart() override;
     std::string requestShutdown() override;
     FileRead readFile(const std::string &path, std::string &contents) override;
     bool replaceFile(const std::string &path, const std::string &contents) override;
     bool deleteFile(const std::string &path) override;
     std::string fileError() override { return systemMessage(fileError_); }
+    void appendFile(const std::string &path, const std::string &text) override;
+    std::size_t fileSize(const std::string &path) override;
+    void moveFile(const std::string &from, const std::string &to) override;
     std::u16string toUtf16(const std::string &text) override;
     std::string fromUtf16(const std::u16string &text) override;
 

@@ -12,6 +12,7 @@ add_executable(core_tests
     tests/events/EditorTest.cpp
     tests/events/TodayRowsTest.cpp
     tests/events/NothingLostTest.cpp
+    tests/events/WarningTest.cpp
     tests/events/FakePlatform.cpp)
 target_include_directories(core_tests PRIVATE tests/events)
 target_link_libraries(core_tests PRIVATE events GTest::gtest_main)
@@ -28,6 +29,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     set(VELKORIN_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g)
     add_library(events_fuzz STATIC events/Event.cpp events/EventTable.cpp events/Profile.cpp
         events/EventFile.cpp events/LocalTime.cpp events/DueCheck.cpp events/MissedSweep.cpp
+        events/History.cpp
         tests/events/FakePlatform.cpp)
     target_include_directories(events_fuzz PUBLIC events tests/events)
     target_compile_options(events_fuzz PRIVATE

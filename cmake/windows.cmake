@@ -27,7 +27,8 @@ add_library(shell STATIC
     ui/BitmapButton.cpp
     ui/ClockFace.cpp
     ui/Notices.cpp
-    ui/PictureLoader.cpp)
+    ui/PictureLoader.cpp
+    ui/WarningWindow.cpp)
 target_include_directories(shell PUBLIC app ui resources)
 target_link_libraries(shell PUBLIC events ${VELKORIN_SYSTEM_LIBS})
 target_compile_options(shell PRIVATE ${VELKORIN_WARNINGS})
@@ -75,7 +76,8 @@ add_executable(e2e_tests
     tests/e2e/TrayTest.cpp
     tests/e2e/TodayTest.cpp
     tests/e2e/DaylightSavingTest.cpp
-    tests/e2e/NothingLostTest.cpp)
+    tests/e2e/NothingLostTest.cpp
+    tests/e2e/WarningTest.cpp)
 target_include_directories(e2e_tests PRIVATE tests tests/e2e resources)
 target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32 shell32)
 target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})

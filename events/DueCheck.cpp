@@ -3,6 +3,8 @@
 
 #include "MissedSweep.h"
 
+#include <algorithm>
+
 const char longDatePicture[] = "dddd dd MMMM yyyy";
 const char clockTimePicture[] = "HH:mm:ss";
 
@@ -64,16 +66,21 @@ std::string notStoredNoticeText(const std::string &path, const std::string &reas
 }
 
 bool runPowerAction(const EventFields &fields, const EventTable &table, EventFile &file,
-                    Platform &platform) {
+                    Platform &platform, History *history, const LocalTime *when) {
     const PowerAction action = powerActionOf(fields);
     if (action == PowerAction::None) return true;
     const bool stored = file.saveThrough(table);
+    const char *name = action == PowerAction::ShutDown ? "shut down" : "restart";
+    // Written down before Windows is asked: afterwards there may be no time left.
+    if (history && when) history->record(*when, std::string(name) + " requested", fields);
     const std::string refused = action == PowerAction::ShutDown ? platform.requestShutdown()
                                                                 : platform.requestRestart();
     // The event counts as fired all the same (a one-time row has gone); the user learns why
     // the computer stayed on.
-    if (!refused.empty())
+    if (!refused.empty()) {
+        if (history && when) history->record(*when, std::string(name) + " refused: " + refused, fields);
         platform.showNotice(refusedNoticeTitle, refusedNoticeText(fields, action, refused));
+    }
     return stored;
 }
 
@@ -87,6 +94,7 @@ void DueCheck::noteStored(bool stored) {
     unsaved_ = true;
     if (told_) return;
     told_ = true;
+    if (history_) history_->record(platform_.localTime(), "events not stored: " + file_.lastError());
     platform_.showNotice(notStoredNoticeTitle, notStoredNoticeText(file_.path(), file_.lastError()));
 }
 
@@ -101,6 +109,7 @@ void DueCheck::startAfter(const LocalTime &swept) {
 bool DueCheck::examineSecond(const LocalTime &time, bool hourly, bool others) {
     ClockTexts clock(platform_, time);
     bool oneTimeWent = false;
+    const bool warned = warning_.state != Warning::None && warning_.due == wallSecond(time);
     for (int index = 0; index < table_.rowCount();) {
         const TableRow &row = table_.row(index);
         const RepeatKind kind = row.kind;
@@ -110,16 +119,31 @@ bool DueCheck::examineSecond(const LocalTime &time, bool hourly, bool others) {
             ++index;
             continue;
         }
-        const EventFields fields = table_.readRow(index);
+        EventFields fields = table_.readRow(index);
+        const bool hasAction = powerActionOf(fields) != PowerAction::None;
+        // Answered in its warning: skipped, it fires without its action; carried out at once,
+        // there is nothing left to do at its second.
+        if (warned && hasAction && warning_.state == Warning::Done) {
+            ++index;
+            continue;
+        }
+        if (history_) history_->record(time, "fired", fields);
+        if (warned && hasAction && warning_.state == Warning::Skipped) {
+            if (history_) history_->record(time, "action skipped", fields);
+            fields.restart.clear();
+            fields.shutDown.clear();
+        }
         if (kind == RepeatKind::OneTime) {
             // The row leaves the table before its power action saves the file, so the file
             // left behind no longer holds the event that is firing; the row that moves up
             // into this index is examined next.
             table_.deleteRow(index);
-            if (!runPowerAction(fields, table_, file_, platform_)) noteStored(false);
+            if (!runPowerAction(fields, table_, file_, platform_, history_, &time))
+                noteStored(false);
             oneTimeWent = true;
         } else {
-            if (!runPowerAction(fields, table_, file_, platform_)) noteStored(false);
+            if (!runPowerAction(fields, table_, file_, platform_, history_, &time))
+                noteStored(false);
             ++index;
         }
     }
@@ -165,6 +189,12 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
     const std::int64_t gap = current - lastWall_;
     const std::int64_t shift = static_cast<std::int64_t>(now.utcOffset) - lastOffset_;
     const std::int64_t real = gap - shift; // seconds that really passed
+    // A clock change that does not step second by second closes the warning; the rules for
+    // clock changes decide about its event, and the look-ahead starts again.
+    if (shift != 0 || gap < 0 || gap > catchUpLimit) {
+        closeWarning();
+        lookedOnce_ = false;
+    }
 
     bool sweep = false;
     if (shift != 0 && real >= 1 && real <= catchUpLimit) {
@@ -184,9 +214,94 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
     lastWall_ = current;
     lastOffset_ = now.utcOffset;
 
-    if (sweep) {
-        noteStored(sweepMissedEvents(table_, file_, platform_, now)); // it rewrites the file
-        return;
+    if (sweep) noteStored(sweepMissedEvents(table_, file_, platform_, now, history_));
+    else if (rewriteNeeded) noteStored(file_.rewriteEventFile(table_));
+
+    if (warning_.state != Warning::None && warning_.due <= current) closeWarning();
+    lookAhead(current, now.utcOffset);
+    if (warning_.state == Warning::Open)
+        platform_.showWarning(warning_.shutDown, warning_.matchKey,
+                              static_cast<int>(warning_.due - current));
+}
+
+std::vector<int> DueCheck::actionsDueAt(std::int64_t second, int offset, bool &shutDown) {
+    LocalTime time = fromWallSecond(second);
+    time.utcOffset = offset;
+    ClockTexts clock(platform_, time);
+    std::vector<int> due;
+    shutDown = false;
+    for (int index = 0; index < table_.rowCount(); ++index) {
+        const TableRow &row = table_.row(index);
+        const PowerAction action = powerActionOf(row.event);
+        if (action == PowerAction::None || row.kind == RepeatKind::Unknown ||
+            !sameText(clock.text(row.kind), row.event.matchKey))
+            continue;
+        due.push_back(index);
+        shutDown = shutDown || action == PowerAction::ShutDown;
     }
-    if (rewriteNeeded) noteStored(file_.rewriteEventFile(table_));
+    return due;
+}
+
+void DueCheck::lookAhead(std::int64_t current, int offset) {
+    const bool changed = !lookedOnce_ || table_.version() != lookedAtVersion_;
+    std::int64_t from = changed ? current + 1 : std::max(lookedAhead_ + 1, current + 1);
+    const std::int64_t to = current + warningLead;
+    lookedOnce_ = true;
+    lookedAtVersion_ = table_.version();
+    lookedAhead_ = to;
+    // Only a warning for an earlier second can replace the open one.
+    for (std::int64_t second = from; second <= to; ++second) {
+        if (warning_.state != Warning::None && warning_.due <= second) break;
+        bool shutDown = false;
+        const std::vector<int> due = actionsDueAt(second, offset, shutDown);
+        if (due.empty()) continue;
+        // One warning for the second; shut down wins, as it does at the second.
+        std::string key = table_.event(due.front()).matchKey;
+        for (int index : due)
+            if (powerActionOf(table_.event(index)) == PowerAction::ShutDown) {
+                key = table_.event(index).matchKey;
+                break;
+            }
+        warning_ = {Warning::Open, second, shutDown, key};
+        break;
+    }
+}
+
+void DueCheck::closeWarning() {
+    if (warning_.state == Warning::Open) platform_.closeWarning();
+    warning_ = Warning();
+}
+
+void DueCheck::skipWarned(const LocalTime &now) {
+    if (warning_.state != Warning::Open) return;
+    platform_.closeWarning();
+    warning_.state = Warning::Skipped;
+    if (history_) {
+        Event shown;
+        shown.matchKey = warning_.matchKey;
+        (warning_.shutDown ? shown.shutDown : shown.restart) =
+            warning_.shutDown ? "Shut down" : "Restart";
+        history_->record(now, warning_.shutDown ? "shut down skipped" : "restart skipped", shown);
+    }
+}
+
+void DueCheck::runWarnedNow(const LocalTime &now) {
+    if (warning_.state != Warning::Open) return;
+    platform_.closeWarning();
+    warning_.state = Warning::Done;
+    bool shutDown = false;
+    const std::vector<int> due = actionsDueAt(warning_.due, now.utcOffset, shutDown);
+    if (due.empty()) return;
+    // The winning row's action runs once; the one-time rows of that second leave first, so the
+    // file saved before the request no longer holds them.
+    EventFields action = table_.readRow(due.front());
+    for (int index : due)
+        if (powerActionOf(table_.event(index)) == PowerAction::ShutDown)
+            action = table_.readRow(index);
+    for (auto index = due.rbegin(); index != due.rend(); ++index)
+        if (table_.row(*index).kind == RepeatKind::OneTime) table_.deleteRow(*index);
+    if (history_)
+        history_->record(now, shutDown ? "shut down run early" : "restart run early", action);
+    noteStored(runPowerAction(action, table_, file_, platform_, history_, &now));
+    if (!unsaved_) noteStored(file_.rewriteEventFile(table_));
 }

@@ -3,11 +3,13 @@
 
 #include "EventFile.h"
 #include "EventTable.h"
+#include "History.h"
 #include "Platform.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The date pictures of the clock texts, which the editor's match keys use too: the one-time
 // picture, and one per repeat kind (null for Hourly, Daily and Unknown, which have no date).
@@ -38,7 +40,7 @@ std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time
 // request the system refuses is reported in a notice with its reason. False when the save
 // failed.
 bool runPowerAction(const EventFields &fields, const EventTable &table, EventFile &file,
-                    Platform &platform);
+                    Platform &platform, History *history = nullptr, const LocalTime *when = nullptr);
 
 // The notice for events that could not be stored.
 extern const char notStoredNoticeTitle[];
@@ -76,7 +78,34 @@ public:
     void noteStored(bool stored);
     bool unsaved() const { return unsaved_; }
 
+    // Where what happens is written down; none by default.
+    void setHistory(History *history) { history_ = history; }
+
+    // A restart or shutdown is announced this many seconds before its second.
+    static constexpr std::int64_t warningLead = 60;
+    // The second whose power action the open warning announces, or 0.
+    std::int64_t warnedSecond() const { return warning_.state == Warning::Open ? warning_.due : 0; }
+    // The warning's answers. Skip: the events of that second fire at it without their actions.
+    // Now: their action runs at once (one-time rows leave and the file is saved first), and at
+    // that second nothing more happens. Closing the warning is no answer.
+    void skipWarned(const LocalTime &now);
+    void runWarnedNow(const LocalTime &now);
+
 private:
+    struct Warning {
+        enum State { None, Open, Skipped, Done } state = None;
+        std::int64_t due = 0;
+        bool shutDown = false;
+        std::string matchKey;
+    };
+
+    // Looks ahead for power actions to warn of: the one second a minute ahead at each tick,
+    // every second up to a minute ahead after the start and after any change of the table.
+    void lookAhead(std::int64_t current, int offset);
+    void closeWarning();
+    // The rows with a power action due in a second, and the action that wins among them.
+    std::vector<int> actionsDueAt(std::int64_t second, int offset, bool &shutDown);
+
     // One pass over the table for one second, Hourly rows and the others as asked; true when a
     // one-time row went.
     bool examineSecond(const LocalTime &time, bool hourly, bool others);
@@ -95,4 +124,9 @@ private:
     std::int64_t examinedUpTo_ = 0; // the latest wall second whose other rows were examined
     bool unsaved_ = false;          // the file lags behind the table
     bool told_ = false;             // and the user has been told so
+    History *history_ = nullptr;
+    Warning warning_;
+    std::int64_t lookedAhead_ = 0;  // the latest second looked at for warnings
+    unsigned lookedAtVersion_ = 0;
+    bool lookedOnce_ = false;
 };

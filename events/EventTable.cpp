@@ -23,6 +23,7 @@ EventFields EventTable::readRow(int index) const {
 }
 
 void EventTable::insertRow(int index, const EventFields &fields) {
+    ++version_;
     if (index < 0) index = 0;
     TableRow row{formatTwoDigits(index + 1), fields, RepeatKind::Unknown};
     for (const EventFieldInfo &field : eventFields)
@@ -34,12 +35,14 @@ void EventTable::insertRow(int index, const EventFields &fields) {
 }
 
 void EventTable::putBack(int index, const TableRow &row) {
+    ++version_;
     const int at = index >= 0 && index < rowCount() ? index : rowCount();
     rows_.insert(rows_.begin() + at, row);
     if (mirror_) mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
 }
 
 void EventTable::replaceRows(const std::vector<EventFields> &events) {
+    ++version_;
     std::vector<TableRow> rows;
     rows.reserve(events.size());
     for (const EventFields &fields : events) {
@@ -56,11 +59,13 @@ void EventTable::replaceRows(const std::vector<EventFields> &events) {
 
 void EventTable::deleteRow(int index) {
     if (index < 0 || index >= rowCount()) return;
+    ++version_;
     rows_.erase(rows_.begin() + index);
     if (mirror_) mirror_->rowDeleted(index);
 }
 
 void EventTable::clearTable() {
+    ++version_;
     rows_.clear();
     if (mirror_) mirror_->tableCleared();
 }
@@ -83,6 +88,7 @@ bool EventTable::numberedInOrder() const {
 
 void EventTable::deleteRows(const std::vector<int> &indexes) {
     if (indexes.empty()) return;
+    ++version_;
     std::vector<TableRow> kept;
     kept.reserve(rows_.size());
     std::size_t next = 0;

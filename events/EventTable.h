@@ -40,6 +40,9 @@ public:
 
     int rowCount() const { return static_cast<int>(rows_.size()); }
 
+    // Counts every change of the table, so a reader can tell that it changed since it looked.
+    unsigned version() const { return version_; }
+
     // A copy of row i; all fields empty beyond the end.
     EventFields readRow(int index) const;
 
@@ -74,4 +77,5 @@ public:
 private:
     std::vector<TableRow> rows_;
     TableMirror *mirror_ = nullptr;
+    unsigned version_ = 0;
 };

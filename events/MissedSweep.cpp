@@ -50,7 +50,7 @@ std::string manyMissedText(const std::vector<std::string> &notices) {
 }
 
 bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
-                       const LocalTime &now) {
+                       const LocalTime &now, History *history) {
     // One pass finds the passed rows and one change removes them all, however many there are.
     std::vector<int> passed;
     std::vector<std::string> notices;
@@ -59,6 +59,7 @@ bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
         if (table.row(index).kind != RepeatKind::OneTime || !isMissed(row, now)) continue;
         passed.push_back(index);
         notices.push_back(missedNoticeText(row));
+        if (history) history->record(now, "missed", row);
     }
     table.deleteRows(passed);
     // A notice of its own for each of the first ones; the rest together in one more, so any

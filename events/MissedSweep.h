@@ -3,6 +3,7 @@
 
 #include "EventFile.h"
 #include "EventTable.h"
+#include "History.h"
 #include "Platform.h"
 
 #include <string>
@@ -23,4 +24,4 @@ constexpr std::size_t maxMissedNotices = 10;
 // Reports the missed one-time rows in table order and removes them, then rewrites the event
 // file in full, also when nothing was missed. False when the file could not be written.
 bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
-                       const LocalTime &now);
+                       const LocalTime &now, History *history = nullptr);

@@ -24,6 +24,11 @@ public:
     // that could not be stored.
     virtual void showNotice(const std::string &title, const std::string &text) = 0;
 
+    // The minute's warning before a restart or shutdown: shown without taking the focus (or
+    // updated when it shows already) with the seconds left, and closed.
+    virtual void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) = 0;
+    virtual void closeWarning() = 0;
+
     // Empty when the system took the request; else the system's reason for refusing it.
     virtual std::string requestRestart() = 0;
     virtual std::string requestShutdown() = 0;
@@ -37,6 +42,12 @@ public:
     virtual bool replaceFile(const std::string &path, const std::string &contents) = 0;
     // True when the file is gone afterwards, also when it never existed.
     virtual bool deleteFile(const std::string &path) = 0;
+    // For the history: appends text to a file (made when missing), the size of a file (0 when
+    // missing), and a move that replaces the target. Failures are not reported.
+    virtual void appendFile(const std::string &path, const std::string &text) = 0;
+    virtual std::size_t fileSize(const std::string &path) = 0;
+    virtual void moveFile(const std::string &from, const std::string &to) = 0;
+
     // The system's reason why the last file operation that failed did so.
     virtual std::string fileError() = 0;
 

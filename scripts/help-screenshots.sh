@@ -23,4 +23,5 @@ picture today-window today
 picture settings-dialog settings
 picture tray-menu tray-menu
 picture about-notice about
+picture warning warning
 ls -la "$out"

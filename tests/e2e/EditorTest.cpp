@@ -145,15 +145,17 @@ TEST(Editor, WhenTheFileCannotBeWrittenOkAndDeleteSaySoAndChangeNothing) {
     const SYSTEMTIME later = {2032, 11, 0, 2, 23, 0, 5, 0};
     program.writeEventFile(eventFileText(
         {{oneTimeKey(future), "", "", "", future}, {oneTimeKey(later), "", "", "", later}}));
-    // A directory where the new file would be written makes every write fail.
-    CreateDirectoryA((program.eventFilePath() + ".new").c_str(), nullptr);
-    std::string before;
-    ASSERT_TRUE(program.readEventFile(before));
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     ASSERT_EQ(program.listRows(list, 2).size(), 2u);
+    // Another program holds the file: it may be read, but not replaced or deleted.
+    HANDLE held = CreateFileA(program.eventFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string before;
+    ASSERT_TRUE(program.readEventFile(before));
 
     Form form(window);
     form.fill("10", "20", "30", "Daily");
@@ -186,5 +188,5 @@ TEST(Editor, WhenTheFileCannotBeWrittenOkAndDeleteSaySoAndChangeNothing) {
     std::string after;
     ASSERT_TRUE(program.readEventFile(after));
     EXPECT_EQ(after, before);
-    RemoveDirectoryA((program.eventFilePath() + ".new").c_str());
+    CloseHandle(held);
 }

@@ -38,9 +38,36 @@ public:
         (title.find("refused") != std::string::npos ? refusedNotices : otherNotices)
             .push_back(text);
     }
+    // The warning as the user would see it: open or not, and what it last said.
+    bool warningOpen = false;
+    bool warningShutDown = false;
+    std::string warningKey;
+    int warningSeconds = 0;
+    int warningsOpened = 0;
+    void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) override {
+        warningsOpened += !warningOpen;
+        warningOpen = true;
+        warningShutDown = shutDown;
+        warningKey = matchKey;
+        warningSeconds = secondsLeft;
+    }
+    void closeWarning() override { warningOpen = false; }
     std::string requestRestart() override { return record("restart"); }
     std::string requestShutdown() override { return record("shutdown"); }
     FileRead readFile(const std::string &path, std::string &contents) override;
+    void appendFile(const std::string &path, const std::string &text) override {
+        if (!failWrites) files[path] += text;
+    }
+    std::size_t fileSize(const std::string &path) override {
+        auto found = files.find(path);
+        return found == files.end() ? 0 : found->second.size();
+    }
+    void moveFile(const std::string &from, const std::string &to) override {
+        auto found = files.find(from);
+        if (found == files.end() || failWrites) return;
+        files[to] = found->second;
+        files.erase(found);
+    }
     std::string fileError() override { return "Access is denied (error 5)."; }
     // Latin-1 both ways, which is enough for tests.
     std::u16string toUtf16(const std::string &text) override;

@@ -1,0 +1,22 @@
+// The warning a minute before a restart or shutdown: topmost, shown without taking the
+// keyboard focus, counting down, with "Skip this time" and "Now".
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+extern const char warningWindowClass[];
+
+// The buttons send these commands (with the button as sender) to the main window.
+constexpr int warningSkipCommand = 40;
+constexpr int warningNowCommand = 41;
+
+// Shows the warning, or updates the one that shows, with the seconds left. After its close box
+// it stays away until the next warning: closing it is no answer.
+void showWarningWindow(HWND mainWindow, bool shutDown, const std::string &matchKey,
+                       int secondsLeft);
+void closeWarningWindow();
+
+// The text of its first line: "Velkorin will restart this computer in 57 s".
+std::string warningText(bool shutDown, int secondsLeft);
