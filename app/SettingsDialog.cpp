@@ -35,20 +35,7 @@ BOOL initSettings(HWND dialog) {
 }
 
 void paintBackground(HWND dialog) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(dialog, &paint);
-    RECT client;
-    GetClientRect(dialog, &client);
-    if (background) {
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ previous = SelectObject(memory, background);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, previous);
-        DeleteDC(memory);
-    } else {
-        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    }
-    EndPaint(dialog, &paint);
+    paintPictureBackground(dialog, background, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
 
 bool ticked(HWND dialog, int box) { return IsDlgButtonChecked(dialog, box) == BST_CHECKED; }

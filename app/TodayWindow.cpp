@@ -87,20 +87,7 @@ BOOL initToday(HWND dialog) {
 
 // The picture at the top left, unscaled; a plain margin when it could not be made.
 void paintToday(HWND dialog) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(dialog, &paint);
-    RECT client;
-    GetClientRect(dialog, &client);
-    if (todayPicture) {
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ previous = SelectObject(memory, todayPicture);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, previous);
-        DeleteDC(memory);
-    } else {
-        FillRect(dc, &client, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    }
-    EndPaint(dialog, &paint);
+    paintPictureBackground(dialog, todayPicture, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }
 
 void closeToday(HWND dialog) {

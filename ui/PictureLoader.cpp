@@ -118,3 +118,20 @@ HBITMAP pictureFromResource(HINSTANCE module, int id) {
     }
     return pictureFromMemory(LockResource(LoadResource(module, found)), size);
 }
+
+void paintPictureBackground(HWND window, HBITMAP picture, HBRUSH withoutPicture) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    if (picture) {
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ previous = SelectObject(memory, picture);
+        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, previous);
+        DeleteDC(memory);
+    } else {
+        FillRect(dc, &client, withoutPicture);
+    }
+    EndPaint(window, &paint);
+}

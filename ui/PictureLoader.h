@@ -15,3 +15,7 @@ HBITMAP pictureFromMemory(const void *data, DWORD size);
 // A decoded picture drawn upright into a new bitmap of its size in screen pixels; null with
 // last error 87 when there is no picture, or with the render's failure code.
 HBITMAP bitmapFromPicture(IPicture *picture);
+
+// Handles WM_PAINT of a window whose background is a picture: the picture at the top left,
+// unscaled, cut at the window's edges; with no picture, the given brush.
+void paintPictureBackground(HWND window, HBITMAP picture, HBRUSH withoutPicture);

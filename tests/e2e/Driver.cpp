@@ -219,7 +219,8 @@ Program::Program(const std::string &name) {
     CreateDirectoryA(runs.c_str(), nullptr);
     directory_ = runs + name + "\\";
     CreateDirectoryA(directory_.c_str(), nullptr);
-    DeleteFileA((directory_ + "InformationSW").c_str());
+    for (const char *left : {"InformationSW", "InformationSW.bak", "Velkorin.log", "Velkorin.log.old"})
+        DeleteFileA((directory_ + left).c_str());
     CopyFileA((buildDirectory() + "Velkorin.exe").c_str(), (directory_ + "Velkorin.exe").c_str(),
               FALSE);
 }
@@ -244,16 +245,22 @@ void Program::writeEventFile(const std::string &text) const {
 }
 
 bool Program::readEventFile(std::string &text) const {
-    HANDLE file = CreateFileA(eventFilePath().c_str(), GENERIC_READ,
+    if (GetFileAttributesA(eventFilePath().c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    text = readWholeFile(eventFilePath());
+    return true;
+}
+
+std::string readWholeFile(const std::string &path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return std::string();
     DWORD size = GetFileSize(file, nullptr), read = 0;
-    text.assign(size, '\0');
+    std::string text(size, '\0');
     ReadFile(file, &text[0], size, &read, nullptr);
     text.resize(read);
     CloseHandle(file);
-    return true;
+    return text;
 }
 
 void Program::start(const std::vector<std::string> &environment) {

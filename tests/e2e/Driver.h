@@ -15,6 +15,9 @@ std::string buildDirectory();
 // The Unix path of a Windows path (Wine only).
 std::string unixPath(const std::string &windowsPath);
 
+// The whole content of a file, read while others may hold it open; "" when it cannot be read.
+std::string readWholeFile(const std::string &path);
+
 // A screenshot of the whole (virtual) screen, as <build>/screenshots/<name>.png.
 void screenshot(const std::string &name);
 

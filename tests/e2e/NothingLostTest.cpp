@@ -9,16 +9,10 @@
 
 namespace {
 
+// The file's bytes, or "<none>" when it is not there.
 std::string fileText(const std::string &path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                              FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<none>";
-    std::string text(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
-    text.resize(read);
-    return text;
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return "<none>";
+    return readWholeFile(path);
 }
 
 std::string utf16(const std::string &latin1) {

@@ -15,15 +15,7 @@ int secondsIn(const std::string &text) {
 }
 
 std::string historyOf(const Program &program) {
-    HANDLE file = CreateFileA((program.directory() + "Velkorin.log").c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "";
-    std::string text(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
-    return text;
+    return readWholeFile(program.directory() + "Velkorin.log");
 }
 
 } // namespace
