@@ -12,17 +12,15 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
-const char notStoredText[] = "The event could not be stored: the event file\r\n%s\r\ncannot be "
-                             "written.\r\n%s\r\n\r\nThe list and the file are as they were; the "
-                             "form still holds the event.";
-const char notDeletedText[] = "The event could not be deleted: the event file\r\n%s\r\ncannot "
-                              "be written.\r\n%s\r\n\r\nThe list and the file are as they were.";
+const char notStoredText[] = "The event could not be stored";
+const char notStoredEnd[] = "The list and the file are as they were; the form still holds the "
+                            "event.";
+const char notDeletedText[] = "The event could not be deleted";
+const char notDeletedEnd[] = "The list and the file are as they were.";
 const char messageCaption[] = "Velkorin";
 
 const char *const repeatChoices[] = {repeatPlaceholder, "Hourly", "Daily",
@@ -66,15 +64,6 @@ EventForm readForm(HWND window) {
     return form;
 }
 
-// A date the picker can show: a Daily or Hourly row has none, and the picker keeps its own.
-bool isRealDate(const LocalTime &date) {
-    static const int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return date.year >= 1601 && date.year <= 30827 && date.month >= 1 && date.month <= 12 &&
-           date.day >= 1 && date.day <= monthDays[date.month - 1] &&
-           (date.month != 2 || date.day < 29 ||
-            (date.year % 4 == 0 && (date.year % 100 != 0 || date.year % 400 == 0)));
-}
-
 void setPickedDate(HWND window, const SYSTEMTIME &date) {
     SendDlgItemMessageA(window, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID,
                         reinterpret_cast<LPARAM>(&date));
@@ -95,17 +84,17 @@ void showForm(HWND window, const EventForm &form) {
     SetDlgItemTextA(window, IDC_HOUR, form.hour.c_str());
     SetDlgItemTextA(window, IDC_MINUTE, form.minute.c_str());
     SetDlgItemTextA(window, IDC_SECOND, form.second.c_str());
-    // The picker shows the weekday of the date it is given: work it out rather than trust it.
-    if (isRealDate(form.date)) setPickedDate(window, systemTimeOf(fromWallSecond(wallSecond(form.date))));
+    // A Daily or Hourly row has no date, and the picker keeps its own. The picker shows the
+    // weekday of the date it is given: work it out rather than trust it.
+    if (isRealDate(form.date.year, form.date.month, form.date.day))
+        setPickedDate(window, systemTimeOf(fromWallSecond(wallSecond(form.date))));
 }
 
-void tellNotWritten(HWND window, const char *format) {
+void tellNotWritten(HWND window, const char *what, const char *end) {
     const EventFile &file = scheduling().file;
-    const std::string path = shownPath(file.path());
-    const std::string reason = file.lastError();
-    std::vector<char> text(std::strlen(format) + path.size() + reason.size() + 1);
-    std::snprintf(text.data(), text.size(), format, path.c_str(), reason.c_str());
-    MessageBoxA(window, text.data(), messageCaption, MB_OK | MB_ICONWARNING);
+    const std::string text = std::string(what) + ": the event file\r\n" + shownPath(file.path()) +
+                             "\r\ncannot be written.\r\n" + file.lastError() + "\r\n\r\n" + end;
+    MessageBoxA(window, text.c_str(), messageCaption, MB_OK | MB_ICONWARNING);
 }
 
 } // namespace
@@ -143,7 +132,7 @@ void composeEventCommand(HWND window) {
     Scheduling &s = scheduling();
     EventList::Batch batch(s.list);
     switch (s.editor.composeEvent(readForm(window))) {
-    case Editor::Outcome::NotStored: tellNotWritten(window, notStoredText); break;
+    case Editor::Outcome::NotStored: tellNotWritten(window, notStoredText, notStoredEnd); break;
     case Editor::Outcome::Added:
     case Editor::Outcome::NothingToAdd: resetForm(window); break;
     }
@@ -153,7 +142,7 @@ void deleteSelectedCommand(HWND window) {
     Scheduling &s = scheduling();
     EventList::Batch batch(s.list);
     if (!s.editor.deleteSelected(s.list.selectedRow())) {
-        tellNotWritten(window, notDeletedText);
+        tellNotWritten(window, notDeletedText, notDeletedEnd);
         return;
     }
     resetForm(window);

@@ -1,17 +1,20 @@
 // The event list mirrors the event table as a virtual list view.
 #include "EventList.h"
 
-void EventList::setUpEventColumns() {
-    for (int column = 0; column < eventColumnCount; ++column) {
-        const EventColumn &info = eventColumns[static_cast<std::size_t>(column)];
+void insertCentredColumns(HWND list, const EventColumn *columns, int count) {
+    for (int column = 0; column < count; ++column) {
         LVCOLUMNA lvc = {};
         lvc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
         lvc.fmt = LVCFMT_CENTER;
-        lvc.cx = info.width;
-        lvc.pszText = const_cast<char *>(info.header);
-        SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
+        lvc.cx = columns[column].width;
+        lvc.pszText = const_cast<char *>(columns[column].header);
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
                      reinterpret_cast<LPARAM>(&lvc));
     }
+}
+
+void EventList::setUpEventColumns() {
+    insertCentredColumns(list_, eventColumns.data(), eventColumnCount);
 }
 
 int EventList::selectedRow() const {

@@ -52,5 +52,8 @@ private:
     bool redrawPaused_ = false;
 };
 
+// Inserts centred report columns with these headers and widths, in order.
+void insertCentredColumns(HWND list, const EventColumn *columns, int count);
+
 // Appends each text of a list to a combo box, in order.
 void addChoices(HWND comboBox, const char *const *choices, int count);

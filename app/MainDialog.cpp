@@ -17,8 +17,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -46,18 +44,12 @@ void armTickTimer(HWND window, WORD milliseconds) {
     SetTimer(window, tickTimer, 1000u - milliseconds + tickPhaseMilliseconds, nullptr);
 }
 
-HICON programIcon(int size) {
-    return static_cast<HICON>(LoadImageA(programInstance, MAKEINTRESOURCEA(IDI_PROGRAM),
-                                         IMAGE_ICON, size, size, LR_SHARED));
-}
-
 void createPictureButton(HWND window, const PictureButton &button) {
     createBitmapButton(window, button.x, button.y, button.up, button.down, button.id);
 }
 
-const char unreadableText[] = "The event file\r\n%s\r\nexists but cannot be read:\r\n%s"
-                              "\r\n\r\nRetry reads it again. Cancel runs Velkorin without its "
-                              "events; the file is then left exactly as it is.";
+const char unreadableEnd[] = "Retry reads it again. Cancel runs Velkorin without its events; the "
+                             "file is then left exactly as it is.";
 
 // A file that exists but cannot be read is never taken for an empty one: the user is asked,
 // and after Cancel the program runs without events and leaves the file alone.
@@ -65,11 +57,11 @@ void loadEventFile(HWND window) {
     Scheduling &s = scheduling();
     while (s.file.loadAll(s.table) == Platform::FileRead::Failed) {
         const std::string reason = s.platform.fileError();
-        std::vector<char> text(sizeof unreadableText + s.file.path().size() * 3 + reason.size());
-        std::snprintf(text.data(), text.size(), unreadableText, shownPath(s.file.path()).c_str(),
-                      reason.c_str());
+        const std::string text = "The event file\r\n" + shownPath(s.file.path()) +
+                                 "\r\nexists but cannot be read:\r\n" + reason + "\r\n\r\n" +
+                                 unreadableEnd;
         s.history.record(s.platform.localTime(), "event file could not be read: " + reason);
-        if (MessageBoxA(window, text.data(), "Velkorin", MB_RETRYCANCEL | MB_ICONWARNING) !=
+        if (MessageBoxA(window, text.c_str(), "Velkorin", MB_RETRYCANCEL | MB_ICONWARNING) !=
             IDRETRY)
             break;
     }

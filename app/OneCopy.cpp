@@ -13,12 +13,17 @@ namespace {
 
 constexpr WORD showWindowCommand = 1000; // the tray menu's "Show Window"
 
-// The mutex of a directory: its name is a hash of the directory, compared without regard to
-// case as Windows compares paths, since a path may be longer than a name can be.
-std::string mutexNameOf(const std::string &directory) {
+std::wstring lower(std::wstring text) {
+    for (wchar_t &c : text) c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+}
+
+// The mutex of a directory: its name is a hash of the lower-case directory, compared without
+// regard to case as Windows compares paths, since a path may be longer than a name can be.
+std::string mutexNameOf(const std::wstring &directory) {
     std::uint64_t hash = 14695981039346656037ULL;
-    for (wchar_t c : wideOf(directory)) {
-        hash ^= static_cast<std::uint64_t>(std::towlower(c));
+    for (wchar_t c : directory) {
+        hash ^= static_cast<std::uint64_t>(c);
         hash *= 1099511628211ULL;
     }
     char name[64];
@@ -28,14 +33,9 @@ std::string mutexNameOf(const std::string &directory) {
 }
 
 struct Search {
-    std::wstring directory;
+    std::wstring directory; // in lower case
     HWND found = nullptr;
 };
-
-std::wstring lower(std::wstring text) {
-    for (wchar_t &c : text) c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
 
 BOOL CALLBACK findMainWindow(HWND window, LPARAM parameter) {
     Search &search = *reinterpret_cast<Search *>(parameter);
@@ -55,7 +55,7 @@ BOOL CALLBACK findMainWindow(HWND window, LPARAM parameter) {
     if (!named) return TRUE;
     std::wstring path(image, length);
     path.erase(path.find_last_of(L'\\') + 1);
-    if (lower(path) != lower(search.directory)) return TRUE;
+    if (lower(path) != search.directory) return TRUE;
     search.found = window;
     return FALSE;
 }
@@ -64,9 +64,10 @@ BOOL CALLBACK findMainWindow(HWND window, LPARAM parameter) {
 
 bool handOverToRunningCopy(const std::string &programDirectory) {
     // Kept for the life of the process: the mutex goes when the program ends.
-    CreateMutexA(nullptr, FALSE, mutexNameOf(programDirectory).c_str());
+    const std::wstring directory = lower(wideOf(programDirectory));
+    CreateMutexA(nullptr, FALSE, mutexNameOf(directory).c_str());
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    Search search{wideOf(programDirectory), nullptr};
+    Search search{directory, nullptr};
     // The running copy may still be opening its window; give it a few seconds.
     for (int attempt = 0; attempt < 50 && !search.found; ++attempt) {
         EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search));

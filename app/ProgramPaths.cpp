@@ -3,22 +3,22 @@
 
 #include <windows.h>
 
-std::string utf8Of(const std::wstring &wide) {
+std::string narrowOf(const std::wstring &wide, UINT codePage) {
     if (wide.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+    const int size = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size,
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size,
                         nullptr, nullptr);
     return text;
 }
 
-std::wstring wideOf(const std::string &utf8) {
-    if (utf8.empty()) return std::wstring();
+std::wstring wideOf(const std::string &text, UINT codePage) {
+    if (text.empty()) return std::wstring();
     const int size =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], size);
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
     return wide;
 }
 
@@ -50,7 +50,7 @@ std::string runningExecutablePath() {
         if (length == 0) return std::string();
         if (length < path.size() - 1) {
             path.resize(length);
-            return utf8Of(path);
+            return narrowOf(path);
         }
         if (path.size() >= 32768) return std::string();
         path.resize(path.size() * 2);

@@ -2,10 +2,13 @@
 // in any language. Paths are held in UTF-8 and handed to the wide file functions.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
-std::string utf8Of(const std::wstring &wide);
-std::wstring wideOf(const std::string &utf8);
+// Text between UTF-16 and a code page (UTF-8 unless another is named).
+std::wstring wideOf(const std::string &text, UINT codePage = CP_UTF8);
+std::string narrowOf(const std::wstring &wide, UINT codePage = CP_UTF8);
 // A UTF-8 text in the user's ANSI code page; false when some character has no place in it.
 bool ansiOf(const std::string &utf8, std::string &ansi);
 // A path as the ANSI windows show it (characters outside the code page as question marks).

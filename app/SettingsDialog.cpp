@@ -26,9 +26,7 @@ BOOL initSettings(HWND dialog) {
     tickFrom(dialog, IDC_START_WITH_WINDOWS, load);
     tickFrom(dialog, IDC_START_MINIMIZED, minimised);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(LoadImageA(programInstance, MAKEINTRESOURCEA(IDI_PROGRAM),
-                                                     IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+                 reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXSMICON))));
     createBitmapButton(dialog, 110, 100, IDB_APPLY_UP, IDB_APPLY_DOWN, IDC_APPLY);
     background = pictureFromResource(programInstance, IDP_SETTINGS);
     return TRUE;

@@ -34,5 +34,8 @@ struct Scheduling {
     EventList list;
 };
 
+// Icon 14 at a size, shared: it is never released and never leaks, however often asked for.
+HICON programIcon(int size);
+
 // Made once the program directory is known.
 Scheduling &scheduling();

@@ -4,6 +4,7 @@
 
 #include "ClockFace.h"
 #include "DueCheck.h"
+#include "EventList.h"
 #include "PictureLoader.h"
 #include "Shell.h"
 #include "TodayRows.h"
@@ -14,26 +15,19 @@
 
 namespace {
 
-struct TodayColumn {
-    const char *header;
-    int width;
-};
-const TodayColumn todayColumns[] = {
-    {"\xB9", 25}, {"Date&Time", 241}, {"Restart", 80}, {"Shut down", 80}, {"Repeat", 60}};
+// The headers of the event list's first five columns, with widths of their own.
+constexpr int todayColumnCount = 5;
+const int todayWidths[todayColumnCount] = {25, 241, 80, 80, 60};
 constexpr DWORD todayListStyle = LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT;
 
 HBITMAP todayPicture = nullptr; // loaded at each opening
 
 void setUpTodayColumns(HWND list) {
-    for (int column = 0; column < 5; ++column) {
-        LVCOLUMNA info = {};
-        info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-        info.fmt = LVCFMT_CENTER;
-        info.cx = todayColumns[column].width;
-        info.pszText = const_cast<char *>(todayColumns[column].header);
-        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
-                     reinterpret_cast<LPARAM>(&info));
-    }
+    EventColumn columns[todayColumnCount];
+    for (int column = 0; column < todayColumnCount; ++column)
+        columns[column] = {eventColumns[static_cast<std::size_t>(column)].header,
+                           todayWidths[column], nullptr};
+    insertCentredColumns(list, columns, todayColumnCount);
 }
 
 void setCell(HWND list, int row, int column, const std::string &text) {
@@ -72,9 +66,7 @@ BOOL initToday(HWND dialog) {
     GetDateFormatA(LOCALE_USER_DEFAULT, 0, &now, longDatePicture, caption, sizeof caption);
     SetWindowTextA(dialog, caption);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(LoadImageA(programInstance, MAKEINTRESOURCEA(IDI_PROGRAM),
-                                                     IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                     GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
+                 reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXSMICON))));
     todayPicture = pictureFromResource(programInstance, IDP_TODAY);
     SendMessageA(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(fontColour));
     UpdateWindow(list);

@@ -39,7 +39,6 @@ const TrayEntry trayEntries[] = {{showWindowEntry, "Show Window"},
 const char helpFileName[] = "\\HelpVelkorin.chm";
 
 NOTIFYICONDATAA trayIcon = {}; // empty until the first hide; deleting it then does nothing
-bool hiding = false;
 bool inTray = false; // hidden into the tray, until the tray brings the window back
 
 void fillTrayIcon(HWND window) {
@@ -49,9 +48,7 @@ void fillTrayIcon(HWND window) {
     trayIcon.uID = 0;
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayIcon.uCallbackMessage = trayCallbackMessage;
-    trayIcon.hIcon = static_cast<HICON>(LoadImageA(programInstance, MAKEINTRESOURCEA(IDI_PROGRAM),
-                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    trayIcon.hIcon = programIcon(GetSystemMetrics(SM_CXSMICON));
     std::strcpy(trayIcon.szTip, "Velkorin");
 }
 
@@ -105,8 +102,6 @@ void openSite(HWND window) {
 } // namespace
 
 void hideToTray(HWND window) {
-    if (hiding) return; // the minimise below reports itself again
-    hiding = true;
     fillTrayIcon(window);
     // Minimised first and hidden last: a minimise after the hide makes the window visible
     // again on Wine, minimised on the task bar.
@@ -114,7 +109,6 @@ void hideToTray(HWND window) {
     inTray = true;
     ShowWindow(window, SW_HIDE);
     Shell_NotifyIconA(NIM_ADD, &trayIcon); // an icon already there simply stays
-    hiding = false;
 }
 
 void trayCallback(HWND window, WPARAM iconId, LPARAM mouseMessage) {

@@ -138,12 +138,11 @@ std::string requestSystemExit(UINT flags) {
     TOKEN_PRIVILEGES privileges = {};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    DWORD error = ERROR_SUCCESS;
-    if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid) ||
-        !AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr))
-        error = GetLastError();
-    else
-        error = GetLastError(); // ERROR_NOT_ALL_ASSIGNED: the user does not hold the privilege
+    // AdjustTokenPrivileges succeeds also when the privilege was not granted; its last error
+    // then says ERROR_NOT_ALL_ASSIGNED, and it is ERROR_SUCCESS only when it really took.
+    if (LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid))
+        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    const DWORD error = GetLastError();
     CloseHandle(token);
     if (error != ERROR_SUCCESS) return systemMessage(error);
     if (!ExitWindowsEx(flags, plannedMaintenance)) return systemMessage(GetLastError());
@@ -167,23 +166,12 @@ void Win32Platform::showNotice(const std::string &title, const std::string &text
 }
 
 std::u16string Win32Platform::toUtf16(const std::string &text) {
-    if (text.empty()) return std::u16string();
-    const int size =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
+    const std::wstring wide = wideOf(text, CP_ACP);
     return std::u16string(wide.begin(), wide.end());
 }
 
 std::string Win32Platform::fromUtf16(const std::u16string &text) {
-    if (text.empty()) return std::string();
-    const std::wstring wide(text.begin(), text.end());
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &narrow[0], size,
-                        nullptr, nullptr);
-    return narrow;
+    return narrowOf(std::wstring(text.begin(), text.end()), CP_ACP);
 }
 
 Platform::FileRead Win32Platform::readFile(const std::string &path, std::string &contents) {

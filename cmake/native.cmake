@@ -14,7 +14,7 @@ add_executable(core_tests
     tests/events/NothingLostTest.cpp
     tests/events/WarningTest.cpp
     tests/events/FakePlatform.cpp)
-target_include_directories(core_tests PRIVATE tests/events)
+target_include_directories(core_tests PRIVATE tests tests/events)
 target_link_libraries(core_tests PRIVATE events GTest::gtest_main)
 target_compile_options(core_tests PRIVATE ${VELKORIN_WARNINGS})
 add_test(NAME core_tests COMMAND core_tests)

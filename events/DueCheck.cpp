@@ -184,7 +184,7 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
     bool rewriteNeeded = unsaved_; // a failed write is tried again at every tick
     if (startPending_) { // the second the sweep read comes first
         startPending_ = false;
-        rewriteNeeded = examineWallSecond(lastWall_, true);
+        rewriteNeeded |= examineWallSecond(lastWall_, true);
     }
     const std::int64_t gap = current - lastWall_;
     const std::int64_t shift = static_cast<std::int64_t>(now.utcOffset) - lastOffset_;
@@ -198,7 +198,7 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
 
     bool sweep = false;
     if (shift != 0 && real >= 1 && real <= catchUpLimit) {
-        rewriteNeeded = crossDaylightChange(current, real, shift);
+        rewriteNeeded |= crossDaylightChange(current, real, shift);
     } else if (gap == 0 && shift == 0) {
         // this second has been examined already
     } else if (gap >= 1 && gap <= catchUpLimit) {
@@ -208,7 +208,7 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
         // A clock set by hand: only now is examined. Set back, the repeating rows fire again
         // at their times; set forward, the one-time rows it passed are reported at once.
         examinedUpTo_ = current - 1;
-        rewriteNeeded = examineWallSecond(current, true);
+        rewriteNeeded |= examineWallSecond(current, true);
         sweep = gap > catchUpLimit;
     }
     lastWall_ = current;
@@ -220,26 +220,28 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
     if (warning_.state != Warning::None && warning_.due <= current) closeWarning();
     lookAhead(current, now.utcOffset);
     if (warning_.state == Warning::Open)
-        platform_.showWarning(warning_.shutDown, warning_.matchKey,
+        platform_.showWarning(warning_.shutDown(), warning_.event.matchKey,
                               static_cast<int>(warning_.due - current));
 }
 
-std::vector<int> DueCheck::actionsDueAt(std::int64_t second, int offset, bool &shutDown) {
+std::vector<int> DueCheck::actionsDueAt(std::int64_t second, int offset) {
     LocalTime time = fromWallSecond(second);
     time.utcOffset = offset;
     ClockTexts clock(platform_, time);
     std::vector<int> due;
-    shutDown = false;
     for (int index = 0; index < table_.rowCount(); ++index) {
         const TableRow &row = table_.row(index);
-        const PowerAction action = powerActionOf(row.event);
-        if (action == PowerAction::None || row.kind == RepeatKind::Unknown ||
-            !sameText(clock.text(row.kind), row.event.matchKey))
-            continue;
-        due.push_back(index);
-        shutDown = shutDown || action == PowerAction::ShutDown;
+        if (powerActionOf(row.event) != PowerAction::None && row.kind != RepeatKind::Unknown &&
+            sameText(clock.text(row.kind), row.event.matchKey))
+            due.push_back(index);
     }
     return due;
+}
+
+int DueCheck::winningRow(const std::vector<int> &due) const {
+    for (int index : due)
+        if (powerActionOf(table_.event(index)) == PowerAction::ShutDown) return index;
+    return due.front();
 }
 
 void DueCheck::lookAhead(std::int64_t current, int offset) {
@@ -249,20 +251,12 @@ void DueCheck::lookAhead(std::int64_t current, int offset) {
     lookedOnce_ = true;
     lookedAtVersion_ = table_.version();
     lookedAhead_ = to;
-    // Only a warning for an earlier second can replace the open one.
+    // Only a warning for an earlier second can replace the open one; one warning a second.
     for (std::int64_t second = from; second <= to; ++second) {
         if (warning_.state != Warning::None && warning_.due <= second) break;
-        bool shutDown = false;
-        const std::vector<int> due = actionsDueAt(second, offset, shutDown);
+        const std::vector<int> due = actionsDueAt(second, offset);
         if (due.empty()) continue;
-        // One warning for the second; shut down wins, as it does at the second.
-        std::string key = table_.event(due.front()).matchKey;
-        for (int index : due)
-            if (powerActionOf(table_.event(index)) == PowerAction::ShutDown) {
-                key = table_.event(index).matchKey;
-                break;
-            }
-        warning_ = {Warning::Open, second, shutDown, key};
+        warning_ = {Warning::Open, second, table_.readRow(winningRow(due))};
         break;
     }
 }
@@ -276,32 +270,25 @@ void DueCheck::skipWarned(const LocalTime &now) {
     if (warning_.state != Warning::Open) return;
     platform_.closeWarning();
     warning_.state = Warning::Skipped;
-    if (history_) {
-        Event shown;
-        shown.matchKey = warning_.matchKey;
-        (warning_.shutDown ? shown.shutDown : shown.restart) =
-            warning_.shutDown ? "Shut down" : "Restart";
-        history_->record(now, warning_.shutDown ? "shut down skipped" : "restart skipped", shown);
-    }
+    if (history_)
+        history_->record(now, warning_.shutDown() ? "shut down skipped" : "restart skipped",
+                         warning_.event);
 }
 
 void DueCheck::runWarnedNow(const LocalTime &now) {
     if (warning_.state != Warning::Open) return;
     platform_.closeWarning();
     warning_.state = Warning::Done;
-    bool shutDown = false;
-    const std::vector<int> due = actionsDueAt(warning_.due, now.utcOffset, shutDown);
+    const std::vector<int> due = actionsDueAt(warning_.due, now.utcOffset);
     if (due.empty()) return;
     // The winning row's action runs once; the one-time rows of that second leave first, so the
     // file saved before the request no longer holds them.
-    EventFields action = table_.readRow(due.front());
-    for (int index : due)
-        if (powerActionOf(table_.event(index)) == PowerAction::ShutDown)
-            action = table_.readRow(index);
+    const EventFields action = table_.readRow(winningRow(due));
     for (auto index = due.rbegin(); index != due.rend(); ++index)
         if (table_.row(*index).kind == RepeatKind::OneTime) table_.deleteRow(*index);
     if (history_)
-        history_->record(now, shutDown ? "shut down run early" : "restart run early", action);
+        history_->record(now, warning_.shutDown() ? "shut down run early" : "restart run early",
+                         action);
     noteStored(runPowerAction(action, table_, file_, platform_, history_, &now));
     if (!unsaved_) noteStored(file_.rewriteEventFile(table_));
 }

@@ -83,8 +83,6 @@ public:
 
     // A restart or shutdown is announced this many seconds before its second.
     static constexpr std::int64_t warningLead = 60;
-    // The second whose power action the open warning announces, or 0.
-    std::int64_t warnedSecond() const { return warning_.state == Warning::Open ? warning_.due : 0; }
     // The warning's answers. Skip: the events of that second fire at it without their actions.
     // Now: their action runs at once (one-time rows leave and the file is saved first), and at
     // that second nothing more happens. Closing the warning is no answer.
@@ -95,16 +93,18 @@ private:
     struct Warning {
         enum State { None, Open, Skipped, Done } state = None;
         std::int64_t due = 0;
-        bool shutDown = false;
-        std::string matchKey;
+        EventFields event; // the row whose action wins in that second
+        bool shutDown() const { return powerActionOf(event) == PowerAction::ShutDown; }
     };
 
     // Looks ahead for power actions to warn of: the one second a minute ahead at each tick,
     // every second up to a minute ahead after the start and after any change of the table.
     void lookAhead(std::int64_t current, int offset);
     void closeWarning();
-    // The rows with a power action due in a second, and the action that wins among them.
-    std::vector<int> actionsDueAt(std::int64_t second, int offset, bool &shutDown);
+    // The rows with a power action due in a second, in table order.
+    std::vector<int> actionsDueAt(std::int64_t second, int offset);
+    // Among them, the row whose action runs: the first to shut down, else the first.
+    int winningRow(const std::vector<int> &due) const;
 
     // One pass over the table for one second, Hourly rows and the others as asked; true when a
     // one-time row went.

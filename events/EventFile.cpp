@@ -129,9 +129,11 @@ bool loadedEverything(const ProfileDocument &document, std::size_t events) {
                 return;
             }
             const std::size_t number = eventNumberOf(key, field->name);
-            if (!hasValue || number == 0 || number > events || seen[number] ||
-                ProfileDocument::valueAsRead(value, field->capacity) !=
-                    ProfileDocument::valueAsRead(value, value.size() + 3)) {
+            // A value as read is never longer than as written: only a long one can be cut.
+            const bool cut = value.size() >= field->capacity &&
+                             ProfileDocument::valueAsRead(value, field->capacity) !=
+                                 ProfileDocument::valueAsRead(value, value.size() + 3);
+            if (!hasValue || number == 0 || number > events || seen[number] || cut) {
                 complete = false;
                 return;
             }
@@ -169,18 +171,19 @@ Platform::FileRead EventFile::loadAll(EventTable &table) {
     const Platform::FileRead read = platform_.readFile(path_, bytes);
     unreadable_ = read == Platform::FileRead::Failed;
     textKnown_ = read == Platform::FileRead::Read;
-    holdsUnloaded_ = false;
+    unloaded_.clear();
     if (!textKnown_) return read;
     utf16_ = isUtf16(bytes);
-    std::string text = utf16_ ? platform_.fromUtf16(utf16Of(bytes)) : bytes;
-    knownText_ = text;
-    ProfileDocument document(std::move(text));
+    knownText_ = textOf(bytes);
+    ProfileDocument document(knownText_);
     loadEvents(table, document);
-    if (!loadedEverything(document, static_cast<std::size_t>(table.rowCount()))) {
-        unloaded_ = std::move(bytes);
-        holdsUnloaded_ = true;
-    }
+    if (!loadedEverything(document, static_cast<std::size_t>(table.rowCount())))
+        unloaded_ = std::move(bytes); // not empty: something was there to leave out
     return read;
+}
+
+std::string EventFile::textOf(const std::string &bytes) {
+    return isUtf16(bytes) ? platform_.fromUtf16(utf16Of(bytes)) : bytes;
 }
 
 bool EventFile::refused() {
@@ -192,12 +195,11 @@ bool EventFile::refused() {
 // The file as it was, before anything the loader left out is dropped: one generation, put in
 // place in one step like the file itself.
 bool EventFile::keepBackup() {
-    if (!holdsUnloaded_) return true;
+    if (unloaded_.empty()) return true;
     if (!platform_.replaceFile(backupPath(), unloaded_)) {
         lastError_ = platform_.fileError();
         return false;
     }
-    holdsUnloaded_ = false;
     unloaded_.clear();
     return true;
 }
@@ -221,7 +223,7 @@ bool EventFile::saveAll(const EventTable &table) {
         lastError_ = platform_.fileError();
         return false;
     }
-    ProfileDocument document(isUtf16(bytes) ? platform_.fromUtf16(utf16Of(bytes)) : bytes);
+    ProfileDocument document(textOf(bytes));
     storeEvents(table, document);
     return replaceWith(document.render());
 }
@@ -245,7 +247,7 @@ bool EventFile::writeThrough(const EventTable &table, std::string *written) {
 bool EventFile::saveThrough(const EventTable &table) { return writeThrough(table, nullptr); }
 
 bool EventFile::rewriteEventFile(EventTable &table) {
-    if (textKnown_ && !holdsUnloaded_ && table.rowCount() > 0 && table.numberedInOrder() &&
+    if (textKnown_ && unloaded_.empty() && table.rowCount() > 0 && table.numberedInOrder() &&
         renderEventFile(table) == knownText_)
         return true;
     std::string written;

@@ -70,6 +70,8 @@ private:
     bool replaceWith(const std::string &text);
     bool keepBackup();
     bool refused();
+    // A file's text from its bytes, UTF-16 ones included.
+    std::string textOf(const std::string &bytes);
 
     Platform &platform_;
     std::string path_;
@@ -79,6 +81,5 @@ private:
     bool utf16_ = false;        // the file was saved as UTF-16 and is written so again
     bool unreadable_ = false;   // it exists but could not be read: never replaced or deleted
     std::string unloaded_;      // its bytes as read, while it holds what the loader left out
-    bool holdsUnloaded_ = false;
     std::string lastError_;
 };

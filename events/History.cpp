@@ -20,16 +20,23 @@ std::string History::line(const LocalTime &time, const std::string &what, const 
     return text + "\r\n";
 }
 
-void History::record(const LocalTime &time, const std::string &what, const Event &event) {
-    const std::string text = line(time, what, &event);
+void History::append(const std::string &text) {
     if (platform_.fileSize(path_) + text.size() > maxBytes)
         platform_.moveFile(path_, path_ + ".old");
     platform_.appendFile(path_, text);
 }
 
+void History::record(const LocalTime &time, const std::string &what, const Event &event) {
+    append(line(time, what, &event));
+}
+
 void History::record(const LocalTime &time, const std::string &what) {
-    const std::string text = line(time, what, nullptr);
-    if (platform_.fileSize(path_) + text.size() > maxBytes)
-        platform_.moveFile(path_, path_ + ".old");
-    platform_.appendFile(path_, text);
+    append(line(time, what, nullptr));
+}
+
+void History::recordEach(const LocalTime &time, const std::string &what,
+                         const std::vector<const Event *> &events) {
+    std::string text;
+    for (const Event *event : events) text += line(time, what, event);
+    if (!text.empty()) append(text);
 }

@@ -6,6 +6,7 @@
 #include "Platform.h"
 
 #include <string>
+#include <vector>
 
 class History {
 public:
@@ -21,11 +22,16 @@ public:
     // written never stops an event or a power action: the line is lost, nothing else.
     void record(const LocalTime &time, const std::string &what, const Event &event);
     void record(const LocalTime &time, const std::string &what);
+    // One line for each event, written in one go (thousands of missed events at a start).
+    void recordEach(const LocalTime &time, const std::string &what,
+                    const std::vector<const Event *> &events);
 
     // One line as written.
     static std::string line(const LocalTime &time, const std::string &what, const Event *event);
 
 private:
+    void append(const std::string &text);
+
     Platform &platform_;
     std::string path_;
 };

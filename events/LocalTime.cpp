@@ -44,3 +44,10 @@ LocalTime fromWallSecond(std::int64_t second) {
     time.day = static_cast<int>(d);
     return time;
 }
+
+bool isRealDate(int year, int month, int day) {
+    static const int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return year >= 1601 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= monthDays[month - 1] && (month != 2 || day < 29 || leap);
+}

@@ -23,3 +23,6 @@ std::int64_t wallSecond(const LocalTime &time);
 
 // The moment at a wall-clock second, its day of week included.
 LocalTime fromWallSecond(std::int64_t second);
+
+// A date that the calendar has and Windows can hold (the years 1601 to 30827).
+bool isRealDate(int year, int month, int day);

@@ -12,15 +12,12 @@ std::uint16_t low16(const std::string &text) {
 // A moment the calendar and the clock have: a row whose date fields are missing, zero or out
 // of range (a hand-edited file) names no moment that could have passed.
 bool isRealMoment(const EventFields &fields) {
-    static const int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int year = parseNumber(fields.year), month = parseNumber(fields.month);
-    const int day = parseNumber(fields.day), hour = parseNumber(fields.hour);
-    const int minute = parseNumber(fields.minute), second = parseNumber(fields.second);
-    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    const int hour = parseNumber(fields.hour), minute = parseNumber(fields.minute);
+    const int second = parseNumber(fields.second);
     return !fields.year.empty() && !fields.month.empty() && !fields.day.empty() &&
-           year >= 1601 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 &&
-           day <= monthDays[month - 1] && (month != 2 || day < 29 || leap) && hour >= 0 &&
-           hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+           isRealDate(parseNumber(fields.year), parseNumber(fields.month),
+                      parseNumber(fields.day)) &&
+           hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
 }
 
 } // namespace
@@ -54,13 +51,15 @@ bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
     // One pass finds the passed rows and one change removes them all, however many there are.
     std::vector<int> passed;
     std::vector<std::string> notices;
+    std::vector<const Event *> missed;
     for (int index = 0; index < table.rowCount(); ++index) {
         const Event &row = table.event(index);
         if (table.row(index).kind != RepeatKind::OneTime || !isMissed(row, now)) continue;
         passed.push_back(index);
         notices.push_back(missedNoticeText(row));
-        if (history) history->record(now, "missed", row);
+        missed.push_back(&row);
     }
+    if (history) history->recordEach(now, "missed", missed);
     table.deleteRows(passed);
     // A notice of its own for each of the first ones; the rest together in one more, so any
     // number is reported at once without a window for each.

@@ -1,5 +1,6 @@
 // End to end: the event file survives every read, write, hand edit and second copy.
 #include "Driver.h"
+#include "Utf16File.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -15,22 +16,13 @@ std::string fileText(const std::string &path) {
     return readWholeFile(path);
 }
 
-std::string utf16(const std::string &latin1) {
-    std::string bytes = "\xFF\xFE";
-    for (char c : latin1) {
-        bytes.push_back(c);
-        bytes.push_back('\0');
-    }
-    return bytes;
-}
-
 } // namespace
 
 TEST(NothingLost, AUtf16FileLoadsAndKeepsItsEventsAndItsEncoding) {
     Program program("utf16");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const SYSTEMTIME passed = {2020, 2, 0, 29, 22, 45, 30, 0};
-    program.writeEventFile(utf16(eventFileText(
+    program.writeEventFile(utf16File(eventFileText(
         {{oneTimeKey(future), "Restart", "", "", future}, {oneTimeKey(passed), "", "", "", passed}})));
     program.start();
     HWND window = program.mainWindow();
@@ -41,7 +33,7 @@ TEST(NothingLost, AUtf16FileLoadsAndKeepsItsEventsAndItsEncoding) {
     EXPECT_EQ(rows[0][2], "Restart");
     const std::string text = fileText(program.eventFilePath());
     EXPECT_EQ(text.substr(0, 2), "\xFF\xFE");
-    EXPECT_NE(text.find(utf16(oneTimeKey(future)).substr(2)), std::string::npos);
+    EXPECT_NE(text.find(utf16File(oneTimeKey(future)).substr(2)), std::string::npos);
 }
 
 TEST(NothingLost, AFileOfJunkSurvivesAStartAsTheBackup) {

@@ -3,6 +3,7 @@
 #include "DueCheck.h"
 #include "FakePlatform.h"
 #include "MissedSweep.h"
+#include "Utf16File.h"
 
 #include <gtest/gtest.h>
 
@@ -46,15 +47,6 @@ struct Start : testing::Test {
         return eventsFile({{number, key}});
     }
 };
-
-std::string utf16File(const std::string &latin1) {
-    std::string bytes = "\xFF\xFE";
-    for (char c : latin1) {
-        bytes.push_back(c);
-        bytes.push_back('\0');
-    }
-    return bytes;
-}
 
 } // namespace
 
