@@ -136,6 +136,7 @@ void composeEventCommand(HWND window) {
     case Editor::Outcome::Added:
     case Editor::Outcome::NothingToAdd: resetForm(window); break;
     }
+    s.due.tableChanged(s.platform.localTime());
 }
 
 void deleteSelectedCommand(HWND window) {
@@ -146,6 +147,7 @@ void deleteSelectedCommand(HWND window) {
         return;
     }
     resetForm(window);
+    s.due.tableChanged(s.platform.localTime());
 }
 
 void editRowCommand(HWND window) {
@@ -157,7 +159,9 @@ void editRowCommand(HWND window) {
     }
     Event taken;
     EventList::Batch batch(s.list);
-    if (s.editor.editRow(selected, taken)) showForm(window, formOf(taken));
+    if (!s.editor.editRow(selected, taken)) return;
+    showForm(window, formOf(taken));
+    s.due.tableChanged(s.platform.localTime());
 }
 
 void excludePowerActions(HWND window, WPARAM command) {

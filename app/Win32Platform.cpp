@@ -96,6 +96,14 @@ LocalTime Win32Platform::localTime() {
     const std::int64_t difference = wallSecond(local) - utcSecond;
     const std::int64_t quarters = (difference + (difference >= 0 ? 450 : -450)) / 900;
     local.utcOffset = static_cast<int>(quarters * 900);
+    // UTC = local standard time + Bias + StandardBias, in minutes.
+    TIME_ZONE_INFORMATION zone;
+    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID)
+        local.standardOffset = -static_cast<int>(zone.Bias + zone.StandardBias) * 60;
+    else
+        local.standardOffset = local.utcOffset;
+    // Counts time asleep too, and no one sets it.
+    local.elapsed = static_cast<std::int64_t>(GetTickCount64());
     return local;
 }
 

@@ -65,19 +65,73 @@ void loadEventsBench(benchmark::State &state) {
 }
 BENCHMARK(loadEventsBench)->Name("loadEvents")->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// One due-check pass over rows none of which is due: the common second.
+// Ten thousand rows of every kind but Hourly, spread over the days and times from 2027 on, a
+// third of them with a power action (Daily rows without, so that none requests anything while a
+// pass runs through the day).
+void fillMixedTable(EventTable &table, int rows) {
+    FakePlatform platform;
+    const char *const kinds[] = {"", "Daily", "Weekly", "Monthly", "Yearly"};
+    for (int i = 0; i < rows; ++i) {
+        const LocalTime when = fromWallSecond(wallSecond(at(2027, 1, 1, 0, 0, 0)) + i * 97);
+        const char *kind = kinds[i % 5];
+        EventFields fields = eventAt(when, kind, clockText(platform, repeatKindOf(kind), when));
+        if (i % 3 == 0 && i % 5 != 1) fields.restart = "Restart";
+        table.insertRow(i, fields);
+    }
+}
+
+// One due-check pass, the warning's look-ahead included: the common second.
 void duePass(benchmark::State &state) {
     FakePlatform platform;
     EventFile file(platform, "InformationSW");
     EventTable table;
-    fillTable(table, static_cast<int>(state.range(0)));
+    fillMixedTable(table, static_cast<int>(state.range(0)));
     DueCheck due(table, file, platform);
-    std::int64_t second = wallSecond(at(2026, 12, 7, 12, 0, 0));
-    due.startAfter(fromWallSecond(second));
-    for (auto _ : state)
-        due.checkDueEvents(fromWallSecond(++second));
+    LocalTime now = at(2026, 12, 7, 12, 0, 0);
+    due.startAfter(now);
+    for (auto _ : state) {
+        now = later(now, 1);
+        due.checkDueEvents(now);
+    }
 }
 BENCHMARK(duePass)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// The warning worked out afresh after a change of the table (a row composed ten seconds ahead,
+// then deleted again): the schedule's index is rebuilt and the coming minute looked at.
+void warningAfresh(benchmark::State &state) {
+    FakePlatform platform;
+    EventFile file(platform, "InformationSW");
+    EventTable table;
+    fillMixedTable(table, static_cast<int>(state.range(0)));
+    DueCheck due(table, file, platform);
+    const LocalTime now = at(2026, 12, 7, 12, 0, 0);
+    due.startAfter(now);
+    EventFields soon = eventAt(later(now, 10), "", clockText(platform, RepeatKind::OneTime, later(now, 10)));
+    soon.shutDown = "Shut down";
+    for (auto _ : state) {
+        table.insertRow(table.rowCount(), soon);
+        due.tableChanged(now);
+        table.deleteRow(table.rowCount() - 1);
+        due.tableChanged(now);
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+}
+BENCHMARK(warningAfresh)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A tick that comes late, every second of the gap caught up: a busy machine, or one asleep.
+void lateTick(benchmark::State &state) {
+    FakePlatform platform;
+    EventFile file(platform, "InformationSW");
+    EventTable table;
+    fillMixedTable(table, 10000);
+    const LocalTime now = at(2026, 12, 7, 12, 0, 0);
+    for (auto _ : state) {
+        DueCheck due(table, file, platform);
+        due.startAfter(now);
+        due.checkDueEvents(later(now, state.range(0)));
+    }
+}
+BENCHMARK(lateTick)->Arg(7200)->Arg(7 * 86400)->Unit(benchmark::kMillisecond);
 
 // The same pass formatting every row's clock text anew, as a per-row check would.
 void duePassPerRowFormatting(benchmark::State &state) {

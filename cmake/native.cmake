@@ -13,6 +13,9 @@ add_executable(core_tests
     tests/events/TodayRowsTest.cpp
     tests/events/NothingLostTest.cpp
     tests/events/WarningTest.cpp
+    tests/events/ScheduleTest.cpp
+    tests/events/ScriptedClock.cpp
+    tests/events/Promises.cpp
     tests/events/FakePlatform.cpp)
 target_include_directories(core_tests PRIVATE tests tests/events)
 target_link_libraries(core_tests PRIVATE events GTest::gtest_main)
@@ -28,9 +31,9 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     # Undefined behaviour stops a run like a crash does.
     set(VELKORIN_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g)
     add_library(events_fuzz STATIC events/Event.cpp events/EventTable.cpp events/Profile.cpp
-        events/EventFile.cpp events/LocalTime.cpp events/DueCheck.cpp events/MissedSweep.cpp
+        events/EventFile.cpp events/LocalTime.cpp events/Schedule.cpp events/DueCheck.cpp events/MissedSweep.cpp
         events/History.cpp
-        tests/events/FakePlatform.cpp)
+        tests/events/FakePlatform.cpp tests/events/Promises.cpp)
     target_include_directories(events_fuzz PUBLIC events tests/events)
     target_compile_options(events_fuzz PRIVATE
         -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -g)

@@ -5,49 +5,18 @@
 
 #include <algorithm>
 
-const char longDatePicture[] = "dddd dd MMMM yyyy";
-const char clockTimePicture[] = "HH:mm:ss";
-
-const char *datePictureOf(RepeatKind kind) {
-    switch (kind) {
-    case RepeatKind::OneTime: return longDatePicture;
-    case RepeatKind::Weekly: return "dddd";
-    case RepeatKind::Monthly: return "dd";
-    case RepeatKind::Yearly: return "dd MMMM";
-    default: return nullptr;
-    }
-}
-
 namespace {
 
-// Equal texts, deciding most unequal ones by their last character: the seconds digit of a
-// clock text differs from nearly every other row's.
-bool sameText(const std::string &a, const std::string &b) {
-    return a.size() == b.size() && (a.empty() || a.back() == b.back()) && a == b;
+// A tick may land a little before the whole second it waits for.
+constexpr std::int64_t fullMinuteMs = DueCheck::warningLead * 1000 - 250;
+
+const char *actionName(bool shutDown) { return shutDown ? "shut down" : "restart"; }
+
+bool beats(const EventFields &a, const EventFields &b) {
+    return powerActionOf(a) == PowerAction::ShutDown && powerActionOf(b) != PowerAction::ShutDown;
 }
 
 } // namespace
-
-std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time) {
-    if (kind == RepeatKind::Unknown) return std::string();
-    if (kind == RepeatKind::Hourly) return platform.formatTime(time, ":mm:ss");
-    std::string clock = platform.formatTime(time, clockTimePicture);
-    if (kind == RepeatKind::Daily) return clock;
-    std::string text = platform.formatDate(time, datePictureOf(kind)) + " " + clock;
-    cutToCapacity(text, matchKeyCapacity);
-    return text;
-}
-
-const std::string &ClockTexts::text(RepeatKind kind) {
-    static const std::string never;
-    if (kind == RepeatKind::Unknown) return never;
-    std::size_t at = static_cast<std::size_t>(kind);
-    if (!made_[at]) {
-        texts_[at] = clockText(platform_, kind, time_);
-        made_[at] = true;
-    }
-    return texts_[at];
-}
 
 const char refusedNoticeTitle[] = "Velkorin: restart or shut down refused";
 
@@ -98,197 +67,195 @@ void DueCheck::noteStored(bool stored) {
     platform_.showNotice(notStoredNoticeTitle, notStoredNoticeText(file_.path(), file_.lastError()));
 }
 
+void DueCheck::record(const LocalTime &time, const std::string &what, const Event &event) {
+    if (history_) history_->record(time, what, event);
+}
+
 void DueCheck::startAfter(const LocalTime &swept) {
-    started_ = true;
-    startPending_ = true;
-    lastWall_ = wallSecond(swept);
-    examinedUpTo_ = lastWall_ - 1;
-    lastOffset_ = swept.utcOffset;
-}
-
-bool DueCheck::examineSecond(const LocalTime &time, bool hourly, bool others) {
-    ClockTexts clock(platform_, time);
-    bool oneTimeWent = false;
-    const bool warned = warning_.state != Warning::None && warning_.due == wallSecond(time);
-    for (int index = 0; index < table_.rowCount();) {
-        const TableRow &row = table_.row(index);
-        const RepeatKind kind = row.kind;
-        const bool asked = kind == RepeatKind::Hourly ? hourly : others;
-        if (!asked || kind == RepeatKind::Unknown ||
-            !sameText(clock.text(kind), row.event.matchKey)) {
-            ++index;
-            continue;
-        }
-        EventFields fields = table_.readRow(index);
-        const bool hasAction = powerActionOf(fields) != PowerAction::None;
-        // Answered in its warning: skipped, it fires without its action; carried out at once,
-        // there is nothing left to do at its second.
-        if (warned && hasAction && warning_.state == Warning::Done) {
-            ++index;
-            continue;
-        }
-        if (history_) history_->record(time, "fired", fields);
-        if (warned && hasAction && warning_.state == Warning::Skipped) {
-            if (history_) history_->record(time, "action skipped", fields);
-            fields.restart.clear();
-            fields.shutDown.clear();
-        }
-        if (kind == RepeatKind::OneTime) {
-            // The row leaves the table before its power action saves the file, so the file
-            // left behind no longer holds the event that is firing; the row that moves up
-            // into this index is examined next.
-            table_.deleteRow(index);
-            if (!runPowerAction(fields, table_, file_, platform_, history_, &time))
-                noteStored(false);
-            oneTimeWent = true;
-        } else {
-            if (!runPowerAction(fields, table_, file_, platform_, history_, &time))
-                noteStored(false);
-            ++index;
-        }
-    }
-    return oneTimeWent;
-}
-
-bool DueCheck::examineWallSecond(std::int64_t second, bool hourly) {
-    const bool others = second > examinedUpTo_;
-    if (!hourly && !others) return false;
-    if (others) examinedUpTo_ = second;
-    return examineSecond(fromWallSecond(second), hourly, others);
-}
-
-// The wall seconds between two ticks across a daylight-saving change: of the real seconds
-// that passed, the first ones still had the old offset, the rest the new one, which begins on
-// a whole minute as every change does. Forward, the seconds in between never happened on the
-// wall clock; they are examined all the same, Hourly rows excepted. Back, the new seconds
-// repeat wall seconds already seen, so only Hourly rows are examined in them again.
-bool DueCheck::crossDaylightChange(std::int64_t current, std::int64_t real, std::int64_t shift) {
-    std::int64_t before = real - 1; // seconds of the old offset after the last tick
-    for (std::int64_t j = 0; j < real; ++j)
-        if ((current - (real - j) + 1) % 60 == 0) before = j;
-    const std::int64_t firstAfter = current - (real - before) + 1;
-    bool rewriteNeeded = false;
-    for (std::int64_t second = lastWall_ + 1; second <= lastWall_ + before; ++second)
-        rewriteNeeded |= examineWallSecond(second, true);
-    if (shift > 0)
-        for (std::int64_t second = lastWall_ + before + 1; second < firstAfter; ++second)
-            rewriteNeeded |= examineWallSecond(second, false);
-    for (std::int64_t second = firstAfter; second <= current; ++second)
-        rewriteNeeded |= examineWallSecond(second, true);
-    return rewriteNeeded;
+    schedule_.start(swept);
+    announce(swept);
 }
 
 void DueCheck::checkDueEvents(const LocalTime &now) {
-    const std::int64_t current = wallSecond(now);
-    if (!started_) startAfter(now);
+    if (!schedule_.started()) schedule_.start(now);
+    const Passage passage = schedule_.advance(now);
+    noteClockChange(passage, now);
+    if (passage.anew) answers_.clear();
+
+    std::vector<int> leaving;
+    std::optional<Action> fired;
+    for (const SecondRun &run : passage.runs)
+        for (std::int64_t second = run.from; second <= run.to; ++second)
+            fireSecond(second, run, leaving, fired);
+    // An answer for a second the clock went past unexamined answers nothing any more.
+    for (auto answer = answers_.begin(); answer != answers_.end();)
+        answer = schedule_.comesAgain(answer->first) ? std::next(answer) : answers_.erase(answer);
+
     bool rewriteNeeded = unsaved_; // a failed write is tried again at every tick
-    if (startPending_) { // the second the sweep read comes first
-        startPending_ = false;
-        rewriteNeeded |= examineWallSecond(lastWall_, true);
+    if (!leaving.empty()) {
+        // The one-time rows that fired leave in one change, before any request saves the file.
+        std::sort(leaving.begin(), leaving.end());
+        table_.deleteRows(leaving);
+        rewriteNeeded = true;
     }
-    const std::int64_t gap = current - lastWall_;
-    const std::int64_t shift = static_cast<std::int64_t>(now.utcOffset) - lastOffset_;
-    const std::int64_t real = gap - shift; // seconds that really passed
-    // A clock change that does not step second by second closes the warning; the rules for
-    // clock changes decide about its event, and the look-ahead starts again.
-    if (shift != 0 || gap < 0 || gap > catchUpLimit) {
-        closeWarning();
-        lookedOnce_ = false;
+    if (passage.reportPassed)
+        noteStored(sweepMissedEvents(table_, file_, platform_, now, history_));
+    else if (rewriteNeeded)
+        noteStored(file_.rewriteEventFile(table_));
+
+    if (fired && (!pending_ || beats(fired->event, pending_->event))) {
+        pending_ = fired;
+        pendingRecorded_ = false;
     }
-
-    bool sweep = false;
-    if (shift != 0 && real >= 1 && real <= catchUpLimit) {
-        rewriteNeeded |= crossDaylightChange(current, real, shift);
-    } else if (gap == 0 && shift == 0) {
-        // this second has been examined already
-    } else if (gap >= 1 && gap <= catchUpLimit) {
-        for (std::int64_t second = lastWall_ + 1; second <= current; ++second)
-            rewriteNeeded |= examineWallSecond(second, true);
-    } else {
-        // A clock set by hand: only now is examined. Set back, the repeating rows fire again
-        // at their times; set forward, the one-time rows it passed are reported at once.
-        examinedUpTo_ = current - 1;
-        rewriteNeeded |= examineWallSecond(current, true);
-        sweep = gap > catchUpLimit;
-    }
-    lastWall_ = current;
-    lastOffset_ = now.utcOffset;
-
-    if (sweep) noteStored(sweepMissedEvents(table_, file_, platform_, now, history_));
-    else if (rewriteNeeded) noteStored(file_.rewriteEventFile(table_));
-
-    if (warning_.state != Warning::None && warning_.due <= current) closeWarning();
-    lookAhead(current, now.utcOffset);
-    if (warning_.state == Warning::Open)
-        platform_.showWarning(warning_.shutDown(), warning_.event.matchKey,
-                              static_cast<int>(warning_.due - current));
+    announce(now);
 }
 
-std::vector<int> DueCheck::actionsDueAt(std::int64_t second, int offset) {
+void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector<int> &leaving,
+                          std::optional<Action> &fired) {
+    std::optional<Answer> answer;
+    if (const auto found = answers_.find(second); found != answers_.end()) {
+        answer = found->second; // it answers for this examination of the second only
+        answers_.erase(found);
+    }
+    schedule_.dueAt(second, run.rows, due_);
+    if (due_.empty()) return;
     LocalTime time = fromWallSecond(second);
-    time.utcOffset = offset;
-    ClockTexts clock(platform_, time);
-    std::vector<int> due;
-    for (int index = 0; index < table_.rowCount(); ++index) {
-        const TableRow &row = table_.row(index);
-        if (powerActionOf(row.event) != PowerAction::None && row.kind != RepeatKind::Unknown &&
-            sameText(clock.text(row.kind), row.event.matchKey))
-            due.push_back(index);
+    time.utcOffset = run.utcOffset;
+    int winner = -1;
+    for (int row : due_) {
+        const Event &event = table_.event(row);
+        const bool oneTime = table_.row(row).kind == RepeatKind::OneTime;
+        // A late tick across a repeated hour reaches a one-time row's second twice.
+        if (oneTime && std::find(leaving.begin(), leaving.end(), row) != leaving.end()) continue;
+        const bool hasAction = powerActionOf(event) != PowerAction::None;
+        if (hasAction && answer == Answer::Now) continue; // carried out already
+        record(time, "fired", event);
+        if (hasAction && answer == Answer::Skip) record(time, "action skipped", event);
+        else if (hasAction && (winner < 0 || beats(event, table_.event(winner)))) winner = row;
+        if (oneTime) leaving.push_back(row);
     }
-    return due;
+    if (winner < 0) return;
+    const Action action{table_.readRow(winner), second, run.utcOffset, run.rows};
+    if (!fired || beats(action.event, fired->event)) fired = action;
 }
 
-int DueCheck::winningRow(const std::vector<int> &due) const {
-    for (int index : due)
-        if (powerActionOf(table_.event(index)) == PowerAction::ShutDown) return index;
-    return due.front();
+std::optional<DueCheck::Action> DueCheck::firstActionAhead() {
+    if (!schedule_.anyActions()) return std::nullopt;
+    for (const SecondRun &run : schedule_.ahead(warningLead))
+        for (std::int64_t second = run.from; second <= run.to; ++second) {
+            if (answers_.count(second)) continue; // answered: the next action is warned of
+            schedule_.dueAt(second, run.rows, due_, true);
+            if (due_.empty()) continue;
+            int winner = due_.front();
+            for (int row : due_)
+                if (beats(table_.event(row), table_.event(winner))) winner = row;
+            return Action{table_.readRow(winner), second, run.utcOffset, run.rows};
+        }
+    return std::nullopt;
 }
 
-void DueCheck::lookAhead(std::int64_t current, int offset) {
-    const bool changed = !lookedOnce_ || table_.version() != lookedAtVersion_;
-    std::int64_t from = changed ? current + 1 : std::max(lookedAhead_ + 1, current + 1);
-    const std::int64_t to = current + warningLead;
-    lookedOnce_ = true;
-    lookedAtVersion_ = table_.version();
-    lookedAhead_ = to;
-    // Only a warning for an earlier second can replace the open one; one warning a second.
-    for (std::int64_t second = from; second <= to; ++second) {
-        if (warning_.state != Warning::None && warning_.due <= second) break;
-        const std::vector<int> due = actionsDueAt(second, offset);
-        if (due.empty()) continue;
-        warning_ = {Warning::Open, second, table_.readRow(winningRow(due))};
-        break;
+void DueCheck::announce(const LocalTime &now) {
+    if (!schedule_.started()) return;
+    for (;;) {
+        const std::optional<Action> next = pending_ ? pending_ : firstActionAhead();
+        if (!next) {
+            closeWarning();
+            return;
+        }
+        // Another action than the one named is a new warning, with a minute of its own.
+        if (!warning_.open || !warning_.action.same(*next)) warning_ = {true, *next, now.elapsed};
+        const std::int64_t shownMs = now.elapsed - warning_.shownSince;
+        if (pending_ && shownMs >= fullMinuteMs) {
+            const Action action = *pending_;
+            pending_.reset();
+            request(action, now);
+            closeWarning();
+            continue; // the next action is warned of in its turn
+        }
+        if (pending_ && !pendingRecorded_) {
+            record(now, std::string(actionName(next->shutDown())) +
+                            " held until its warning has shown a minute", next->event);
+            pendingRecorded_ = true;
+        }
+        // A fired action waits only for its minute; one ahead for its second too.
+        const std::int64_t untilDue = pending_ ? 0 : next->second - wallSecond(now);
+        const std::int64_t left = std::max(untilDue, (fullMinuteMs - shownMs + 999) / 1000);
+        platform_.showWarning(next->shutDown(), next->event.matchKey, static_cast<int>(left));
+        return;
     }
+}
+
+void DueCheck::request(const Action &action, const LocalTime &now) {
+    noteStored(runPowerAction(action.event, table_, file_, platform_, history_, &now));
 }
 
 void DueCheck::closeWarning() {
-    if (warning_.state == Warning::Open) platform_.closeWarning();
+    if (warning_.open) platform_.closeWarning();
     warning_ = Warning();
 }
 
+void DueCheck::tableChanged(const LocalTime &now) {
+    if (pending_ && !pending_->event.repeat.empty()) {
+        bool held = false;
+        for (int row = 0; row < table_.rowCount() && !held; ++row) {
+            const Event &event = table_.event(row);
+            held = event.matchKey == pending_->event.matchKey &&
+                   event.repeat == pending_->event.repeat &&
+                   powerActionOf(event) == powerActionOf(pending_->event);
+        }
+        if (!held) {
+            record(now, std::string(actionName(pending_->shutDown())) + " dropped with its event",
+                   pending_->event);
+            pending_.reset();
+        }
+    }
+    announce(now);
+}
+
 void DueCheck::skipWarned(const LocalTime &now) {
-    if (warning_.state != Warning::Open) return;
-    platform_.closeWarning();
-    warning_.state = Warning::Skipped;
-    if (history_)
-        history_->record(now, warning_.shutDown() ? "shut down skipped" : "restart skipped",
-                         warning_.event);
+    if (!warning_.open) return;
+    const Action action = warning_.action;
+    if (pending_) pending_.reset();
+    else answers_[action.second] = Answer::Skip;
+    record(now, std::string(actionName(action.shutDown())) + " skipped", action.event);
+    closeWarning();
+    announce(now);
 }
 
 void DueCheck::runWarnedNow(const LocalTime &now) {
-    if (warning_.state != Warning::Open) return;
-    platform_.closeWarning();
-    warning_.state = Warning::Done;
-    const std::vector<int> due = actionsDueAt(warning_.due, now.utcOffset);
-    if (due.empty()) return;
-    // The winning row's action runs once; the one-time rows of that second leave first, so the
-    // file saved before the request no longer holds them.
-    const EventFields action = table_.readRow(winningRow(due));
-    for (auto index = due.rbegin(); index != due.rend(); ++index)
-        if (table_.row(*index).kind == RepeatKind::OneTime) table_.deleteRow(*index);
-    if (history_)
-        history_->record(now, warning_.shutDown() ? "shut down run early" : "restart run early",
-                         action);
-    noteStored(runPowerAction(action, table_, file_, platform_, history_, &now));
+    if (!warning_.open) return;
+    const Action action = warning_.action;
+    const bool early = !pending_;
+    if (pending_) {
+        pending_.reset();
+    } else {
+        // Carried out before its second: the one-time rows with an action in that second leave
+        // first, so the file saved before the request no longer holds them.
+        answers_[action.second] = Answer::Now;
+        schedule_.dueAt(action.second, action.rows, due_, true);
+        std::vector<int> leaving;
+        for (int row : due_)
+            if (table_.row(row).kind == RepeatKind::OneTime) leaving.push_back(row);
+        table_.deleteRows(leaving);
+    }
+    record(now, std::string(actionName(action.shutDown())) + (early ? " run early" : " run now"),
+           action.event);
+    request(action, now);
+    closeWarning();
     if (!unsaved_) noteStored(file_.rewriteEventFile(table_));
+    announce(now);
+}
+
+void DueCheck::noteClockChange(const Passage &passage, const LocalTime &now) {
+    if (!history_) return;
+    const std::string by = std::to_string(passage.step < 0 ? -passage.step : passage.step) + " s";
+    switch (passage.change) {
+    case ClockChange::None: return;
+    case ClockChange::DaylightSaving:
+        history_->record(now, "clocks changed for daylight saving by " + by);
+        return;
+    case ClockChange::Zone: history_->record(now, "time zone changed: the clock moved " + by); return;
+    case ClockChange::SetForward: history_->record(now, "clock set forward by " + by); return;
+    case ClockChange::SetBack: history_->record(now, "clock set back by " + by); return;
+    }
 }

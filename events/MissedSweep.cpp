@@ -32,7 +32,7 @@ bool isMissed(const EventFields &fields, const LocalTime &now) {
                                     low16(fields.hour), low16(fields.minute), low16(fields.second)};
     for (int i = 0; i < 6; ++i)
         if (current[i] != stored[i]) return current[i] > stored[i];
-    return true;
+    return false; // its very second: the due check's first tick examines it and fires it
 }
 
 std::string missedNoticeText(const EventFields &fields) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-// True when a one-time row's moment, to the second, is now or earlier. The six number fields
+// True when a one-time row's moment, to the second, is earlier than now. The six number fields
 // decide, compared as unsigned 16-bit numbers in the order year, month, day, hour, minute,
 // second; the MatchKey plays no part. Fields that name no real moment (missing, zero, out of
 // range) are never missed: the row stays, and fires if its text comes due.

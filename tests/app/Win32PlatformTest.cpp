@@ -54,8 +54,8 @@ TEST(DatePictures, KeysComposedForAMomentComeDueAtIt) {
         const LocalTime moment = fromWallSecond(wallSecond(monday()) + day * 86400 + day * 61);
         for (RepeatKind kind : {RepeatKind::OneTime, RepeatKind::Weekly, RepeatKind::Monthly,
                                 RepeatKind::Yearly}) {
-            ClockTexts clock(platform, moment);
-            EXPECT_EQ(clock.text(kind), clockText(platform, kind, moment));
+            ClockTextCache clock(platform);
+            EXPECT_EQ(clock.text(kind, wallSecond(moment)), clockText(platform, kind, moment));
         }
     }
 }

@@ -81,13 +81,31 @@ bool FakePlatform::deleteFile(const std::string &path) {
 
 std::string FakePlatform::record(const char *kind) {
     auto found = files.find(watchedFile);
-    requests.push_back({kind, found != files.end(), found != files.end() ? found->second : ""});
+    const bool named = warningOpen && warningShutDown == (std::string(kind) == "shutdown");
+    requests.push_back({kind, found != files.end(), found != files.end() ? found->second : "",
+                        named ? now.elapsed - warningSince : -1});
     return refuseWith;
 }
 
 LocalTime at(int year, int month, int day, int hour, int minute, int second) {
     LocalTime time{year, month, 0, day, hour, minute, second};
-    return fromWallSecond(wallSecond(time));
+    time = fromWallSecond(wallSecond(time));
+    time.elapsed = wallSecond(time) * 1000;
+    return time;
+}
+
+LocalTime later(const LocalTime &time, std::int64_t seconds) {
+    LocalTime moved = fromWallSecond(wallSecond(time) + seconds);
+    moved.utcOffset = time.utcOffset;
+    moved.standardOffset = time.standardOffset;
+    moved.elapsed = time.elapsed + seconds * 1000;
+    return moved;
+}
+
+LocalTime setTo(const LocalTime &time, std::int64_t seconds) {
+    LocalTime moved = later(time, seconds);
+    moved.elapsed = time.elapsed;
+    return moved;
 }
 
 EventFields eventAt(const LocalTime &when, const std::string &repeat, const std::string &matchKey) {

@@ -24,6 +24,9 @@ public:
         std::string kind;         // "restart" or "shutdown"
         bool fileExisted;         // the event file as it was when the request was made
         std::string fileContents;
+        // How long the warning had named this action when it was made, by the forward clock of
+        // `now`; -1 when no warning named it.
+        std::int64_t warnedMs;
     };
     std::vector<Request> requests;
     int formatCalls = 0;
@@ -44,8 +47,11 @@ public:
     std::string warningKey;
     int warningSeconds = 0;
     int warningsOpened = 0;
+    std::int64_t warningSince = 0; // `now`'s forward clock when it began to name its action
     void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) override {
         warningsOpened += !warningOpen;
+        if (!warningOpen || shutDown != warningShutDown || matchKey != warningKey)
+            warningSince = now.elapsed;
         warningOpen = true;
         warningShutDown = shutDown;
         warningKey = matchKey;
@@ -79,8 +85,14 @@ private:
     std::string record(const char *kind);
 };
 
-// A moment by its parts; the day of week is worked out.
+// A moment by its parts; the day of week is worked out. Its forward clock reads the moment's
+// seconds since 1970, so readings made with it move both clocks alike.
 LocalTime at(int year, int month, int day, int hour, int minute, int second);
+
+// A reading that many seconds later: wall clock and forward clock both moved, time passing.
+LocalTime later(const LocalTime &time, std::int64_t seconds);
+// The wall clock set by that many seconds while no time passed: the forward clock stays.
+LocalTime setTo(const LocalTime &time, std::int64_t seconds);
 
 // A row for a moment as the editor fills it: the repeat kind, the match key, and the moment's
 // date and time in the number fields.

@@ -1,11 +1,14 @@
-// libFuzzer target: the due check and the missed-event sweep driven by random tables and
-// scripted times (steps, jumps, clocks set back, daylight-saving changes), checked against
-// their promises after every tick.
+// libFuzzer target: the due check, its warning and the missed-event sweep driven by random
+// tables and a scripted clock (ticks, late ticks, clocks set forward and back, daylight-saving
+// changes, changes of zone) and by the user's answers and edits, checked against the program's
+// promises after every step.
 #include "DueCheck.h"
 #include "FakePlatform.h"
 #include "MissedSweep.h"
+#include "Promises.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -13,9 +16,12 @@
 namespace {
 
 const char *const kinds[] = {"", "Hourly", "Daily", "Weekly", "Monthly", "Yearly"};
+const char *const actions[] = {"", "Restart", "Shut down"};
 
-void check(bool promise) {
-    if (!promise) std::abort();
+void check(bool promise, const std::string &what = "") {
+    if (promise) return;
+    std::fprintf(stderr, "%s\n", what.c_str());
+    std::abort();
 }
 
 class Input {
@@ -30,6 +36,21 @@ private:
     std::size_t at_ = 0;
 };
 
+// The clock as the platform reads it: real seconds, the offset in effect, the zone's standard
+// offset and what the wall clock was set by.
+struct Clock {
+    std::int64_t utc;
+    int offset = 3600, standard = 3600;
+    std::int64_t setBy = 0;
+    LocalTime reading() const {
+        LocalTime time = fromWallSecond(utc + setBy + offset);
+        time.utcOffset = offset;
+        time.standardOffset = standard;
+        time.elapsed = utc * 1000 + 20;
+        return time;
+    }
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -38,63 +59,132 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string path = "InformationSW";
     EventFile file(platform, path);
     EventTable table;
+    History history(platform, "");
+    Promises promises(platform, history.path());
     const LocalTime base = at(2026, 3, 29, 1, 0, 0);
-    // Up to ten rows, each of a kind at a moment within two hours of the start; one-time rows
-    // carry a Restart action, so that each of their firings leaves a request.
-    const unsigned rows = input.byte() % 11;
-    std::map<std::string, int> oneTime; // key -> moment (wall second)
-    for (unsigned i = 0; i < rows; ++i) {
+    Clock clock{wallSecond(base) - 3600};
+
+    // Up to ten rows, each of a kind and an action at a moment within a quarter of an hour of the
+    // start.
+    std::map<std::string, std::int64_t> oneTime; // key -> moment (wall second)
+    auto addRow = [&](std::int64_t wall) {
         const char *kind = kinds[input.byte() % 6];
-        const LocalTime when = fromWallSecond(wallSecond(base) + (input.byte() * 256 + input.byte()) % 7200);
+        const LocalTime when = fromWallSecond(wall);
         EventFields row = eventAt(when, kind, clockText(platform, repeatKindOf(kind), when));
-        if (!*kind) {
-            if (oneTime.count(row.matchKey)) continue; // keys tell the rows apart
-            row.restart = "Restart";
-            oneTime[row.matchKey] = static_cast<int>(wallSecond(when) - wallSecond(base));
-        }
+        const char *action = actions[input.byte() % 3];
+        (*action == 'R' ? row.restart : row.shutDown) = *action ? action : "";
+        for (int i = 0; i < table.rowCount(); ++i)
+            if (table.event(i).matchKey == row.matchKey) return; // keys tell the rows apart
+        if (!*kind) oneTime[row.matchKey] = wall;
+        promises.kindOf(row.matchKey, kind);
         table.insertRow(table.rowCount(), row);
-    }
+    };
+    const unsigned rows = input.byte() % 11;
+    for (unsigned i = 0; i < rows; ++i)
+        addRow(wallSecond(base) + (input.byte() * 256 + input.byte()) % 900);
     file.saveThrough(table);
 
     DueCheck due(table, file, platform);
-    std::int64_t wall = wallSecond(base);
-    int offset = 3600;
-    LocalTime now = fromWallSecond(wall);
-    now.utcOffset = offset;
-    due.startAfter(now);
-    std::int64_t latest = wall; // the latest wall second reached
-    while (!input.empty()) {
-        const unsigned step = input.byte();
-        if (step < 200) wall += step % 4;                       // ordinary ticks
-        else if (step < 220) wall += 61 + step * 37;            // asleep, or set forward
-        else if (step < 235) wall -= (step - 219) * 13;         // set back by hand
-        else if (step < 245) wall += 3600 + 1, offset += 3600;  // clocks go forward
-        else wall -= 3600 - 1, offset -= 3600;                  // clocks go back
-        now = fromWallSecond(wall);
-        now.utcOffset = offset;
-        due.checkDueEvents(now);
+    due.setHistory(&history);
+    platform.watchedFile = path;
+    platform.now = clock.reading();
+    due.noteStored(sweepMissedEvents(table, file, platform, platform.now, &history));
+    due.startAfter(platform.now);
+    std::int64_t latest = wallSecond(platform.now); // the latest wall second reached
+    std::map<std::string, bool> leftOtherwise;       // carried out early, or deleted
+    // The promises, the file and the one-time rows checked after every step.
+    auto checkStep = [&](bool plain, bool nowPressed) {
+        const std::int64_t wall = wallSecond(platform.now);
         if (wall > latest) latest = wall;
-
-        // The table and the file agree after every tick.
+        const std::string broken = promises.check(platform.now, plain, nowPressed);
+        check(broken.empty(), broken);
         EventTable saved;
         file.loadAll(saved);
-        check(saved.rowCount() == table.rowCount());
+        check(saved.rowCount() == table.rowCount(), "file and table differ");
         for (int i = 0; i < table.rowCount(); ++i)
-            check(saved.event(i).matchKey == table.event(i).matchKey);
-        // No row leaves that was not due or passed: a one-time row only once the clock has
-        // reached its moment, a repeating row never.
-        int left = 0;
+            check(saved.event(i).matchKey == table.event(i).matchKey, "file and table differ");
+        // A one-time row leaves only once the clock has reached its moment, and with one
+        // firing, one missed notice, or Now.
+        std::size_t gone = 0;
         for (const auto &[key, moment] : oneTime) {
             bool present = false;
             for (int i = 0; i < table.rowCount(); ++i)
                 present = present || table.event(i).matchKey == key;
-            if (!present) {
-                check(wallSecond(base) + moment <= latest);
-                ++left;
-            }
+            if (present) continue;
+            check(leftOtherwise.count(key) || moment <= latest, key + " left before its moment");
+            gone += !leftOtherwise.count(key) && promises.fired(key) == 0;
         }
-        // Each one-time row fired at most once: it left with one request or one notice.
-        check(platform.requests.size() + platform.notices.size() == static_cast<std::size_t>(left));
+        check(gone <= platform.notices.size(), "a one-time row left unreported");
+    };
+    auto tick = [&](bool plain) {
+        platform.now = clock.reading();
+        due.checkDueEvents(platform.now);
+        checkStep(plain, false);
+    };
+    while (!input.empty()) {
+        const unsigned step = input.byte();
+        if (step < 120) { // time runs on: a tick a second for a while
+            for (unsigned second = 0; second <= step % 40; ++second) {
+                clock.utc += 1;
+                tick(true);
+            }
+        } else if (step < 160) { // ticks that skip seconds, or come twice in one
+            clock.utc += step % 4;
+            tick(step % 4 == 1);
+        } else if (step < 175) {
+            clock.utc += 61 + (step - 160) * 479; // late, up to two hours
+            tick(false);
+        } else if (step < 185) {
+            clock.utc += 1; // set forward by hand
+            clock.setBy += 61 + (step - 175) * 997;
+            tick(false);
+        } else if (step < 200) {
+            clock.utc += 1; // set back, by seconds to hours
+            const std::int64_t back = (step - 184) * (step < 195 ? 3 : 900);
+            clock.setBy -= back;
+            if (back >= Schedule::repeatLimit) promises.startAfresh();
+            tick(false);
+        } else if (step < 208) {
+            clock.utc += 1; // the clocks go forward, or back
+            clock.offset += step < 204 ? 3600 : -3600;
+            tick(false);
+        } else if (step < 213) {
+            clock.utc += 1; // another zone
+            const int shift = (static_cast<int>(step) - 210) * 3 * 3600;
+            if (shift <= -Schedule::repeatLimit) promises.startAfresh();
+            clock.offset += shift;
+            clock.standard += shift;
+            tick(false);
+        } else {
+            // The user, between two ticks.
+            platform.now = clock.reading();
+            bool nowPressed = false;
+            if (step < 225) {
+                due.skipWarned(platform.now);
+            } else if (step < 235) {
+                std::map<std::string, bool> present;
+                for (int i = 0; i < table.rowCount(); ++i) present[table.event(i).matchKey] = true;
+                due.runWarnedNow(platform.now);
+                nowPressed = true;
+                for (const auto &entry : oneTime) {
+                    bool still = false;
+                    for (int i = 0; i < table.rowCount(); ++i)
+                        still = still || table.event(i).matchKey == entry.first;
+                    if (present.count(entry.first) && !still) leftOtherwise[entry.first] = true;
+                }
+            } else if (step < 245 && table.rowCount() > 0) {
+                const int row = static_cast<int>(input.byte() % table.rowCount());
+                leftOtherwise[table.event(row).matchKey] = true;
+                table.deleteRow(row);
+                due.noteStored(file.rewriteEventFile(table));
+                due.tableChanged(platform.now);
+            } else {
+                addRow(wallSecond(platform.now) + input.byte() % 90);
+                due.noteStored(file.saveThrough(table));
+                due.tableChanged(platform.now);
+            }
+            checkStep(false, nowPressed);
+        }
     }
     return 0;
 }

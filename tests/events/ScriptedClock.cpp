@@ -1,0 +1,148 @@
+// The scripted clock and the promises it checks.
+#include "ScriptedClock.h"
+
+#include <gtest/gtest.h>
+
+
+namespace {
+
+// The timer lands a little after each second boundary, never exactly on it.
+std::int64_t jitterMs(std::int64_t utc) { return 5 + (utc * 7919 % 31 + 31) % 31; }
+
+} // namespace
+
+ScriptedClock::ScriptedClock(const LocalTime &start, int standardOffset, int utcOffset)
+    : start_(start), utc_(wallSecond(start) - utcOffset), offset_(utcOffset),
+      standard_(standardOffset) {
+    platform.watchedFile = file.path();
+    due.setHistory(&history);
+}
+
+LocalTime ScriptedClock::reading() const {
+    const int offset = utc_ >= changeAt_ ? offsetAfter_ : offset_;
+    LocalTime time = fromWallSecond(utc_ + setBy_ + offset);
+    time.utcOffset = offset;
+    time.standardOffset = standard_;
+    time.elapsed = utc_ * 1000 + jitterMs(utc_);
+    return time;
+}
+
+std::string ScriptedClock::addAt(const std::string &repeat, const LocalTime &when,
+                                 const std::string &action) {
+    EventFields row = eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
+    if (action == "Restart") row.restart = action;
+    if (action == "Shut down") row.shutDown = action;
+    table.insertRow(table.rowCount(), row);
+    promises_.kindOf(row.matchKey, repeat);
+    userActed_ = true;
+    if (due.unsaved() || file.saveThrough(table)) due.tableChanged(reading());
+    return row.matchKey;
+}
+
+std::string ScriptedClock::add(const std::string &repeat, std::int64_t in, const std::string &action) {
+    return addAt(repeat, fromWallSecond(wallSecond(start_) + in), action);
+}
+
+void ScriptedClock::begin() {
+    platform.now = reading();
+    due.noteStored(sweepMissedEvents(table, file, platform, platform.now, &history));
+    due.startAfter(platform.now);
+    checkPromises(false);
+}
+
+void ScriptedClock::tick(bool plain) {
+    platform.now = reading();
+    due.checkDueEvents(platform.now);
+    checkPromises(plain && !userActed_);
+    userActed_ = false;
+    nowPressed_ = false;
+}
+
+void ScriptedClock::run(std::int64_t seconds, std::int64_t step) {
+    for (std::int64_t done = step; done <= seconds; done += step) {
+        const int before = reading().utcOffset;
+        utc_ += step;
+        tick(step == 1 && reading().utcOffset == before);
+    }
+}
+
+void ScriptedClock::late(std::int64_t seconds) {
+    utc_ += seconds;
+    tick(false);
+}
+
+void ScriptedClock::doubled() { tick(true); }
+
+void ScriptedClock::set(std::int64_t seconds) {
+    setBy_ += seconds;
+    if (seconds <= -Schedule::repeatLimit) promises_.startAfresh(); // rows fire again at their times
+    utc_ += 1;
+    tick(false);
+}
+
+void ScriptedClock::changeZone(int standardOffset, int utcOffset) {
+    if (utcOffset - reading().utcOffset <= -Schedule::repeatLimit) promises_.startAfresh();
+    standard_ = standardOffset;
+    offset_ = utcOffset;
+    changeAt_ = INT64_MAX;
+    utc_ += 1;
+    tick(false);
+}
+
+void ScriptedClock::daylightChangeAt(std::int64_t utcSecond, int utcOffset) {
+    changeAt_ = utcSecond;
+    offsetAfter_ = utcOffset;
+}
+
+void ScriptedClock::skip() {
+    platform.now = reading();
+    due.skipWarned(platform.now);
+    userActed_ = true;
+    checkPromises(false);
+}
+
+void ScriptedClock::now() {
+    platform.now = reading();
+    nowPressed_ = true;
+    due.runWarnedNow(platform.now);
+    userActed_ = true;
+    checkPromises(false);
+}
+
+void ScriptedClock::remove(const std::string &key) {
+    for (int row = 0; row < table.rowCount(); ++row)
+        if (table.event(row).matchKey == key) {
+            table.deleteRow(row);
+            break;
+        }
+    file.rewriteEventFile(table);
+    platform.now = reading();
+    due.tableChanged(platform.now);
+    userActed_ = true;
+    checkPromises(false);
+}
+
+std::string ScriptedClock::move(const std::string &key, std::int64_t seconds) {
+    for (int row = 0; row < table.rowCount(); ++row) {
+        const Event event = table.event(row);
+        if (event.matchKey != key) continue;
+        table.deleteRow(row);
+        platform.now = reading();
+        due.tableChanged(platform.now); // taken out for editing
+        const LocalTime was = at(parseNumber(event.year), parseNumber(event.month),
+                                 parseNumber(event.day), parseNumber(event.hour),
+                                 parseNumber(event.minute), parseNumber(event.second));
+        userActed_ = true;
+        return addAt(event.repeat, later(was, seconds),
+                     !event.shutDown.empty() ? "Shut down" : !event.restart.empty() ? "Restart" : "");
+    }
+    return "";
+}
+
+void ScriptedClock::checkPromises(bool plain) {
+    const std::size_t before = promises_.requestWalls().size();
+    EXPECT_EQ(promises_.check(platform.now, plain, nowPressed_), "")
+        << "at " << wallSecond(platform.now) - wallSecond(start_) << " s on the wall clock";
+    for (std::size_t i = before; i < promises_.requestWalls().size(); ++i)
+        requestTimes.push_back(promises_.requestWalls()[i] - wallSecond(start_));
+}

@@ -1,0 +1,77 @@
+// A scripted clock driving the real due check, with the program's two promises checked after
+// every step: a row fires once at its second, and no power action runs unannounced.
+#pragma once
+
+#include "DueCheck.h"
+#include "FakePlatform.h"
+#include "MissedSweep.h"
+#include "Promises.h"
+
+#include <string>
+#include <vector>
+
+class ScriptedClock {
+public:
+    // Starts in a zone of that standard offset, with that offset in effect now.
+    explicit ScriptedClock(const LocalTime &start, int standardOffset = 0, int utcOffset = 0);
+
+    // A row composed for a moment this many seconds after the start (on the wall clock as it
+    // reads now), with its action: "" none, "Restart", "Shut down".
+    std::string add(const std::string &repeat, std::int64_t in, const std::string &action = "Restart");
+    // A row composed for a wall-clock moment.
+    std::string addAt(const std::string &repeat, const LocalTime &when, const std::string &action);
+
+    // The program starts: the sweep, then the due check from that second.
+    void begin();
+
+    // Time passes: a tick every `step` seconds for `seconds` seconds.
+    void run(std::int64_t seconds, std::int64_t step = 1);
+    // One tick, that many seconds late (a busy machine, or asleep).
+    void late(std::int64_t seconds);
+    // Two ticks in the same second.
+    void doubled();
+    // The wall clock set by that many seconds (time synchronisation, or by hand), then a tick.
+    void set(std::int64_t seconds);
+    // The zone changes: new standard offset and offset in effect, then a tick.
+    void changeZone(int standardOffset, int utcOffset);
+    // The offset in effect changes to this at that UTC second (daylight saving).
+    void daylightChangeAt(std::int64_t utcSecond, int utcOffset);
+
+    // The user answers the warning, or changes the table, between two ticks.
+    void skip();
+    void now();
+    void remove(const std::string &key);
+    // The row is taken out for editing and put back for a moment `seconds` later.
+    std::string move(const std::string &key, std::int64_t seconds);
+
+    // What happened to a row: how often it fired, per the history.
+    int fired(const std::string &key) const { return promises_.fired(key); }
+    int requests() const { return static_cast<int>(platform.requests.size()); }
+    std::string lastRequest() const {
+        return platform.requests.empty() ? "" : platform.requests.back().kind;
+    }
+    // The wall-clock second of each request, counted from the start.
+    std::vector<std::int64_t> requestTimes;
+    LocalTime reading() const;
+    std::int64_t utc() const { return utc_; }
+
+    FakePlatform platform;
+    EventTable table;
+    EventFile file{platform, "C:\\Tools\\InformationSW"};
+    History history{platform, "C:\\Tools\\"};
+    DueCheck due{table, file, platform};
+
+private:
+    void tick(bool plain);
+    void checkPromises(bool plain);
+
+    LocalTime start_;
+    std::int64_t utc_;      // real seconds since 1970
+    std::int64_t setBy_ = 0; // what the wall clock was set by
+    int offset_, standard_;
+    std::int64_t changeAt_ = INT64_MAX;
+    int offsetAfter_ = 0;
+    Promises promises_{platform, history.path()};
+    bool nowPressed_ = false;
+    bool userActed_ = false;
+};
