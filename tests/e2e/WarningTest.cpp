@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -63,4 +64,123 @@ TEST(Warning, ARestartAheadIsAnnouncedCountingDownAndSkipLeavesItUndone) {
     EXPECT_LT(skipped, fired);
     EXPECT_LT(fired, without);
     EXPECT_EQ(history.find("requested"), std::string::npos) << history;
+}
+
+namespace {
+
+// The warning that shows now: its first line and the event it names.
+struct Shown {
+    HWND window = nullptr;
+    std::string text, key;
+};
+
+Shown shownWarning(const Program &program) {
+    Shown shown;
+    const std::vector<HWND> windows = program.windowsTitled("Velkorin warning");
+    if (windows.empty()) return shown;
+    shown.window = windows.front();
+    shown.text = windowText(GetDlgItem(shown.window, 100));
+    shown.key = windowText(GetDlgItem(shown.window, 101));
+    return shown;
+}
+
+bool waitForWarningOf(const Program &program, const std::string &key, DWORD milliseconds) {
+    return waitUntil([&] { return shownWarning(program).key == key; }, milliseconds);
+}
+
+void press(const Shown &shown, int button) {
+    PostMessageA(GetDlgItem(shown.window, button), BM_CLICK, 0, 0);
+}
+
+std::string twoDigits(WORD number) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02u", number);
+    return text;
+}
+
+SYSTEMTIME plusSeconds(const SYSTEMTIME &moment, int seconds) {
+    FILETIME file;
+    SystemTimeToFileTime(&moment, &file);
+    ULARGE_INTEGER value;
+    value.LowPart = file.dwLowDateTime;
+    value.HighPart = file.dwHighDateTime;
+    value.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000ULL;
+    file.dwLowDateTime = value.LowPart;
+    file.dwHighDateTime = value.HighPart;
+    SYSTEMTIME later;
+    FileTimeToSystemTime(&file, &later);
+    return later;
+}
+
+} // namespace
+
+TEST(Warning, AfterSkipTheNextRestartGetsAWarningOfItsOwn) {
+    Program program("warning-next");
+    const SYSTEMTIME first = secondsFromNow(20), second = secondsFromNow(45);
+    const std::string firstKey = clockTextOf("Daily", first), secondKey = clockTextOf("Daily", second);
+    program.writeEventFile(eventFileText({{firstKey, "Restart", "", "Daily", first},
+                                          {secondKey, "Restart", "", "Daily", second}}));
+    program.start();
+    ASSERT_NE(program.mainWindow(), nullptr);
+    ASSERT_TRUE(waitForWarningOf(program, firstKey, 10000)) << shownWarning(program).key;
+    press(shownWarning(program), 40); // "Skip this time"
+    ASSERT_TRUE(waitForWarningOf(program, secondKey, 5000))
+        << "the restart 25 s later was not warned of on its own";
+    // Its own full minute, although its second is less than a minute away.
+    EXPECT_GE(secondsIn(shownWarning(program).text), 57) << shownWarning(program).text;
+    Sleep(1200); // a tick paints the clock
+    screenshot("warning-next");
+    press(shownWarning(program), 40);
+    EXPECT_TRUE(waitUntil([&] { return shownWarning(program).window == nullptr; }, 5000));
+    const std::string history = historyOf(program);
+    EXPECT_NE(history.find("restart skipped  " + firstKey), std::string::npos) << history;
+    EXPECT_NE(history.find("restart skipped  " + secondKey), std::string::npos) << history;
+    EXPECT_TRUE(program.running());
+}
+
+TEST(Warning, AWarnedRowMovedLaterLosesItsWarningAtOnceAndGetsANewOne) {
+    Program program("warning-moved");
+    const SYSTEMTIME soon = secondsFromNow(25);
+    const std::string key = clockTextOf("Daily", soon);
+    program.writeEventFile(eventFileText({{key, "Restart", "", "Daily", soon}}));
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitForWarningOf(program, key, 10000));
+    // Double-click, forty seconds later, OK.
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    program.clickRow(list, 0, true);
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).empty(); }, 5000));
+    const SYSTEMTIME moved = plusSeconds(soon, 40);
+    setText(GetDlgItem(window, IDC_HOUR), twoDigits(moved.wHour));
+    setText(GetDlgItem(window, IDC_MINUTE), twoDigits(moved.wMinute));
+    setText(GetDlgItem(window, IDC_SECOND), twoDigits(moved.wSecond));
+    click(pictureButton(window, IDC_OK)); // the form keeps the row's Restart
+    const std::string movedKey = clockTextOf("Daily", moved);
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 5000));
+    EXPECT_NE(shownWarning(program).key, key) << "the old warning stayed";
+    ASSERT_TRUE(waitForWarningOf(program, movedKey, 15000)) << shownWarning(program).key;
+    EXPECT_GE(secondsIn(shownWarning(program).text), 45) << shownWarning(program).text;
+    press(shownWarning(program), 40);
+    EXPECT_TRUE(waitUntil([&] { return shownWarning(program).window == nullptr; }, 5000));
+    EXPECT_TRUE(program.running());
+}
+
+TEST(Warning, AWarnedRowDeletedClosesItsWarning) {
+    Program program("warning-deleted");
+    const SYSTEMTIME soon = secondsFromNow(20);
+    const std::string key = clockTextOf("Daily", soon);
+    program.writeEventFile(eventFileText({{key, "Restart", "", "Daily", soon}}));
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitForWarningOf(program, key, 10000));
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    program.clickRow(list, 0);
+    click(pictureButton(window, IDC_DELETE));
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).empty(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return shownWarning(program).window == nullptr; }, 2000))
+        << "the warning of a deleted event stayed";
+    Sleep(2000);
+    EXPECT_EQ(shownWarning(program).window, nullptr);
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# End to end, a real power action: a one-time Restart event a few seconds ahead fires in the
-# real Velkorin.exe. Under Wine the restart request ends the whole Wine session, so this runs
+# End to end, a real power action: a one-time Restart and a one-time Shut down event in one
+# second a few seconds ahead fire in the real Velkorin.exe at their second; one request, to shut
+# down, follows once its warning has shown a minute. Under Wine the restart request ends the whole Wine session, so this runs
 # in a prefix and a display of its own and watches from outside: the program must be gone, and
 # so must the event file it wrote just before the request (the event was its only row).
 set -euo pipefail
@@ -16,16 +17,21 @@ unset DISPLAY
 
 "$here/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1 || true
 
-# The event in the program's English clock text; Wine keeps the host's time zone.
+# Two events in one second, a Restart and a Shut down, in the program's English clock text;
+# Wine keeps the host's time zone.
 moment=$(($(date +%s) + 8))
 at() { LC_ALL=C date -d "@$moment" "$@"; }
-printf '[Date&Time]\r\nDate&Time 1=%s\r\n[Restart]\r\nRestart 1=Restart\r\n' \
-    "$(at '+%A %d %B %Y %H:%M:%S')" >"$work/app/InformationSW"
-printf '[Year]\r\nYear 1=%s\r\n[Month]\r\nMonth 1=%s\r\n[Day]\r\nDay 1=%s\r\n' \
-    "$(at +%Y)" "$(at +%-m)" "$(at +%-d)" >>"$work/app/InformationSW"
-printf '[H]\r\nH 1=%s\r\n[M]\r\nM 1=%s\r\n[S]\r\nS 1=%s\r\n' \
-    "$(at +%H)" "$(at +%M)" "$(at +%S)" >>"$work/app/InformationSW"
+key=$(at '+%A %d %B %Y %H:%M:%S')
+{
+    printf '[Date&Time]\r\nDate&Time 1=%s\r\nDate&Time 2=%s\r\n' "$key" "$key"
+    printf '[Restart]\r\nRestart 1=Restart\r\n[Shut down]\r\nShut down 2=Shut down\r\n'
+    for field in Year:+%Y Month:+%-m Day:+%-d H:+%H M:+%M S:+%S; do
+        printf '[%s]\r\n%s 1=%s\r\n%s 2=%s\r\n' "${field%%:*}" "${field%%:*}" \
+            "$(at "${field#*:}")" "${field%%:*}" "$(at "${field#*:}")"
+    done
+} >"$work/app/InformationSW"
 
+started=$(date +%s)
 "$here/scripts/wine-run.sh" "$work/app/Velkorin.exe" >"$work/run.log" 2>&1 &
 runner=$!
 sleep 3
@@ -33,18 +39,38 @@ if [ ! -e "$work/app/InformationSW" ]; then
     echo "FAIL: the event was reported or fired before its moment"
     exit 1
 fi
-for _ in $(seq 1 60); do
+# The events fire at their second and leave the file; the request waits until its warning,
+# shown from the start, has stood a full minute.
+wait_for=$((moment + 4 - $(date +%s)))
+[ "$wait_for" -gt 0 ] && sleep "$wait_for"
+if ! kill -0 "$runner" 2>/dev/null; then
+    echo "FAIL: the request came before its warning had shown a minute"
+    exit 1
+fi
+if [ -e "$work/app/InformationSW" ]; then
+    echo "FAIL: the events did not fire at their second"
+    exit 1
+fi
+for _ in $(seq 1 90); do
     kill -0 "$runner" 2>/dev/null || break
     sleep 1
 done
 if kill -0 "$runner" 2>/dev/null; then
-    echo "FAIL: Velkorin.exe still running a minute after its restart event"
+    echo "FAIL: Velkorin.exe still running a minute and a half after its events"
     wineserver -k || true
     exit 1
 fi
-if [ -e "$work/app/InformationSW" ]; then
-    echo "FAIL: the event file still exists; the fired event should have left it"
-    cat "$work/app/InformationSW"
+ended=$(($(date +%s) - started))
+if [ "$ended" -lt 58 ]; then
+    echo "FAIL: the request came $ended s after the start, before its warning had shown a minute"
     exit 1
 fi
-echo "power action: the restart request ended the program and left no event file"
+# One request for the one second, and Shut down wins; the history says so before the request.
+requests=$(grep -c ' requested  ' "$work/app/Velkorin.log" || true)
+if [ "$requests" != 1 ] || ! grep -q "shut down requested  $key  Shut down" "$work/app/Velkorin.log"; then
+    echo "FAIL: expected one request, to shut down; the history says:"
+    cat "$work/app/Velkorin.log"
+    exit 1
+fi
+echo "power action: announced a minute, one request (shut down) ended the program $ended s" \
+    "after its start"
