@@ -80,18 +80,23 @@ void fillMixedTable(EventTable &table, int rows) {
     }
 }
 
+// The due check over such a table.
+struct Scheduled {
+    FakePlatform platform;
+    EventFile file{platform, "InformationSW"};
+    EventTable table;
+    DueCheck due{table, file, platform};
+    explicit Scheduled(int rows) { fillMixedTable(table, rows); }
+};
+
 // One due-check pass, the warning's look-ahead included: the common second.
 void duePass(benchmark::State &state) {
-    FakePlatform platform;
-    EventFile file(platform, "InformationSW");
-    EventTable table;
-    fillMixedTable(table, static_cast<int>(state.range(0)));
-    DueCheck due(table, file, platform);
+    Scheduled s(static_cast<int>(state.range(0)));
     LocalTime now = at(2026, 12, 7, 12, 0, 0);
-    due.startAfter(now);
+    s.due.startAfter(now);
     for (auto _ : state) {
         now = later(now, 1);
-        due.checkDueEvents(now);
+        s.due.checkDueEvents(now);
     }
 }
 BENCHMARK(duePass)->Arg(10000)->Unit(benchmark::kMicrosecond);
@@ -99,20 +104,17 @@ BENCHMARK(duePass)->Arg(10000)->Unit(benchmark::kMicrosecond);
 // The warning worked out afresh after a change of the table (a row composed ten seconds ahead,
 // then deleted again): the schedule's index is rebuilt and the coming minute looked at.
 void warningAfresh(benchmark::State &state) {
-    FakePlatform platform;
-    EventFile file(platform, "InformationSW");
-    EventTable table;
-    fillMixedTable(table, static_cast<int>(state.range(0)));
-    DueCheck due(table, file, platform);
+    Scheduled s(static_cast<int>(state.range(0)));
     const LocalTime now = at(2026, 12, 7, 12, 0, 0);
-    due.startAfter(now);
-    EventFields soon = eventAt(later(now, 10), "", clockText(platform, RepeatKind::OneTime, later(now, 10)));
+    s.due.startAfter(now);
+    EventFields soon = eventAt(later(now, 10), "",
+                               clockText(s.platform, RepeatKind::OneTime, later(now, 10)));
     soon.shutDown = "Shut down";
     for (auto _ : state) {
-        table.insertRow(table.rowCount(), soon);
-        due.tableChanged(now);
-        table.deleteRow(table.rowCount() - 1);
-        due.tableChanged(now);
+        s.table.insertRow(s.table.rowCount(), soon);
+        s.due.tableChanged(now);
+        s.table.deleteRow(s.table.rowCount() - 1);
+        s.due.tableChanged(now);
     }
     state.SetItemsProcessed(state.iterations() * 2);
 }
@@ -120,13 +122,10 @@ BENCHMARK(warningAfresh)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // A tick that comes late, every second of the gap caught up: a busy machine, or one asleep.
 void lateTick(benchmark::State &state) {
-    FakePlatform platform;
-    EventFile file(platform, "InformationSW");
-    EventTable table;
-    fillMixedTable(table, 10000);
+    Scheduled s(10000);
     const LocalTime now = at(2026, 12, 7, 12, 0, 0);
     for (auto _ : state) {
-        DueCheck due(table, file, platform);
+        DueCheck due(s.table, s.file, s.platform);
         due.startAfter(now);
         due.checkDueEvents(later(now, state.range(0)));
     }

@@ -94,12 +94,18 @@ void passSideBySide(BenchPlatform &platform) {
     EventFile file(platform, tempPath("velkorin-bench-due"));
     DueCheck due(table, file, platform);
     std::int64_t second = wallSecond({2026, 12, 0, 7, 12, 0, 0});
-    due.startAfter(fromWallSecond(second));
+    // Readings as the clock gives them: the forward clock moves with the wall clock.
+    const auto reading = [](std::int64_t wall) {
+        LocalTime time = fromWallSecond(wall);
+        time.elapsed = wall * 1000;
+        return time;
+    };
+    due.startAfter(reading(second));
 
     const int passes = 50;
     double start = nowMs();
     for (int i = 0; i < passes; ++i)
-        due.checkDueEvents(fromWallSecond(++second));
+        due.checkDueEvents(reading(++second));
     const double passMs = (nowMs() - start) / passes;
 
     const int slowPasses = 3;

@@ -15,7 +15,9 @@ std::int64_t floorDiv(std::int64_t value, std::int64_t unit) {
     return value >= 0 ? value / unit : -((-value + unit - 1) / unit);
 }
 
-std::size_t slot(RepeatKind kind) { return static_cast<std::size_t>(kind); }
+std::size_t slot(RepeatKind kind) {
+    return static_cast<std::size_t>(kind);
+}
 
 } // namespace
 
@@ -30,10 +32,13 @@ const char *datePictureOf(RepeatKind kind) {
 }
 
 std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time) {
-    if (kind == RepeatKind::Unknown) return std::string();
-    if (kind == RepeatKind::Hourly) return platform.formatTime(time, hourlyTimePicture);
+    if (kind == RepeatKind::Unknown)
+        return std::string();
+    if (kind == RepeatKind::Hourly)
+        return platform.formatTime(time, hourlyTimePicture);
     std::string clock = platform.formatTime(time, clockTimePicture);
-    if (kind == RepeatKind::Daily) return clock;
+    if (kind == RepeatKind::Daily)
+        return clock;
     std::string text = platform.formatDate(time, datePictureOf(kind)) + " " + clock;
     cutToCapacity(text, matchKeyCapacity);
     return text;
@@ -41,7 +46,8 @@ std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time
 
 const std::string &ClockTextCache::date(RepeatKind kind, std::int64_t day, const LocalTime &time) {
     Day &cached = days_[static_cast<std::size_t>(day & 3)];
-    if (cached.at != day) cached = Day{day, {}, {}};
+    if (cached.at != day)
+        cached = Day{day, {}, {}};
     const std::size_t at = slot(kind);
     if (!cached.made[at]) {
         cached.dates[at] = platform_.formatDate(time, datePictureOf(kind));
@@ -52,14 +58,16 @@ const std::string &ClockTextCache::date(RepeatKind kind, std::int64_t day, const
 
 const std::string &ClockTextCache::text(RepeatKind kind, std::int64_t second) {
     static const std::string never;
-    if (kind == RepeatKind::Unknown) return never;
+    if (kind == RepeatKind::Unknown)
+        return never;
     Second &cached = seconds_[static_cast<std::size_t>(second & 127)];
     if (cached.at != second) {
         cached.at = second;
         cached.made.fill(false);
     }
     const std::size_t at = slot(kind);
-    if (cached.made[at]) return cached.texts[at];
+    if (cached.made[at])
+        return cached.texts[at];
     const LocalTime time = fromWallSecond(second);
     std::string &text = cached.texts[at];
     if (kind == RepeatKind::Hourly) {
@@ -95,7 +103,8 @@ void Schedule::Marks::reach(std::vector<SecondRun> &runs, std::int64_t to, int o
             runs.push_back({from, end, offset, Examined::Repeated});
             repeatUpTo = end;
         }
-        if (to >= repeatTo) repeating = false; // the repeated hour is over
+        if (to >= repeatTo)
+            repeating = false; // the repeated hour is over
     }
     if (to > upTo) {
         runs.push_back({upTo + 1, to, offset, Examined::All});
@@ -104,7 +113,8 @@ void Schedule::Marks::reach(std::vector<SecondRun> &runs, std::int64_t to, int o
 }
 
 Passage Schedule::advance(const LocalTime &now) {
-    if (!started_) start(now);
+    if (!started_)
+        start(now);
     const Reading reading{wallSecond(now), now.utcOffset, now.standardOffset, now.elapsed};
     Passage passage;
     const std::int64_t realMs = std::max<std::int64_t>(0, reading.elapsed - last_.elapsed);
@@ -125,7 +135,8 @@ Passage Schedule::advance(const LocalTime &now) {
         crossDaylightChange(passage, reading);
     } else {
         setClock(passage, reading, (realMs + 500) / 1000);
-        if (zoneChanged) passage.change = ClockChange::Zone;
+        if (zoneChanged)
+            passage.change = ClockChange::Zone;
     }
     last_ = reading;
     return passage;
@@ -169,7 +180,8 @@ void Schedule::crossDaylightChange(Passage &passage, const Reading &now) {
 // A clock set, or a change of zone: the time that passed is reached on the old wall clock
 // first, then the new wall second alone.
 void Schedule::setClock(Passage &passage, const Reading &now, std::int64_t real) {
-    if (real > 1) marks_.reach(passage.runs, last_.wall + real - 1, last_.offset);
+    if (real > 1)
+        marks_.reach(passage.runs, last_.wall + real - 1, last_.offset);
     passage.step = now.wall - last_.wall - real;
     passage.change = passage.step > 0 ? ClockChange::SetForward : ClockChange::SetBack;
     if (passage.step > 0) {
@@ -194,20 +206,23 @@ std::vector<SecondRun> Schedule::ahead(std::int64_t seconds) const {
 }
 
 bool Schedule::comesAgain(std::int64_t second) const {
-    return second > marks_.upTo ||
-           (marks_.repeating && second > marks_.repeatUpTo && second >= marks_.repeatFrom &&
-            second <= marks_.repeatTo);
+    return second > marks_.upTo || (marks_.repeating && second > marks_.repeatUpTo &&
+                                    second >= marks_.repeatFrom && second <= marks_.repeatTo);
 }
 
 void Schedule::index() {
-    if (index_.built && index_.version == table_.version()) return;
-    for (auto &keys : index_.byKey) keys.clear();
+    if (index_.built && index_.version == table_.version())
+        return;
+    for (auto &keys : index_.byKey)
+        keys.clear();
     index_.actions.fill(false);
     for (int row = 0; row < table_.rowCount(); ++row) {
         const TableRow &entry = table_.row(row);
-        if (entry.kind == RepeatKind::Unknown) continue;
+        if (entry.kind == RepeatKind::Unknown)
+            continue;
         index_.byKey[slot(entry.kind)][entry.event.matchKey].push_back(row);
-        if (powerActionOf(entry.event) != PowerAction::None) index_.actions[slot(entry.kind)] = true;
+        if (powerActionOf(entry.event) != PowerAction::None)
+            index_.actions[slot(entry.kind)] = true;
     }
     index_.built = true;
     index_.version = table_.version();
@@ -224,12 +239,15 @@ void Schedule::dueAt(std::int64_t second, Examined rows, std::vector<int> &due, 
     for (RepeatKind kind : {RepeatKind::OneTime, RepeatKind::Hourly, RepeatKind::Daily,
                             RepeatKind::Weekly, RepeatKind::Monthly, RepeatKind::Yearly}) {
         const auto &keys = index_.byKey[slot(kind)];
-        if (keys.empty() || (actionsOnly && !index_.actions[slot(kind)])) continue;
-        if (rows == Examined::NotHourly && kind == RepeatKind::Hourly) continue;
+        if (keys.empty() || (actionsOnly && !index_.actions[slot(kind)]))
+            continue;
+        if (rows == Examined::NotHourly && kind == RepeatKind::Hourly)
+            continue;
         if (rows == Examined::Repeated && kind != RepeatKind::Hourly && kind != RepeatKind::OneTime)
             continue;
         const auto found = keys.find(texts_.text(kind, second));
-        if (found == keys.end()) continue;
+        if (found == keys.end())
+            continue;
         for (int row : found->second)
             if (!actionsOnly || powerActionOf(table_.event(row)) != PowerAction::None)
                 due.push_back(row);

@@ -20,7 +20,7 @@ std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time
 
 // The date pictures of the clock texts, which the editor's match keys use too: the one-time
 // picture, and one per repeat kind (null for Hourly, Daily and Unknown, which have no date).
-extern const char longDatePicture[]; // "dddd dd MMMM yyyy"
+extern const char longDatePicture[];  // "dddd dd MMMM yyyy"
 extern const char clockTimePicture[]; // "HH:mm:ss"
 const char *datePictureOf(RepeatKind kind);
 
@@ -74,10 +74,10 @@ enum class ClockChange { None, DaylightSaving, Zone, SetForward, SetBack };
 // The seconds that came due between two readings, in the order the clock reached them.
 struct Passage {
     ClockChange change = ClockChange::None;
-    std::int64_t step = 0;       // seconds the wall clock was set by, beyond the time that passed
+    std::int64_t step = 0; // seconds the wall clock was set by, beyond the time that passed
     std::vector<SecondRun> runs;
-    bool reportPassed = false;   // set forward: the one-time rows it passed are missed
-    bool anew = false;           // set back an hour or more: seconds come again as new ones
+    bool reportPassed = false; // set forward: the one-time rows it passed are missed
+    bool anew = false;         // set back an hour or more: seconds come again as new ones
 };
 
 class Schedule {
@@ -89,8 +89,7 @@ public:
     // their times, as after any clock set back by hand.
     static constexpr std::int64_t repeatLimit = 3600;
 
-    Schedule(const EventTable &table, Platform &platform)
-        : table_(table), texts_(platform) {}
+    Schedule(const EventTable &table, Platform &platform) : table_(table), texts_(platform) {}
 
     // The reading the start-up sweep judged by: the first advance examines its second and
     // every one after it.

@@ -164,11 +164,9 @@ std::string eventFileText(const std::vector<FileEvent> &events) {
     return text;
 }
 
-SYSTEMTIME secondsFromNow(int seconds) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
+SYSTEMTIME plusSeconds(const SYSTEMTIME &moment, int seconds) {
     FILETIME file;
-    SystemTimeToFileTime(&now, &file);
+    SystemTimeToFileTime(&moment, &file);
     ULARGE_INTEGER value;
     value.LowPart = file.dwLowDateTime;
     value.HighPart = file.dwHighDateTime;
@@ -177,6 +175,13 @@ SYSTEMTIME secondsFromNow(int seconds) {
     file.dwHighDateTime = value.HighPart;
     SYSTEMTIME later;
     FileTimeToSystemTime(&file, &later);
+    return later;
+}
+
+SYSTEMTIME secondsFromNow(int seconds) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    SYSTEMTIME later = plusSeconds(now, seconds);
     later.wMilliseconds = 0;
     return later;
 }

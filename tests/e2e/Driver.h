@@ -37,6 +37,7 @@ struct FileEvent {
 std::string eventFileText(const std::vector<FileEvent> &events);
 
 SYSTEMTIME secondsFromNow(int seconds);
+SYSTEMTIME plusSeconds(const SYSTEMTIME &moment, int seconds);
 
 // The clock text of a repeat kind ("" one-time, "Hourly", ...) at a moment, in this locale.
 std::string clockTextOf(const std::string &repeat, const SYSTEMTIME &moment);

@@ -98,18 +98,13 @@ std::string twoDigits(WORD number) {
     return text;
 }
 
-SYSTEMTIME plusSeconds(const SYSTEMTIME &moment, int seconds) {
-    FILETIME file;
-    SystemTimeToFileTime(&moment, &file);
-    ULARGE_INTEGER value;
-    value.LowPart = file.dwLowDateTime;
-    value.HighPart = file.dwHighDateTime;
-    value.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000ULL;
-    file.dwLowDateTime = value.LowPart;
-    file.dwHighDateTime = value.HighPart;
-    SYSTEMTIME later;
-    FileTimeToSystemTime(&file, &later);
-    return later;
+// The program with one Daily restart this many seconds ahead, once its warning shows.
+HWND startWarned(Program &program, const SYSTEMTIME &moment) {
+    const std::string key = clockTextOf("Daily", moment);
+    program.writeEventFile(eventFileText({{key, "Restart", "", "Daily", moment}}));
+    program.start();
+    HWND window = program.mainWindow();
+    return window && waitForWarningOf(program, key, 10000) ? window : nullptr;
 }
 
 } // namespace
@@ -142,11 +137,8 @@ TEST(Warning, AWarnedRowMovedLaterLosesItsWarningAtOnceAndGetsANewOne) {
     Program program("warning-moved");
     const SYSTEMTIME soon = secondsFromNow(25);
     const std::string key = clockTextOf("Daily", soon);
-    program.writeEventFile(eventFileText({{key, "Restart", "", "Daily", soon}}));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = startWarned(program, soon);
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(waitForWarningOf(program, key, 10000));
     // Double-click, forty seconds later, OK.
     HWND list = GetDlgItem(window, IDC_EVENTS);
     program.clickRow(list, 0, true);
@@ -168,13 +160,8 @@ TEST(Warning, AWarnedRowMovedLaterLosesItsWarningAtOnceAndGetsANewOne) {
 
 TEST(Warning, AWarnedRowDeletedClosesItsWarning) {
     Program program("warning-deleted");
-    const SYSTEMTIME soon = secondsFromNow(20);
-    const std::string key = clockTextOf("Daily", soon);
-    program.writeEventFile(eventFileText({{key, "Restart", "", "Daily", soon}}));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = startWarned(program, secondsFromNow(20));
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(waitForWarningOf(program, key, 10000));
     HWND list = GetDlgItem(window, IDC_EVENTS);
     program.clickRow(list, 0);
     click(pictureButton(window, IDC_DELETE));

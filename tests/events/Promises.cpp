@@ -21,15 +21,17 @@ std::string field(const std::string &text, std::size_t from) {
 bool parse(const std::string &text, Line &line) {
     int y, mo, d, h, mi, s, oh, om;
     char sign;
-    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d %c%d:%d", &y, &mo, &d, &h, &mi, &s, &sign,
-                    &oh, &om) != 9)
+    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d %c%d:%d", &y, &mo, &d, &h, &mi, &s, &sign, &oh,
+                    &om) != 9)
         return false;
     line.wall = wallSecond(at(y, mo, d, h, mi, s));
     line.offset = (sign == '-' ? -1 : 1) * (oh * 3600 + om * 60);
     const std::size_t what = text.find("  ");
-    if (what == std::string::npos) return false;
+    if (what == std::string::npos)
+        return false;
     line.what = field(text, what + 2);
-    if (what + 2 + line.what.size() < text.size()) line.key = field(text, what + 4 + line.what.size());
+    if (what + 2 + line.what.size() < text.size())
+        line.key = field(text, what + 4 + line.what.size());
     return true;
 }
 
@@ -73,7 +75,8 @@ std::string Promises::check(const LocalTime &now, bool plain, bool nowPressed) {
     // another action with a minute of its own.
     if (plain && promise_.open) {
         if (now.elapsed + 500 >= promise_.atMs && !requested)
-            broken += "the warning named " + promise_.key + " for now, and nothing ran" + when + "\n";
+            broken +=
+                "the warning named " + promise_.key + " for now, and nothing ran" + when + "\n";
         if (now.elapsed + 500 < promise_.atMs && !platform_.warningOpen)
             broken += "the warning for " + promise_.key + " closed early" + when + "\n";
         if (platform_.warningOpen && platform_.warningKey == promise_.key &&
@@ -83,7 +86,8 @@ std::string Promises::check(const LocalTime &now, bool plain, bool nowPressed) {
     }
     const bool wasOpen = promise_.open;
     promise_.open = platform_.warningOpen;
-    if (!promise_.open) return broken;
+    if (!promise_.open)
+        return broken;
     if (!wasOpen || promise_.key != platform_.warningKey ||
         promise_.shutDown != platform_.warningShutDown || !plain || requested)
         promise_.atMs = now.elapsed + platform_.warningSeconds * 1000;

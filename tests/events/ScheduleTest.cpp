@@ -10,7 +10,9 @@ namespace {
 const char *const kinds[] = {"", "Hourly", "Daily", "Weekly", "Monthly", "Yearly"};
 const LocalTime t0 = at(2027, 1, 29, 10, 0, 0); // a Friday
 
-std::string named(const char *kind) { return *kind ? kind : "one-time"; }
+std::string named(const char *kind) {
+    return *kind ? kind : "one-time";
+}
 
 // Central Europe: 02:00 CET becomes 03:00 CEST on 29 March, 03:00 CEST 02:00 CET on 25 October;
 // US Eastern: 02:00 EST becomes 03:00 EDT on 8 March, 02:00 EDT 01:00 EST on 1 November.
@@ -82,7 +84,8 @@ TEST(Schedule, AcrossDaylightSavingEveryRowFiresOnceAndIsAnnounced) {
         for (int step : {1, 5, 7}) {
             for (int hour = changed - 1; hour <= changed + 1; ++hour)
                 for (const char *kind : kinds) {
-                    if (std::string(kind) == "Hourly") continue;
+                    if (std::string(kind) == "Hourly")
+                        continue;
                     ScriptedClock clock = beforeChange(change);
                     const std::string key = clock.addAt(
                         kind, at(change.year, change.month, change.day, hour, 30, 0), "Restart");

@@ -3,11 +3,12 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 // The timer lands a little after each second boundary, never exactly on it.
-std::int64_t jitterMs(std::int64_t utc) { return 5 + (utc * 7919 % 31 + 31) % 31; }
+std::int64_t jitterMs(std::int64_t utc) {
+    return 5 + (utc * 7919 % 31 + 31) % 31;
+}
 
 } // namespace
 
@@ -30,16 +31,20 @@ LocalTime ScriptedClock::reading() const {
 std::string ScriptedClock::addAt(const std::string &repeat, const LocalTime &when,
                                  const std::string &action) {
     EventFields row = eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
-    if (action == "Restart") row.restart = action;
-    if (action == "Shut down") row.shutDown = action;
+    if (action == "Restart")
+        row.restart = action;
+    if (action == "Shut down")
+        row.shutDown = action;
     table.insertRow(table.rowCount(), row);
     promises_.kindOf(row.matchKey, repeat);
     userActed_ = true;
-    if (due.unsaved() || file.saveThrough(table)) due.tableChanged(reading());
+    if (due.unsaved() || file.saveThrough(table))
+        due.tableChanged(reading());
     return row.matchKey;
 }
 
-std::string ScriptedClock::add(const std::string &repeat, std::int64_t in, const std::string &action) {
+std::string ScriptedClock::add(const std::string &repeat, std::int64_t in,
+                               const std::string &action) {
     return addAt(repeat, fromWallSecond(wallSecond(start_) + in), action);
 }
 
@@ -71,17 +76,21 @@ void ScriptedClock::late(std::int64_t seconds) {
     tick(false);
 }
 
-void ScriptedClock::doubled() { tick(true); }
+void ScriptedClock::doubled() {
+    tick(true);
+}
 
 void ScriptedClock::set(std::int64_t seconds) {
     setBy_ += seconds;
-    if (seconds <= -Schedule::repeatLimit) promises_.startAfresh(); // rows fire again at their times
+    if (seconds <= -Schedule::repeatLimit)
+        promises_.startAfresh(); // rows fire again at their times
     utc_ += 1;
     tick(false);
 }
 
 void ScriptedClock::changeZone(int standardOffset, int utcOffset) {
-    if (utcOffset - reading().utcOffset <= -Schedule::repeatLimit) promises_.startAfresh();
+    if (utcOffset - reading().utcOffset <= -Schedule::repeatLimit)
+        promises_.startAfresh();
     standard_ = standardOffset;
     offset_ = utcOffset;
     changeAt_ = INT64_MAX;
@@ -125,16 +134,19 @@ void ScriptedClock::remove(const std::string &key) {
 std::string ScriptedClock::move(const std::string &key, std::int64_t seconds) {
     for (int row = 0; row < table.rowCount(); ++row) {
         const Event event = table.event(row);
-        if (event.matchKey != key) continue;
+        if (event.matchKey != key)
+            continue;
         table.deleteRow(row);
         platform.now = reading();
         due.tableChanged(platform.now); // taken out for editing
-        const LocalTime was = at(parseNumber(event.year), parseNumber(event.month),
-                                 parseNumber(event.day), parseNumber(event.hour),
-                                 parseNumber(event.minute), parseNumber(event.second));
+        const LocalTime was =
+            at(parseNumber(event.year), parseNumber(event.month), parseNumber(event.day),
+               parseNumber(event.hour), parseNumber(event.minute), parseNumber(event.second));
         userActed_ = true;
         return addAt(event.repeat, later(was, seconds),
-                     !event.shutDown.empty() ? "Shut down" : !event.restart.empty() ? "Restart" : "");
+                     !event.shutDown.empty()  ? "Shut down"
+                     : !event.restart.empty() ? "Restart"
+                                              : "");
     }
     return "";
 }

@@ -17,7 +17,8 @@ public:
 
     // A row composed for a moment this many seconds after the start (on the wall clock as it
     // reads now), with its action: "" none, "Restart", "Shut down".
-    std::string add(const std::string &repeat, std::int64_t in, const std::string &action = "Restart");
+    std::string add(const std::string &repeat, std::int64_t in,
+                    const std::string &action = "Restart");
     // A row composed for a wall-clock moment.
     std::string addAt(const std::string &repeat, const LocalTime &when, const std::string &action);
 
@@ -66,7 +67,7 @@ private:
     void checkPromises(bool plain);
 
     LocalTime start_;
-    std::int64_t utc_;      // real seconds since 1970
+    std::int64_t utc_;       // real seconds since 1970
     std::int64_t setBy_ = 0; // what the wall clock was set by
     int offset_, standard_;
     std::int64_t changeAt_ = INT64_MAX;
