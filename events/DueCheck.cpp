@@ -162,8 +162,10 @@ void DueCheck::announce(const LocalTime &now) {
             closeWarning();
             return;
         }
-        // Another action than the one named is a new warning, with a minute of its own.
-        if (!warning_.open || !warning_.action.same(*next)) warning_ = {true, *next, now.elapsed};
+        // Another action than the one named is a new warning, with a minute of its own, shown
+        // also where the user closed the last one.
+        if (warning_.open && !warning_.action.same(*next)) closeWarning();
+        if (!warning_.open) warning_ = {true, *next, now.elapsed};
         const std::int64_t shownMs = now.elapsed - warning_.shownSince;
         if (pending_ && shownMs >= fullMinuteMs) {
             const Action action = *pending_;

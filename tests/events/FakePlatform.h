@@ -57,7 +57,9 @@ public:
         warningKey = matchKey;
         warningSeconds = secondsLeft;
     }
-    void closeWarning() override { warningOpen = false; }
+    // Its close box hides it until the next warning: closing is no answer.
+    bool warningDismissed = false;
+    void closeWarning() override { warningOpen = warningDismissed = false; }
     std::string requestRestart() override { return record("restart"); }
     std::string requestShutdown() override { return record("shutdown"); }
     FileRead readFile(const std::string &path, std::string &contents) override;

@@ -338,6 +338,18 @@ TEST(Schedule, AWarnedRowMovedLosesItsWarningAndGetsANewOne) {
     EXPECT_EQ(near.requestTimes[0], 100);
 }
 
+TEST(Schedule, AWarningTheUserClosedDoesNotHideTheNextOne) {
+    ScriptedClock clock(t0);
+    clock.add("", 70);
+    clock.begin();
+    clock.run(20);
+    clock.platform.warningDismissed = true; // its close box
+    const std::string shutDown = clock.add("Daily", 70, "Shut down");
+    EXPECT_EQ(clock.platform.warningKey, shutDown);
+    EXPECT_TRUE(clock.platform.warningShutDown);
+    EXPECT_FALSE(clock.platform.warningDismissed);
+}
+
 TEST(Schedule, AWarnedRowDeletedClosesItsWarning) {
     ScriptedClock clock(t0);
     const std::string key = clock.add("", 70);
