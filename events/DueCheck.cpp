@@ -121,7 +121,7 @@ void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector
     if (due_.empty()) return;
     LocalTime time = fromWallSecond(second);
     time.utcOffset = run.utcOffset;
-    int winner = -1;
+    std::vector<int> actions; // the rows whose action is still to run
     for (int row : due_) {
         const Event &event = table_.event(row);
         const bool oneTime = table_.row(row).kind == RepeatKind::OneTime;
@@ -131,11 +131,11 @@ void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector
         if (hasAction && answer == Answer::Now) continue; // carried out already
         record(time, "fired", event);
         if (hasAction && answer == Answer::Skip) record(time, "action skipped", event);
-        else if (hasAction && (winner < 0 || beats(event, table_.event(winner)))) winner = row;
+        else if (hasAction) actions.push_back(row);
         if (oneTime) leaving.push_back(row);
     }
-    if (winner < 0) return;
-    const Action action{table_.readRow(winner), second, run.utcOffset, run.rows};
+    if (actions.empty()) return;
+    const Action action{table_.readRow(winnerAmong(actions)), second, run.rows};
     if (!fired || beats(action.event, fired->event)) fired = action;
 }
 
@@ -145,13 +145,16 @@ std::optional<DueCheck::Action> DueCheck::firstActionAhead() {
         for (std::int64_t second = run.from; second <= run.to; ++second) {
             if (answers_.count(second)) continue; // answered: the next action is warned of
             schedule_.dueAt(second, run.rows, due_, true);
-            if (due_.empty()) continue;
-            int winner = due_.front();
-            for (int row : due_)
-                if (beats(table_.event(row), table_.event(winner))) winner = row;
-            return Action{table_.readRow(winner), second, run.utcOffset, run.rows};
+            if (!due_.empty()) return Action{table_.readRow(winnerAmong(due_)), second, run.rows};
         }
     return std::nullopt;
+}
+
+int DueCheck::winnerAmong(const std::vector<int> &rows) const {
+    int winner = rows.front();
+    for (int row : rows)
+        if (beats(table_.event(row), table_.event(winner))) winner = row;
+    return winner;
 }
 
 void DueCheck::announce(const LocalTime &now) {

@@ -77,7 +77,6 @@ private:
     struct Action {
         EventFields event;
         std::int64_t second = 0;
-        int utcOffset = 0;
         Examined rows = Examined::All;
         bool shutDown() const { return powerActionOf(event) == PowerAction::ShutDown; }
         bool same(const Action &other) const {
@@ -92,6 +91,9 @@ private:
     void fireSecond(std::int64_t second, const SecondRun &run, std::vector<int> &leaving,
                     std::optional<Action> &fired);
     std::optional<Action> firstActionAhead();
+    // Among rows due in one second, the one whose action runs: the first to shut down, else the
+    // first.
+    int winnerAmong(const std::vector<int> &rows) const;
     // Shows the action that will really run next, and requests it once its minute is full.
     void announce(const LocalTime &now);
     void request(const Action &action, const LocalTime &now);

@@ -114,9 +114,6 @@ public:
     // Whether any row carries a power action: without one there is nothing to warn of.
     bool anyActions();
 
-    // The wall second of the last reading.
-    std::int64_t now() const { return last_.wall; }
-
     // Whether a wall second is still to be examined if the clock runs on.
     bool comesAgain(std::int64_t second) const;
 

@@ -37,12 +37,6 @@ struct DueCheckTest : ::testing::Test {
 
     // Ticks at each given moment, the clock's reading at that tick.
     void tickAt(const LocalTime &time) { due.checkDueEvents(time); }
-
-    int restarts() const {
-        int n = 0;
-        for (const auto &r : platform.requests) n += r.kind == "restart";
-        return n;
-    }
 };
 
 LocalTime plus(const LocalTime &time, std::int64_t seconds) { return later(time, seconds); }
