@@ -102,13 +102,25 @@ void Schedule::Marks::reach(std::vector<SecondRun> &runs, std::int64_t to, int o
         if (end >= from) {
             runs.push_back({from, end, offset, Examined::Repeated});
             repeatUpTo = end;
+            hourlyUpTo = std::max(hourlyUpTo, end - offset);
         }
         if (to >= repeatTo)
             repeating = false; // the repeated hour is over
     }
     if (to > upTo) {
-        runs.push_back({upTo + 1, to, offset, Examined::All});
-        upTo = to;
+        // Wall seconds whose UTC second Hourly rows were examined in already are new to the
+        // other rows only.
+        const std::int64_t hourlyFrom = hourlyUpTo + offset + 1;
+        if (hourlyFrom > upTo + 1) {
+            const std::int64_t end = std::min(to, hourlyFrom - 1);
+            runs.push_back({upTo + 1, end, offset, Examined::NotHourly});
+            upTo = end;
+        }
+        if (to > upTo) {
+            runs.push_back({upTo + 1, to, offset, Examined::All});
+            upTo = to;
+            hourlyUpTo = std::max(hourlyUpTo, to - offset);
+        }
     }
 }
 
@@ -168,9 +180,10 @@ void Schedule::crossDaylightChange(Passage &passage, const Reading &now) {
         marks_.repeating = false;
     } else {
         // Back: the wall seconds from the new offset's first one up to those already reached
-        // come again.
+        // come again, from the first whose UTC second is new (a clock set back a little
+        // before the change examined some already).
         marks_.repeating = true;
-        marks_.repeatFrom = change + now.offset;
+        marks_.repeatFrom = std::max(change, marks_.hourlyUpTo + 1) + now.offset;
         marks_.repeatTo = marks_.upTo;
         marks_.repeatUpTo = marks_.repeatFrom - 1;
     }

@@ -128,6 +128,10 @@ private:
     // an hour, the repeated seconds up to `repeatUpTo` for the rows examined in it.
     struct Marks {
         std::int64_t upTo = 0;
+        // The last UTC second examined for Hourly rows: their minute comes once an hour of real
+        // time, so a wall clock set back a little and then changed for daylight saving does
+        // not bring one again.
+        std::int64_t hourlyUpTo = INT64_MIN / 2;
         bool repeating = false;
         std::int64_t repeatFrom = 0, repeatTo = 0, repeatUpTo = 0;
         // The runs that take the wall clock to `to` from where the marks stand.

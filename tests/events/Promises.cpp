@@ -71,10 +71,13 @@ std::string Promises::check(const LocalTime &now, bool plain, bool nowPressed) {
     if (requestsSeen_ > requestsBefore + 1)
         broken += "more than one request in one step" + when + "\n";
     // On a step where nothing but time passed, what the warning counted down to is requested
-    // when it reaches zero; until then the warning stays and keeps its time, or gives way to
-    // another action with a minute of its own.
+    // when it reaches zero; until then, and at zero too, the warning stays and keeps its time,
+    // or gives way to another action with a minute of its own (a shutdown due that second).
     if (plain && promise_.open) {
-        if (now.elapsed + 500 >= promise_.atMs && !requested)
+        const bool gaveWay =
+            platform_.warningOpen && (platform_.warningKey != promise_.key ||
+                                      platform_.warningShutDown != promise_.shutDown);
+        if (now.elapsed + 500 >= promise_.atMs && !requested && !gaveWay)
             broken +=
                 "the warning named " + promise_.key + " for now, and nothing ran" + when + "\n";
         if (now.elapsed + 500 < promise_.atMs && !platform_.warningOpen)

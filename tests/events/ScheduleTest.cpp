@@ -256,6 +256,26 @@ TEST(Schedule, ASmallStepBackFiresNothingAgain) {
     }
 }
 
+// An Hourly row's second is a UTC second: the clock set back a little just before a
+// daylight-saving change must not bring back one it examined already.
+TEST(Schedule, ASmallStepBackJustBeforeADaylightChangeFiresNothingAgain) {
+    for (const DaylightChange &change : daylightChanges) {
+        for (const char *kind : kinds) {
+            const std::int64_t utc = changeUtc(change) - 10;
+            ScriptedClock clock(fromWallSecond(utc + change.before), change.standard,
+                                change.before);
+            clock.daylightChangeAt(changeUtc(change), change.after);
+            const std::string key = clock.add(kind, 3);
+            clock.begin();
+            clock.run(3);
+            clock.set(-12);
+            clock.run(120);
+            EXPECT_EQ(clock.fired(key), 1) << named(kind) << ", " << change.name;
+            EXPECT_EQ(clock.requests(), 1) << named(kind) << ", " << change.name;
+        }
+    }
+}
+
 TEST(Schedule, DoubledTicksFireOnce) {
     ScriptedClock clock(t0);
     const std::string key = clock.add("Daily", 60);
@@ -370,6 +390,19 @@ TEST(Schedule, ARestartAndAShutdownInOneSecondGiveOneRequestTheShutdown) {
     clock.run(200);
     ASSERT_EQ(clock.requests(), 1);
     EXPECT_EQ(clock.lastRequest(), "shutdown");
+}
+
+// A restart waiting for its minute, and a shutdown due the very second that minute ends: the
+// shutdown wins and has a minute of its own; only it is requested.
+TEST(Schedule, AShutdownDueAsAWaitingRestartsMinuteEndsTakesOverWithAMinuteOfItsOwn) {
+    ScriptedClock clock(t0);
+    clock.add("Weekly", 2);
+    clock.add("Daily", 60, "Shut down");
+    clock.begin();
+    clock.run(200);
+    ASSERT_EQ(clock.requestTimes.size(), 1u);
+    EXPECT_EQ(clock.lastRequest(), "shutdown");
+    EXPECT_EQ(clock.requestTimes[0], 120);
 }
 
 TEST(Schedule, NowRunsTheWarnedSecondAtOnceAndOnlyIt) {
