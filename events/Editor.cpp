@@ -90,10 +90,12 @@ Editor::Outcome Editor::composeEvent(const EventForm &form) {
     const int asked = editPending_ ? editIndex_ : table_.rowCount();
     const int at = asked < table_.rowCount() ? asked : table_.rowCount();
     table_.insertRow(asked, fields);
-    // The file holds exactly the table's rows afterwards: a plain save would leave rows taken
-    // out for editing in it, and they would come back at the next start.
+    // The file holds exactly the table's rows afterwards, the composed row in place of the one
+    // taken out for editing.
+    file_.releaseEdit();
     if (!file_.saveThrough(table_)) {
         table_.deleteRow(at);
+        if (editPending_) file_.holdForEdit(editIndex_, taken_);
         return Outcome::NotStored;
     }
     editPending_ = false;
@@ -119,6 +121,9 @@ bool Editor::editRow(int selected, Event &taken) {
     if (taken.matchKey.empty()) return false;
     editPending_ = true;
     editIndex_ = selected;
+    taken_ = taken;
     table_.deleteRow(selected);
+    // It is in the form now, and stays in the file until OK puts it back.
+    file_.holdForEdit(editIndex_, taken_);
     return true;
 }

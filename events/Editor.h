@@ -55,7 +55,8 @@ public:
     bool deleteSelected(int selected);
 
     // Double-click: takes the row out of the table (the file is not touched) and remembers its
-    // index for the next OK. False, with nothing changed, when there is no such row.
+    // index for the next OK; until then every write of the file keeps the row as it was. False,
+    // with nothing changed, when there is no such row.
     bool editRow(int selected, Event &taken);
 
     bool editPending() const { return editPending_; }
@@ -67,4 +68,5 @@ private:
     Platform &platform_;
     bool editPending_ = false;
     int editIndex_ = 0;
+    Event taken_; // the row taken out, as it was
 };

@@ -1,6 +1,7 @@
 // Reading and writing the event file.
 #include "EventFile.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -71,23 +72,32 @@ void loadEvents(EventTable &table, const ProfileDocument &document) {
     table.replaceRows(rows);
 }
 
-std::string renderEventFile(const EventTable &table) {
+namespace {
+
+// The text of a fresh file of `count` events, event k (from 0) being eventAt(k).
+template <typename EventAt> std::string renderEvents(int count, EventAt eventAt) {
     std::string out;
-    out.reserve(static_cast<std::size_t>(table.rowCount()) * 160 + 200);
+    out.reserve(static_cast<std::size_t>(count) * 160 + 200);
     for (const EventFieldInfo &field : eventFields) {
         if (!out.empty()) out += "\r\n";
         out += '[';
         out += field.name;
         out += "]\r\n";
-        for (int index = 0; index < table.rowCount(); ++index) {
+        for (int index = 0; index < count; ++index) {
             out += field.name;
             out += formatTwoDigits(index + 1);
             out += '=';
-            out += ProfileDocument::storedForm(table.event(index).*field.member);
+            out += ProfileDocument::storedForm(eventAt(index).*field.member);
             out += "\r\n";
         }
     }
     return out;
+}
+
+} // namespace
+
+std::string renderEventFile(const EventTable &table) {
+    return renderEvents(table.rowCount(), [&](int index) -> const Event & { return table.event(index); });
 }
 
 void storeEvents(const EventTable &table, ProfileDocument &document) {
@@ -228,8 +238,24 @@ bool EventFile::saveAll(const EventTable &table) {
     return replaceWith(document.render());
 }
 
+void EventFile::holdForEdit(int index, const Event &row) {
+    held_ = row;
+    heldIndex_ = index;
+    holding_ = true;
+}
+
+void EventFile::releaseEdit() { holding_ = false; }
+
+std::string EventFile::fileText(const EventTable &table) const {
+    if (!holding_) return renderEventFile(table);
+    const int at = std::min(heldIndex_, table.rowCount());
+    return renderEvents(table.rowCount() + 1, [&](int index) -> const Event & {
+        return index < at ? table.event(index) : index == at ? held_ : table.event(index - 1);
+    });
+}
+
 bool EventFile::writeThrough(const EventTable &table, std::string *written) {
-    if (table.rowCount() == 0) {
+    if (table.rowCount() == 0 && !holding_) {
         if (refused() || !keepBackup()) return false;
         if (!platform_.deleteFile(path_)) {
             lastError_ = platform_.fileError();
@@ -238,21 +264,22 @@ bool EventFile::writeThrough(const EventTable &table, std::string *written) {
         textKnown_ = false;
         return true;
     }
-    std::string text = renderEventFile(table);
+    std::string text = fileText(table);
     if (!replaceWith(text)) return false;
-    if (written) *written = std::move(text);
+    if (written) *written = holding_ ? renderEventFile(table) : std::move(text);
     return true;
 }
 
 bool EventFile::saveThrough(const EventTable &table) { return writeThrough(table, nullptr); }
 
 bool EventFile::rewriteEventFile(EventTable &table) {
-    if (textKnown_ && unloaded_.empty() && table.rowCount() > 0 && table.numberedInOrder() &&
-        renderEventFile(table) == knownText_)
+    if (textKnown_ && unloaded_.empty() && (table.rowCount() > 0 || holding_) &&
+        table.numberedInOrder() && fileText(table) == knownText_)
         return true;
     std::string written;
     if (!writeThrough(table, &written)) return false;
-    // Cleared and loaded again from what was written, in one change.
+    // Cleared and loaded again from what was written (without a row held in the form), in one
+    // change.
     loadEvents(table, ProfileDocument(std::move(written)));
     return true;
 }

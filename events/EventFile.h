@@ -59,6 +59,12 @@ public:
     // or reloaded: the start-up sweep that finds nothing missed leaves a large file alone.
     bool rewriteEventFile(EventTable &table);
 
+    // A row taken out into the event form for editing: until it is released, every write keeps
+    // it in the file at the place the next OK puts it back (its index, or the end when fewer
+    // rows remain), so a write meanwhile, or leaving the program, loses nothing.
+    void holdForEdit(int index, const Event &row);
+    void releaseEdit();
+
     // The file exists but could not be read: it is never replaced or deleted in this run.
     bool blocked() const { return unreadable_; }
 
@@ -66,6 +72,8 @@ public:
     std::string lastError() const { return lastError_; }
 
 private:
+    // What a write puts in the file: the table's rows, and a row held for editing.
+    std::string fileText(const EventTable &table) const;
     bool writeThrough(const EventTable &table, std::string *written);
     bool replaceWith(const std::string &text);
     bool keepBackup();
@@ -82,4 +90,7 @@ private:
     bool unreadable_ = false;   // it exists but could not be read: never replaced or deleted
     std::string unloaded_;      // its bytes as read, while it holds what the loader left out
     std::string lastError_;
+    bool holding_ = false;
+    int heldIndex_ = 0;
+    Event held_;
 };

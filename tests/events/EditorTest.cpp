@@ -159,6 +159,35 @@ TEST_F(EditorFixture, EditingRowThreeOfFivePutsItBackAsRowThree) {
     EXPECT_EQ(keysInFile(), keysInTable());
 }
 
+// Whatever writes the file while a row is in the form (a one-time event firing, the save
+// before its restart, DELETE, a failed OK) keeps that row at its place, as it was.
+TEST_F(EditorFixture, ARowInTheFormStaysInEveryWriteOfTheFile) {
+    addRows(4);
+    const LocalTime moment = at(2026, 12, 7, 9, 0, 0);
+    EventForm restart = form("09", "00", "00", repeatPlaceholder, moment);
+    restart.restart = true;
+    ASSERT_EQ(editor.composeEvent(restart), Editor::Outcome::Added);
+    DueCheck due(table, file, platform);
+    due.startAfter(later(moment, -30));
+    Event taken;
+    ASSERT_TRUE(editor.editRow(1, taken)); // "10:11:00"
+    const std::vector<std::string> heldAtTwo = {"10:10:00", "10:11:00", "10:12:00", "10:13:00"};
+    for (int second = -29; second <= 31; ++second) due.checkDueEvents(later(moment, second));
+    EXPECT_EQ(table.rowCount(), 3);         // the one-time row fired and left
+    ASSERT_FALSE(platform.requests.empty()); // its restart waits; the file was saved before it
+    EXPECT_EQ(keysInFile(), heldAtTwo);
+    ASSERT_TRUE(editor.deleteSelected(0));
+    EXPECT_EQ(keysInFile(), std::vector<std::string>({"10:12:00", "10:11:00", "10:13:00"}));
+    platform.failWrites = true;
+    EXPECT_EQ(editor.composeEvent(form("08", "00", "00", "Daily")), Editor::Outcome::NotStored);
+    platform.failWrites = false;
+    ASSERT_TRUE(editor.deleteSelected(-1));
+    EXPECT_EQ(keysInFile(), std::vector<std::string>({"10:12:00", "10:11:00", "10:13:00"}));
+    // Leaving now would keep it; OK puts the edited row in its place instead.
+    EXPECT_EQ(editor.composeEvent(form("07", "00", "00", "Daily")), Editor::Outcome::Added);
+    EXPECT_EQ(keysInFile(), std::vector<std::string>({"10:12:00", "07:00:00", "10:13:00"}));
+}
+
 TEST_F(EditorFixture, RowsTakenOutAndNotPutBackDoNotComeBackAtTheNextStart) {
     addRows(5);
     Event taken;
