@@ -1,39 +1,58 @@
-// Finding the copy that runs from the same directory: a named mutex per directory, and the
-// main window of the process whose executable lies there.
+// One program per event file: the copy that runs holds a lock file beside the event file, and
+// a second copy finds the first one's main window by the directory it runs from.
 #include "OneCopy.h"
 
 #include "ProgramPaths.h"
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cwctype>
 
 namespace {
 
 constexpr WORD showWindowCommand = 1000; // the tray menu's "Show Window"
+const char lockName[] = "InformationSW.lock";
+const char otherUserText[] =
+    "Velkorin already keeps the events of this folder for another user of this computer:";
+const char otherUserEnd[] = "This copy ends, so that no event fires twice.";
+const char messageCaption[] = "Velkorin";
 
 std::wstring lower(std::wstring text) {
-    for (wchar_t &c : text) c = static_cast<wchar_t>(std::towlower(c));
+    for (wchar_t &c : text)
+        c = static_cast<wchar_t>(std::towlower(c));
     return text;
 }
 
-// The mutex of a directory: its name is a hash of the lower-case directory, compared without
-// regard to case as Windows compares paths, since a path may be longer than a name can be.
-std::string mutexNameOf(const std::wstring &directory) {
-    std::uint64_t hash = 14695981039346656037ULL;
-    for (wchar_t c : directory) {
-        hash ^= static_cast<std::uint64_t>(c);
-        hash *= 1099511628211ULL;
+// A directory as the file system knows it, whatever the path that names it: a short name, a
+// substituted drive, a share or a link all give the same. Empty when it cannot be told.
+struct Identity {
+    DWORD volume = 0, high = 0, low = 0;
+    bool known = false;
+    bool operator==(const Identity &other) const {
+        return known && other.known && volume == other.volume && high == other.high &&
+               low == other.low;
     }
-    char name[64];
-    std::snprintf(name, sizeof name, "Local\\Velkorin-%016llx",
-                  static_cast<unsigned long long>(hash));
-    return name;
+};
+
+Identity identityOf(const std::wstring &directory) {
+    Identity identity;
+    HANDLE handle =
+        CreateFileW(directory.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return identity;
+    BY_HANDLE_FILE_INFORMATION information;
+    if (GetFileInformationByHandle(handle, &information)) {
+        identity = {information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                    information.nFileIndexLow, true};
+    }
+    CloseHandle(handle);
+    return identity;
 }
 
 struct Search {
-    std::wstring directory; // in lower case
+    std::wstring directory; // in lower case, ending with a backslash
+    Identity identity;
     HWND found = nullptr;
 };
 
@@ -42,40 +61,74 @@ BOOL CALLBACK findMainWindow(HWND window, LPARAM parameter) {
     char title[16] = "", className[16] = "";
     GetWindowTextA(window, title, sizeof title);
     GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(title, "Velkorin") != 0 || lstrcmpA(className, "#32770") != 0) return TRUE;
+    if (lstrcmpA(title, "Velkorin") != 0 || lstrcmpA(className, "#32770") != 0)
+        return TRUE;
     DWORD id = 0;
     GetWindowThreadProcessId(window, &id);
-    if (id == GetCurrentProcessId()) return TRUE;
+    if (id == GetCurrentProcessId())
+        return TRUE;
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-    if (!process) return TRUE;
+    if (!process)
+        return TRUE;
     wchar_t image[32768];
     DWORD length = 32768;
     const bool named = QueryFullProcessImageNameW(process, 0, image, &length) != FALSE;
     CloseHandle(process);
-    if (!named) return TRUE;
+    if (!named)
+        return TRUE;
     std::wstring path(image, length);
     path.erase(path.find_last_of(L'\\') + 1);
-    if (lower(path) != search.directory) return TRUE;
+    if (lower(path) != search.directory && !(identityOf(path) == search.identity))
+        return TRUE;
     search.found = window;
     return FALSE;
+}
+
+// Opens the lock without sharing: while this copy runs nobody else can open it, and it goes
+// with the process however that ends.
+HANDLE takeLock(const std::string &programDirectory, DWORD &error) {
+    const std::wstring path = fileSystemPath(programDirectory + lockName);
+    for (int attempt = 0;; ++attempt) {
+        HANDLE lock =
+            CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        error = GetLastError();
+        // Denied while the copy before this one is ending and its lock is being removed.
+        if (lock != INVALID_HANDLE_VALUE || error != ERROR_ACCESS_DENIED || attempt == 20 ||
+            GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return lock;
+        Sleep(100);
+    }
 }
 
 } // namespace
 
 bool handOverToRunningCopy(const std::string &programDirectory) {
-    // Kept for the life of the process: the mutex goes when the program ends.
-    const std::wstring directory = lower(wideOf(programDirectory));
-    CreateMutexA(nullptr, FALSE, mutexNameOf(directory).c_str());
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    Search search{directory, nullptr};
+    DWORD error = 0;
+    // Kept for the life of the process.
+    if (takeLock(programDirectory, error) != INVALID_HANDLE_VALUE)
+        return false;
+    // A directory where no lock can be made (read-only, say) runs unguarded, as it can write
+    // no events either.
+    if (error != ERROR_SHARING_VIOLATION)
+        return false;
+
+    const std::wstring directory = wideOf(programDirectory);
+    Search search{lower(directory), identityOf(fileSystemPath(programDirectory)), nullptr};
     // The running copy may still be opening its window; give it a few seconds.
     for (int attempt = 0; attempt < 50 && !search.found; ++attempt) {
         EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(100);
+        if (!search.found)
+            Sleep(100);
     }
     if (search.found) {
         PostMessageA(search.found, WM_COMMAND, showWindowCommand, 0);
         SetForegroundWindow(search.found);
+        return true;
     }
+    // Its window is on another user's desktop.
+    const std::string text = std::string(otherUserText) + "\r\n" + shownPath(programDirectory) +
+                             "\r\n\r\n" + otherUserEnd;
+    MessageBoxA(nullptr, text.c_str(), messageCaption, MB_OK | MB_ICONINFORMATION);
     return true;
 }

@@ -12,7 +12,8 @@ namespace {
 
 // The file's bytes, or "<none>" when it is not there.
 std::string fileText(const std::string &path) {
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return "<none>";
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return "<none>";
     return readWholeFile(path);
 }
 
@@ -22,8 +23,8 @@ TEST(NothingLost, AUtf16FileLoadsAndKeepsItsEventsAndItsEncoding) {
     Program program("utf16");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const SYSTEMTIME passed = {2020, 2, 0, 29, 22, 45, 30, 0};
-    program.writeEventFile(utf16File(eventFileText(
-        {{oneTimeKey(future), "Restart", "", "", future}, {oneTimeKey(passed), "", "", "", passed}})));
+    program.writeEventFile(utf16File(eventFileText({{oneTimeKey(future), "Restart", "", "", future},
+                                                    {oneTimeKey(passed), "", "", "", passed}})));
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
@@ -60,7 +61,8 @@ TEST(NothingLost, AFileLockedAgainstReadingIsNeverDestroyed) {
     ASSERT_TRUE(waitUntil(
         [&] {
             for (HWND window : program.windowsTitled("Velkorin"))
-                if (className(window) == "#32770" && GetDlgItem(window, 0xFFFF)) question = window;
+                if (className(window) == "#32770" && GetDlgItem(window, 0xFFFF))
+                    question = window;
             return question != nullptr;
         },
         30000));
@@ -73,7 +75,8 @@ TEST(NothingLost, AFileLockedAgainstReadingIsNeverDestroyed) {
     ASSERT_TRUE(waitUntil(
         [&] {
             for (HWND w : program.windowsTitled("Velkorin"))
-                if (GetDlgItem(w, IDC_EVENTS)) window = w;
+                if (GetDlgItem(w, IDC_EVENTS))
+                    window = w;
             return window != nullptr;
         },
         10000));
@@ -106,25 +109,32 @@ TEST(NothingLost, AFileThatCannotBeWrittenWhenAnEventFiresIsToldOnceAndStoredLat
     EXPECT_NE(fileText(program.eventFilePath()).find(oneTimeKey(soon)), std::string::npos);
     CloseHandle(held);
     EXPECT_TRUE(waitUntil(
-        [&] { return fileText(program.eventFilePath()).find(oneTimeKey(soon)) == std::string::npos; },
+        [&] {
+            return fileText(program.eventFilePath()).find(oneTimeKey(soon)) == std::string::npos;
+        },
         5000))
         << "the retry did not store the table";
     EXPECT_NE(fileText(program.eventFilePath()).find(oneTimeKey(future)), std::string::npos);
 }
 
+// "one-copy-link" is a symbolic link to "one-copy", made by the build: another spelling of the
+// same directory, as a short name, a substituted drive or a share would be.
 TEST(NothingLost, ASecondStartInTheSameDirectoryHandsOverAndEnds) {
     Program first("one-copy");
     Program second("one-copy");
+    Program linked("one-copy-link");
     Program elsewhere("one-copy-elsewhere");
     first.start();
     HWND window = first.mainWindow();
     ASSERT_NE(window, nullptr);
-    PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(window); }, 5000));
-    second.start();
-    EXPECT_EQ(second.waitForExit(15000), 0u);
-    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window); }, 5000))
-        << "the running copy did not come back out of the tray";
+    for (Program *again : {&second, &linked}) {
+        PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(window); }, 5000));
+        again->start();
+        EXPECT_EQ(again->waitForExit(15000), 0u) << again->directory();
+        EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window); }, 5000))
+            << "the running copy did not come back out of the tray for " << again->directory();
+    }
     EXPECT_TRUE(first.running());
     elsewhere.start(); // another directory: another event file, another copy
     EXPECT_NE(elsewhere.mainWindow(), nullptr);
@@ -171,7 +181,8 @@ TEST(NothingLost, ADirectoryNamedInAnyLanguageLoadsAndFires) {
         [&] {
             window = FindWindowA("#32770", "Velkorin");
             DWORD owner = 0;
-            if (window) GetWindowThreadProcessId(window, &owner);
+            if (window)
+                GetWindowThreadProcessId(window, &owner);
             return window && owner == process.dwProcessId && IsWindowVisible(window);
         },
         30000);
@@ -183,4 +194,32 @@ TEST(NothingLost, ADirectoryNamedInAnyLanguageLoadsAndFires) {
     TerminateProcess(process.hProcess, 0);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+}
+
+// A copy whose window this desktop cannot see (another user's session) holds the lock: this
+// copy says so once and ends with 0, without loading, firing or writing anything.
+TEST(NothingLost, ACopyRunningForAnotherUserIsToldOfAndNothingRunsTwice) {
+    Program program("other-user");
+    const SYSTEMTIME soon = secondsFromNow(3);
+    const std::string events = eventFileText({{oneTimeKey(soon), "", "", "", soon}});
+    program.writeEventFile(events);
+    HANDLE lock = CreateFileA((program.directory() + "InformationSW.lock").c_str(),
+                              GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    program.start();
+    HWND told = program.waitForWindow("Velkorin", 20000); // a message box, no main window
+    ASSERT_NE(told, nullptr);
+    ASSERT_NE(GetDlgItem(told, 0xFFFF), nullptr);
+    const std::string text = windowText(GetDlgItem(told, 0xFFFF));
+    EXPECT_NE(text.find("another user"), std::string::npos) << text;
+    EXPECT_NE(text.find("other-user"), std::string::npos) << text;
+    screenshot("other-user");
+    Sleep(4000); // the event's second passes while the notice shows
+    PostMessageA(told, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(program.waitForExit(10000), 0u);
+    EXPECT_EQ(program.windowsTitled("Velkorin", true).size(), 0u);
+    CloseHandle(lock);
+    EXPECT_EQ(fileText(program.eventFilePath()), events);
+    EXPECT_EQ(fileText(program.directory() + "Velkorin.log"), "<none>");
 }
