@@ -31,6 +31,7 @@ public:
     void appendFile(const std::string &path, const std::string &text) override;
     std::size_t fileSize(const std::string &path) override;
     void moveFile(const std::string &from, const std::string &to) override;
+    std::vector<std::string> filesStartingWith(const std::string &pathPrefix) override;
     std::u16string toUtf16(const std::string &text) override;
     std::string fromUtf16(const std::u16string &text) override;
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "EventTable.h"
+#include "History.h"
 #include "Platform.h"
 #include "Profile.h"
 
@@ -25,21 +26,34 @@ std::string renderEventFile(const EventTable &table);
 // Writes every row of the table as events 1 to n into the document.
 void storeEvents(const EventTable &table, ProfileDocument &document);
 
+// What loading left out of a file: events after a gap, other lines (sections, keys and lines
+// the file has no use for), and values cut to fit their fields.
+struct LeftOut {
+    std::size_t events = 0, lines = 0, cut = 0;
+};
+// "3 events after a gap, 2 other lines and 1 value cut to fit".
+std::string describe(const LeftOut &left);
+
 // Every write goes through Platform::replaceFile, so a crash or a failed write leaves the old
 // file or the new one, never a part; a failed write leaves the table as it was.
 //
 // Nothing the file holds is lost by a rewrite: a file saved as UTF-16 is read and written in
 // UTF-16; before the first rewrite or deletion that would drop something the loader did not
 // load (events after a gap, foreign sections, keys or lines, cut values, a file of junk), the
-// file as it was is kept as "InformationSW.bak"; and a file that exists but cannot be read is
-// never replaced or deleted.
+// file as it was is kept aside as "InformationSW.<moment>.bak" (the ten newest such copies
+// stay) and the user is told once; and a file that exists but cannot be read is never
+// replaced or deleted.
 class EventFile {
 public:
-    EventFile(Platform &platform, std::string path)
-        : platform_(platform), path_(std::move(path)) {}
+    EventFile(Platform &platform, std::string path) : platform_(platform), path_(std::move(path)) {}
 
     const std::string &path() const { return path_; }
-    std::string backupPath() const { return path_ + ".bak"; }
+    // Where content is kept aside, and told of: "InformationSW.20261207-152233.bak" for now.
+    std::string keptAsidePath();
+    static constexpr std::size_t keptAsideCopies = 10;
+
+    // Where what is kept aside is written down; none by default.
+    void setHistory(History *history) { history_ = history; }
 
     // Makes the table hold the file's events. Missing gives an empty table; Failed (the file
     // exists but cannot be read) leaves the table empty and refuses every later write and
@@ -59,6 +73,15 @@ public:
     // or reloaded: the start-up sweep that finds nothing missed leaves a large file alone.
     bool rewriteEventFile(EventTable &table);
 
+    // Temporary files that earlier runs left beside the file (killed while writing it): each
+    // is removed when every event it holds is in the table, else kept aside and told of.
+    // Only for the copy of the program that holds the file's lock, after loading.
+    void clearLeftovers(const EventTable &table);
+
+    // Before the next write, the file as it is now is kept aside too (without a notice): the
+    // write changes only how the events are written.
+    void keepCopyBeforeNextWrite();
+
     // A row taken out into the event form for editing: until it is released, every write keeps
     // it in the file at the place the next OK puts it back (its index, or the end when fewer
     // rows remain), so a write meanwhile, or leaving the program, loses nothing.
@@ -77,6 +100,10 @@ private:
     bool writeThrough(const EventTable &table, std::string *written);
     bool replaceWith(const std::string &text);
     bool keepBackup();
+    // Keeps bytes aside under a new name and drops the oldest copies; the copy's path, or
+    // empty when it could not be written.
+    std::string keepAside(const std::string &bytes);
+    void tellKeptAside(const std::string &copy, const std::string &what);
     bool refused();
     // A file's text from its bytes, UTF-16 ones included.
     std::string textOf(const std::string &bytes);
@@ -86,10 +113,12 @@ private:
     // The file's text as this program last read or wrote it, while it is known.
     std::string knownText_;
     bool textKnown_ = false;
-    bool utf16_ = false;        // the file was saved as UTF-16 and is written so again
-    bool unreadable_ = false;   // it exists but could not be read: never replaced or deleted
-    std::string unloaded_;      // its bytes as read, while it holds what the loader left out
+    bool utf16_ = false;      // the file was saved as UTF-16 and is written so again
+    bool unreadable_ = false; // it exists but could not be read: never replaced or deleted
+    std::string keepFirst_;   // bytes to keep aside before the next write changes the file
+    LeftOut leftOut_;         // and what of them the loader left out
     std::string lastError_;
+    History *history_ = nullptr;
     bool holding_ = false;
     int heldIndex_ = 0;
     Event held_;

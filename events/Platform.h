@@ -4,6 +4,7 @@
 #include "LocalTime.h"
 
 #include <string>
+#include <vector>
 
 // The shell implements it with Win32; tests implement it with doubles, so nothing in a test
 // can restart or shut down a machine.
@@ -47,6 +48,10 @@ public:
     virtual void appendFile(const std::string &path, const std::string &text) = 0;
     virtual std::size_t fileSize(const std::string &path) = 0;
     virtual void moveFile(const std::string &from, const std::string &to) = 0;
+
+    // The paths of the files whose path begins with this one's text (a directory and the start
+    // of a name), in no particular order: the copies kept aside and temporary files left over.
+    virtual std::vector<std::string> filesStartingWith(const std::string &pathPrefix) = 0;
 
     // The system's reason why the last file operation that failed did so.
     virtual std::string fileError() = 0;

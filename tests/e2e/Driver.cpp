@@ -85,7 +85,8 @@ std::string unixPath(const std::string &windowsPath) {
     wchar_t wide[MAX_PATH * 4];
     MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH * 4);
     char *unix = toUnix ? toUnix(wide) : nullptr;
-    if (!unix) return windowsPath;
+    if (!unix)
+        return windowsPath;
     std::string result = unix;
     HeapFree(GetProcessHeap(), 0, unix);
     return result;
@@ -141,7 +142,7 @@ std::string eventFileText(const std::vector<FileEvent> &events) {
         return std::string(text);
     };
     std::string text;
-    const char *names[] = {"Date&Time", "Restart", "Shut down", "Repeat", "Year", "Month",
+    const char *names[] = {"Date&Time", "Restart", "Shut down", "Repeat", "Year",     "Month",
                            "Day",       "H",       "M",         "S",      "DayOfWeek"};
     for (int section = 0; section < 11; ++section) {
         text += std::string("[") + names[section] + "]\r\n";
@@ -152,11 +153,16 @@ std::string eventFileText(const std::vector<FileEvent> &events) {
             std::snprintf(two[0], sizeof two[0], "%02d", m.wHour);
             std::snprintf(two[1], sizeof two[1], "%02d", m.wMinute);
             std::snprintf(two[2], sizeof two[2], "%02d", m.wSecond);
-            const std::string values[] = {e.matchKey,        e.restart,
-                                          e.shutDown,        e.repeat,
-                                          number(m.wYear),   number(m.wMonth),
-                                          number(m.wDay),    two[0],
-                                          two[1],            two[2],
+            const std::string values[] = {e.matchKey,
+                                          e.restart,
+                                          e.shutDown,
+                                          e.repeat,
+                                          number(m.wYear),
+                                          number(m.wMonth),
+                                          number(m.wDay),
+                                          two[0],
+                                          two[1],
+                                          two[2],
                                           ""};
             text += keyOf(names[section], static_cast<int>(i) + 1) + "=" + values[section] + "\r\n";
         }
@@ -188,7 +194,7 @@ SYSTEMTIME secondsFromNow(int seconds) {
 
 std::string clockTextOf(const std::string &repeat, const SYSTEMTIME &moment) {
     char date[200] = "", time[50] = "";
-    const char *picture = repeat.empty()       ? "dddd dd MMMM yyyy"
+    const char *picture = repeat.empty()        ? "dddd dd MMMM yyyy"
                           : repeat == "Weekly"  ? "dddd"
                           : repeat == "Monthly" ? "dd"
                           : repeat == "Yearly"  ? "dd MMMM"
@@ -198,7 +204,8 @@ std::string clockTextOf(const std::string &repeat, const SYSTEMTIME &moment) {
         return time;
     }
     GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &moment, "HH:mm:ss", time, sizeof time);
-    if (!picture) return time;
+    if (!picture)
+        return time;
     GetDateFormatA(LOCALE_USER_DEFAULT, 0, &moment, picture, date, sizeof date);
     return std::string(date) + " " + time;
 }
@@ -209,7 +216,8 @@ void setText(HWND control, const std::string &text) {
 
 HWND pictureButton(HWND window, int id) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (GetDlgCtrlID(child) == id && className(child) == "Bmp_Button_Class") return child;
+        if (GetDlgCtrlID(child) == id && className(child) == "Bmp_Button_Class")
+            return child;
     return nullptr;
 }
 
@@ -219,13 +227,30 @@ void click(HWND window, int x, int y) {
     SendMessageA(window, WM_LBUTTONUP, 0, point);
 }
 
+std::vector<std::string> filesLike(const std::string &pattern) {
+    std::vector<std::string> paths;
+    const std::string directory = pattern.substr(0, pattern.find_last_of('\\') + 1);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return paths;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            paths.push_back(directory + found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return paths;
+}
+
 Program::Program(const std::string &name) {
     const std::string runs = buildDirectory() + "e2e-runs\\";
     CreateDirectoryA(runs.c_str(), nullptr);
     directory_ = runs + name + "\\";
     CreateDirectoryA(directory_.c_str(), nullptr);
-    for (const char *left : {"InformationSW", "InformationSW.bak", "Velkorin.log", "Velkorin.log.old"})
+    for (const char *left : {"InformationSW", "Velkorin.log", "Velkorin.log.old"})
         DeleteFileA((directory_ + left).c_str());
+    for (const std::string &copy : filesLike(directory_ + "InformationSW.*"))
+        DeleteFileA(copy.c_str());
     CopyFileA((buildDirectory() + "Velkorin.exe").c_str(), (directory_ + "Velkorin.exe").c_str(),
               FALSE);
 }
@@ -250,7 +275,8 @@ void Program::writeEventFile(const std::string &text) const {
 }
 
 bool Program::readEventFile(std::string &text) const {
-    if (GetFileAttributesA(eventFilePath().c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    if (GetFileAttributesA(eventFilePath().c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
     text = readWholeFile(eventFilePath());
     return true;
 }
@@ -259,7 +285,8 @@ std::string readWholeFile(const std::string &path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
     DWORD size = GetFileSize(file, nullptr), read = 0;
     std::string text(size, '\0');
     ReadFile(file, &text[0], size, &read, nullptr);
@@ -274,9 +301,11 @@ void Program::start(const std::vector<std::string> &environment) {
     startup.cb = sizeof startup;
     // This process's environment with the extra settings put in front of it.
     std::string block;
-    for (const std::string &setting : environment) block += setting + '\0';
+    for (const std::string &setting : environment)
+        block += setting + '\0';
     char *own = GetEnvironmentStringsA();
-    for (const char *entry = own; *entry; entry += std::strlen(entry) + 1) block += std::string(entry) + '\0';
+    for (const char *entry = own; *entry; entry += std::strlen(entry) + 1)
+        block += std::string(entry) + '\0';
     FreeEnvironmentStringsA(own);
     block += '\0';
     CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
@@ -324,8 +353,8 @@ std::vector<std::vector<std::string>> Program::listRows(HWND list, int columns) 
         for (int column = 0; column < columns; ++column) {
             LVITEMA item = {};
             item.iSubItem = column;
-            cells.push_back(remote.askForText(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                                              item));
+            cells.push_back(
+                remote.askForText(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), item));
         }
         rows.push_back(cells);
     }
@@ -370,7 +399,8 @@ HWND Program::waitForMessageBox(DWORD milliseconds) const {
     waitUntil(
         [&] {
             for (HWND window : windowsTitled("Velkorin"))
-                if (window != main && className(window) == "#32770") found = window;
+                if (window != main && className(window) == "#32770")
+                    found = window;
             return found != nullptr;
         },
         milliseconds);

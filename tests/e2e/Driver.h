@@ -18,12 +18,15 @@ std::string unixPath(const std::string &windowsPath);
 // The whole content of a file, read while others may hold it open; "" when it cannot be read.
 std::string readWholeFile(const std::string &path);
 
+// The files a wildcard pattern ("C:\dir\InformationSW.*.bak") matches, with their directory.
+std::vector<std::string> filesLike(const std::string &pattern);
+
 // A screenshot of the whole (virtual) screen, as <build>/screenshots/<name>.png.
 void screenshot(const std::string &name);
 
 // What a user would see of a window: its class, title, style and position.
 std::string className(HWND window);
-std::string windowText(HWND window);  // WM_GETTEXT, which other processes may send too
+std::string windowText(HWND window); // WM_GETTEXT, which other processes may send too
 
 // The event file text of a one-time event at a moment, as the program composes and the clock
 // formats it in this locale.
@@ -75,7 +78,9 @@ public:
     std::vector<HWND> windowsTitled(const std::string &title, bool hidden = false) const;
     // Waits until a window of that title shows; null when none did in time.
     HWND waitForWindow(const std::string &title, DWORD milliseconds = 30000) const;
-    HWND mainWindow(DWORD milliseconds = 30000) const { return waitForWindow("Velkorin", milliseconds); }
+    HWND mainWindow(DWORD milliseconds = 30000) const {
+        return waitForWindow("Velkorin", milliseconds);
+    }
 
     // The cells of a list view in the program, row by row.
     std::vector<std::vector<std::string>> listRows(HWND list, int columns) const;
@@ -95,8 +100,10 @@ private:
 template <class Condition> bool waitUntil(Condition condition, DWORD milliseconds) {
     const DWORD start = GetTickCount();
     for (;;) {
-        if (condition()) return true;
-        if (GetTickCount() - start > milliseconds) return false;
+        if (condition())
+            return true;
+        if (GetTickCount() - start > milliseconds)
+            return false;
         Sleep(50);
     }
 }

@@ -37,14 +37,58 @@ TEST(NothingLost, AUtf16FileLoadsAndKeepsItsEventsAndItsEncoding) {
     EXPECT_NE(text.find(utf16File(oneTimeKey(future)).substr(2)), std::string::npos);
 }
 
-TEST(NothingLost, AFileOfJunkSurvivesAStartAsTheBackup) {
+// A file with a gap: the events before it load, the rest is kept aside under the moment's name
+// and the user is told what and where.
+TEST(NothingLost, WhatAStartCannotUseIsKeptAsideAndToldOf) {
+    Program program("junk");
+    const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+    const SYSTEMTIME later = {2032, 4, 0, 15, 10, 0, 0, 0};
+    std::string text = eventFileText({{oneTimeKey(future), "", "", "", future},
+                                      {"gone", "", "", "", future},
+                                      {oneTimeKey(later), "", "", "", later}});
+    const std::size_t gap = text.find("Date&Time 2=gone");
+    text.erase(gap + 12, 4); // event 2 without a match key: event 3 lies after a gap
+    program.writeEventFile(text);
+    // Temporary files of a run killed while writing: an older state, and one with an event
+    // the file does not hold.
+    const std::string path = program.eventFilePath();
+    const std::string older = eventFileText({{oneTimeKey(future), "", "", "", future}});
+    const std::string newer = eventFileText({{oneTimeKey(later), "Restart", "", "", later}});
+    for (const auto &[name, contents] :
+         {std::make_pair(path + ".new-572-3", older), std::make_pair(path + ".new-572-4", newer)}) {
+        HANDLE file =
+            CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitUntil(
+        [&] { return program.windowsTitled("Velkorin: events kept aside").size() == 2; }, 15000));
+    screenshot("events-kept-aside");
+    EXPECT_EQ(program.listRows(GetDlgItem(window, IDC_EVENTS), 2).size(), 1u);
+    const std::vector<std::string> copies = filesLike(path + ".*.bak");
+    ASSERT_EQ(copies.size(), 2u);
+    std::vector<std::string> kept = {fileText(copies[0]), fileText(copies[1])};
+    EXPECT_TRUE((kept[0] == text && kept[1] == newer) || (kept[1] == text && kept[0] == newer));
+    EXPECT_TRUE(filesLike(path + ".new-*").empty());
+    const std::string log = fileText(program.directory() + "Velkorin.log");
+    EXPECT_NE(log.find("kept aside in "), std::string::npos) << log;
+    EXPECT_NE(log.find("1 event after a gap"), std::string::npos) << log;
+}
+
+TEST(NothingLost, AFileOfJunkSurvivesAStartKeptAside) {
     Program program("junk");
     const std::string junk("\x01\x02 not an event file\0\0\0\xFF junk", 31);
     program.writeEventFile(junk);
     program.start();
     ASSERT_NE(program.mainWindow(), nullptr);
-    Sleep(500);
-    EXPECT_EQ(fileText(program.eventFilePath() + ".bak"), junk);
+    ASSERT_NE(program.waitForWindow("Velkorin: events kept aside", 10000), nullptr);
+    const std::vector<std::string> copies = filesLike(program.eventFilePath() + ".*.bak");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(fileText(copies[0]), junk);
 }
 
 TEST(NothingLost, AFileLockedAgainstReadingIsNeverDestroyed) {

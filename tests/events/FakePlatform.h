@@ -17,12 +17,12 @@ public:
 
     std::vector<std::string> notices;
     std::vector<std::string> refusedNotices;
-    std::vector<std::string> otherNotices; // events not stored, and the like
+    std::vector<std::string> otherNotices;  // events not stored, and the like
     std::map<std::string, bool> unreadable; // paths that exist but cannot be read
     std::string refuseWith; // the reason every power request is refused with, when set
     struct Request {
-        std::string kind;         // "restart" or "shutdown"
-        bool fileExisted;         // the event file as it was when the request was made
+        std::string kind; // "restart" or "shutdown"
+        bool fileExisted; // the event file as it was when the request was made
         std::string fileContents;
         // How long the warning had named this action when it was made, by the forward clock of
         // `now`; -1 when no warning named it.
@@ -64,7 +64,8 @@ public:
     std::string requestShutdown() override { return record("shutdown"); }
     FileRead readFile(const std::string &path, std::string &contents) override;
     void appendFile(const std::string &path, const std::string &text) override {
-        if (!failWrites) files[path] += text;
+        if (!failWrites)
+            files[path] += text;
     }
     std::size_t fileSize(const std::string &path) override {
         auto found = files.find(path);
@@ -72,9 +73,18 @@ public:
     }
     void moveFile(const std::string &from, const std::string &to) override {
         auto found = files.find(from);
-        if (found == files.end() || failWrites) return;
+        if (found == files.end() || failWrites)
+            return;
         files[to] = found->second;
         files.erase(found);
+    }
+    std::vector<std::string> filesStartingWith(const std::string &pathPrefix) override {
+        std::vector<std::string> paths;
+        for (auto file = files.lower_bound(pathPrefix);
+             file != files.end() && file->first.compare(0, pathPrefix.size(), pathPrefix) == 0;
+             ++file)
+            paths.push_back(file->first);
+        return paths;
     }
     std::string fileError() override { return "Access is denied (error 5)."; }
     // Latin-1 both ways, which is enough for tests.

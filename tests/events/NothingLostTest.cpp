@@ -38,8 +38,8 @@ struct Start : testing::Test {
         for (const auto &section : sections) {
             text += std::string("[") + section[0] + "]\r\n";
             for (const auto &[number, key] : events)
-                text += section[0] + formatTwoDigits(number) + "=" + (*section[1] ? section[1] : key) +
-                        "\r\n";
+                text += section[0] + formatTwoDigits(number) + "=" +
+                        (*section[1] ? section[1] : key) + "\r\n";
         }
         return text;
     }
@@ -51,8 +51,8 @@ struct Start : testing::Test {
 } // namespace
 
 TEST_F(Start, AUtf16FileLoadsAndKeepsItsEncoding) {
-    platform.files[path] = utf16File(eventsFile(
-        {{1, "Friday 14 March 2031 09:30:00"}, {2, "Friday 14 March 2031 10:00:00"}}));
+    platform.files[path] = utf16File(
+        eventsFile({{1, "Friday 14 March 2031 09:30:00"}, {2, "Friday 14 March 2031 10:00:00"}}));
     start();
     ASSERT_EQ(table.rowCount(), 2);
     EXPECT_EQ(table.event(1).matchKey, "Friday 14 March 2031 10:00:00");
@@ -68,27 +68,76 @@ TEST_F(Start, AUtf16FileLoadsAndKeepsItsEncoding) {
     EXPECT_EQ(again.rowCount(), 1);
 }
 
-TEST_F(Start, WhatTheLoaderDidNotLoadIsKeptAsABackupBeforeItIsDropped) {
-    const std::string cases[] = {
-        eventsFile({{1, "a"}, {2, "b"}, {4, "d"}, {5, "e"}}), // a gap after event 2
-        "[Date&Time]\r\nDate&Time1=Friday 14 March 2031 09:30:00\r\n",     // typed by hand
-        "[Notes]\r\nremember=the milk\r\n" + futureEvent(1),              // a foreign section
-        futureEvent(1) + "a line without an equals sign\r\n",
-        std::string("\x01\x02junk\0\0\0 more junk", 18),                  // nothing readable
-        std::string(64, '\0'),
+TEST_F(Start, WhatTheLoaderDidNotLoadIsKeptAsideAndToldOfBeforeItIsDropped) {
+    const std::pair<std::string, const char *> cases[] = {
+        {eventsFile({{1, "a"}, {2, "b"}, {4, "d"}, {5, "e"}}), "2 events after a gap"},
+        {"[Date&Time]\r\nDate&Time1=Friday 14 March 2031 09:30:00\r\n", "1 other line"},
+        {"[Notes]\r\nremember=the milk\r\n" + futureEvent(1), "2 other lines"},
+        {futureEvent(1) + "a line without an equals sign\r\n", "1 other line"},
+        {eventsFile({{1, "a"}, {3, "c"}}) + "[Year]\r\nYear 1=2032\r\n", // a second [Year]
+         "1 event after a gap and 2 other lines"},
+        {"[Date&Time]\r\nDate&Time 1=" + std::string(300, 'x') + "\r\n", "1 value cut to fit"},
+        {std::string("\x01\x02junk\0\0\0 more junk", 18), "1 other line"},
     };
-    for (const std::string &contents : cases) {
+    const std::string copy = path + ".20261207-120000.bak";
+    for (const auto &[contents, what] : cases) {
         FakePlatform fresh;
+        fresh.now = now;
         EventTable rows;
         EventFile events{fresh, path};
         fresh.files[path] = contents;
         events.loadAll(rows);
         EXPECT_TRUE(sweepMissedEvents(rows, events, fresh, now));
-        ASSERT_EQ(fresh.files.count(events.backupPath()), 1u) << contents;
-        EXPECT_EQ(fresh.files[events.backupPath()], contents);
+        ASSERT_EQ(fresh.files.count(copy), 1u) << contents;
+        EXPECT_EQ(fresh.files[copy], contents);
         // The rewrite itself stays as it was: the file holds what was loaded, or is gone.
         EXPECT_EQ(fresh.files.count(path), rows.rowCount() > 0 ? 1u : 0u);
+        ASSERT_EQ(fresh.otherNotices.size(), 1u) << what;
+        EXPECT_NE(fresh.otherNotices[0].find(std::string(what) + ".\r\n"), std::string::npos)
+            << what << ": " << fresh.otherNotices[0];
+        EXPECT_NE(fresh.otherNotices[0].find("kept in\r\n" + copy), std::string::npos);
+        // Told once: later writes keep nothing more aside.
+        events.rewriteEventFile(rows);
+        EXPECT_EQ(fresh.otherNotices.size(), 1u);
     }
+}
+
+TEST_F(Start, KeptAsideCopiesNeverReplaceEachOtherAndTheTenNewestStay) {
+    for (int start = 0; start < 13; ++start) {
+        platform.now = plus(now, start / 2 * 60); // two starts in each minute
+        platform.files[path] = eventsFile({{1, "a"}, {3, "c"}});
+        EventTable rows;
+        file.loadAll(rows);
+        ASSERT_TRUE(file.rewriteEventFile(rows));
+    }
+    const std::vector<std::string> copies = platform.filesStartingWith(path + ".");
+    ASSERT_EQ(copies.size(), EventFile::keptAsideCopies);
+    EXPECT_EQ(copies.front(), path + ".20261207-120100-2.bak"); // the three oldest went
+    EXPECT_EQ(copies.back(), path + ".20261207-120600.bak");
+}
+
+// Temporary files of runs killed while writing: an older state of the file, whole or cut
+// short, goes; one holding an event the file does not is kept aside and told of.
+TEST_F(Start, TemporaryFilesOfEarlierRunsGoOrAreKeptAside) {
+    platform.now = now;
+    platform.files[path] = eventsFile({{1, "a"}, {2, "b"}, {3, "c"}});
+    const std::string newer = eventsFile({{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}});
+    platform.files[path + ".new-572-3"] = eventsFile({{1, "a"}, {2, "b"}});
+    platform.files[path + ".new-572-4"] =
+        newer.substr(0, newer.size() * 2 / 3); // cut short, "d" in it
+    const std::string same = eventsFile({{1, "a"}, {2, "b"}, {3, "c"}});
+    platform.files[path + ".new-610-1"] = same.substr(0, same.find("Year 3=") + 9); // "Year 3=20"
+    ASSERT_EQ(file.loadAll(table), Platform::FileRead::Read);
+    file.clearLeftovers(table);
+    EXPECT_TRUE(platform.filesStartingWith(path + ".new-").empty());
+    const std::string copy = path + ".20261207-120000.bak";
+    ASSERT_EQ(platform.files.count(copy), 1u);
+    EXPECT_EQ(platform.files[copy], newer.substr(0, newer.size() * 2 / 3));
+    EXPECT_EQ(platform.filesStartingWith(path + ".").size(), 1u);
+    ASSERT_EQ(platform.otherNotices.size(), 1u);
+    EXPECT_NE(platform.otherNotices[0].find("holds 1 event that the event file does not"),
+              std::string::npos)
+        << platform.otherNotices[0];
 }
 
 TEST_F(Start, AFileTheProgramWroteItselfNeedsNoBackup) {
@@ -96,8 +145,9 @@ TEST_F(Start, AFileTheProgramWroteItselfNeedsNoBackup) {
     start();
     table.deleteRow(0);
     file.rewriteEventFile(table); // the one row goes
-    EXPECT_EQ(platform.files.count(file.backupPath()), 0u);
+    EXPECT_TRUE(platform.filesStartingWith(path + ".").empty());
     EXPECT_EQ(platform.files.count(path), 0u);
+    EXPECT_TRUE(platform.otherNotices.empty());
 }
 
 TEST_F(Start, ARowWithoutARealMomentStaysAndFiresWhenItsTextComesDue) {
@@ -115,7 +165,7 @@ TEST_F(Start, AFileThatCannotBeReadIsNeverReplacedOrDeleted) {
     EXPECT_EQ(start(), Platform::FileRead::Failed);
     EXPECT_EQ(table.rowCount(), 0);
     EXPECT_EQ(platform.files[path], futureEvent(1)); // the sweep's rewrite did not touch it
-    EXPECT_TRUE(platform.otherNotices.empty());       // the user was asked at start already
+    EXPECT_TRUE(platform.otherNotices.empty());      // the user was asked at start already
     EventFields added = eventAt(at(2032, 1, 1, 0, 0, 0), "Daily", "00:00:00");
     table.insertRow(0, added);
     EXPECT_FALSE(file.saveThrough(table));
@@ -126,8 +176,8 @@ TEST_F(Start, AFileThatCannotBeReadIsNeverReplacedOrDeleted) {
 }
 
 TEST_F(Start, AFailedWriteIsToldOnceAndTriedAgainUntilItSucceeds) {
-    platform.files[path] = eventsFile(
-        {{1, "Friday 14 March 2031 09:30:00"}, {2, "Monday 07 December 2026 12:00:01"}});
+    platform.files[path] =
+        eventsFile({{1, "Friday 14 March 2031 09:30:00"}, {2, "Monday 07 December 2026 12:00:01"}});
     start();
     ASSERT_EQ(table.rowCount(), 2);
     EventFields restart = eventAt(plus(now, 2), "Daily", "12:00:02");
@@ -137,7 +187,7 @@ TEST_F(Start, AFailedWriteIsToldOnceAndTriedAgainUntilItSucceeds) {
     due.tableChanged(now);
     due.checkDueEvents(plus(now, 1)); // the one-time row fires: its rewrite fails
     for (int second = 2; second <= 62; ++second)
-        due.checkDueEvents(plus(now, second)); // the restart runs although its save fails
+        due.checkDueEvents(plus(now, second));   // the restart runs although its save fails
     EXPECT_EQ(platform.otherNotices.size(), 1u); // told once, not every second
     EXPECT_NE(platform.otherNotices[0].find(path), std::string::npos);
     EXPECT_EQ(platform.requests.size(), 1u);
