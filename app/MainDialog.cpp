@@ -17,6 +17,7 @@
 
 #include <commctrl.h>
 
+
 namespace {
 
 constexpr UINT_PTR tickTimer = 1;
@@ -75,6 +76,8 @@ void loadAndSweepEvents(HWND window) {
     // This copy holds the file's lock: what earlier runs left half-written is its to clear.
     s.file.clearLeftovers(s.table);
     const LocalTime swept = s.platform.localTime();
+    // Keys made in another language are brought into this one before anything is judged.
+    s.due.adoptCurrentLanguage(swept);
     s.due.noteStored(sweepMissedEvents(s.table, s.file, s.platform, swept, &s.history));
     s.due.startAfter(swept);
 }
@@ -108,8 +111,7 @@ BOOL initMainDialog(HWND window) {
     // Today window to close, while its ticks go on.
     readIntegerSetting(todayValue, todaySetting);
     showTodayMark(window);
-    if (todaySetting == 1)
-        runTodayWindow();
+    if (todaySetting == 1) runTodayWindow();
 
     readIntegerSetting(skinsValue, skinsSetting);
     applySkin(window);
@@ -134,26 +136,23 @@ void clockTick(HWND window) {
 
 // Started minimised: hides once the window has been shown, as a recreated task bar would.
 void deferredStart(HWND window) {
-    if (readFlag(minimizeValue) == '1')
-        PostMessageA(window, taskbarCreatedMessage, 0, 0);
+    if (readFlag(minimizeValue) == '1') PostMessageA(window, taskbarCreatedMessage, 0, 0);
 }
 
 // The hide waits until the minimise has run to its end: hidden in the middle of it, the
 // window is made visible again by the rest of it on Wine. The posted message is the one the
 // start-minimised setting posts, which hides into the tray.
 void minimised(HWND window, WPARAM kind) {
-    if (kind == SIZE_MINIMIZED)
-        PostMessageA(window, taskbarCreatedMessage, 0, 0);
+    if (kind == SIZE_MINIMIZED) PostMessageA(window, taskbarCreatedMessage, 0, 0);
 }
 
 void menuCommand(HWND window, WORD command) {
-    if (trayCommand(window, command) || menuCommandOfTray(window, command))
-        return;
+    if (trayCommand(window, command) || menuCommandOfTray(window, command)) return;
     switch (command) {
-    case IDM_WHITE: chooseSkin(window, 0); break;
-    case IDM_METAL: chooseSkin(window, 1); break;
-    case IDM_COLOR_FONTS: chooseFontColour(window); break;
-    case IDM_ABOUT: showAboutNotice(window); break;
+    case IDM_WHITE:       chooseSkin(window, 0);       break;
+    case IDM_METAL:       chooseSkin(window, 1);       break;
+    case IDM_COLOR_FONTS: chooseFontColour(window);    break;
+    case IDM_ABOUT:       showAboutNotice(window);     break;
     default: break;
     }
 }
@@ -162,28 +161,24 @@ void menuCommand(HWND window, WORD command) {
 void answerWarning(WPARAM command) {
     Scheduling &s = scheduling();
     EventList::Batch batch(s.list);
-    if (command == warningSkipCommand)
-        s.due.skipWarned(s.platform.localTime());
-    else
-        s.due.runWarnedNow(s.platform.localTime());
+    if (command == warningSkipCommand) s.due.skipWarned(s.platform.localTime());
+    else s.due.runWarnedNow(s.platform.localTime());
 }
 
 void controlCommand(HWND window, WPARAM command) {
     switch (command) {
-    case IDC_OK: composeEventCommand(window); break;
-    case IDC_DELETE: deleteSelectedCommand(window); break;
+    case IDC_OK:             composeEventCommand(window);   break;
+    case IDC_DELETE:         deleteSelectedCommand(window); break;
     case warningSkipCommand:
-    case warningNowCommand: answerWarning(command); break;
+    case warningNowCommand:  answerWarning(command);        break;
     default: break;
     }
 }
 
 // Menus send no control handle, controls do; the power-action rule applies after either.
 void routeCommand(HWND window, WPARAM wParam, LPARAM lParam) {
-    if (lParam == 0)
-        menuCommand(window, LOWORD(wParam));
-    else
-        controlCommand(window, wParam);
+    if (lParam == 0) menuCommand(window, LOWORD(wParam));
+    else controlCommand(window, wParam);
     excludePowerActions(window, wParam);
 }
 
@@ -192,16 +187,24 @@ void routeNotify(HWND window, const NMHDR &notice) {
     case NM_DBLCLK: editRowCommand(window); break;
     case LVN_GETDISPINFOA:
         if (notice.idFrom == IDC_EVENTS)
-            scheduling().list.answerDisplayInfo(
-                *reinterpret_cast<NMLVDISPINFOA *>(const_cast<NMHDR *>(&notice)));
+            scheduling().list.answerDisplayInfo(*reinterpret_cast<NMLVDISPINFOA *>(
+                const_cast<NMHDR *>(&notice)));
         break;
     default: break;
     }
 }
 
+// Windows says the formats changed: the events follow their new language.
+void settingChanged(LPARAM area) {
+    const char *name = reinterpret_cast<const char *>(area);
+    if (!name || lstrcmpA(name, "intl") != 0) return;
+    Scheduling &s = scheduling();
+    EventList::Batch batch(s.list);
+    s.due.adoptCurrentLanguage(s.platform.localTime());
+}
+
 void confirmExit(HWND window) {
-    if (MessageBoxA(window, exitQuestion, exitCaption, MB_YESNO) != IDYES)
-        return;
+    if (MessageBoxA(window, exitQuestion, exitCaption, MB_YESNO) != IDYES) return;
     KillTimer(window, tickTimer);
     removeTrayIcon();
     EndDialog(window, 0);
@@ -216,22 +219,22 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     }
     switch (message) {
-    case WM_CLOSE: confirmExit(window); return TRUE;
+    case WM_CLOSE:      confirmExit(window);                                   return TRUE;
     case WM_INITDIALOG: return initMainDialog(window);
-    case WM_PAINT: paintClockFace(window); return TRUE;
+    case WM_PAINT:      paintClockFace(window);                                return TRUE;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
         return reinterpret_cast<INT_PTR>(controlColours(reinterpret_cast<HDC>(wParam)));
-    case WM_TIMER: clockTick(window); return TRUE;
-    case WM_COMMAND: routeCommand(window, wParam, lParam); return TRUE;
-    case WM_NOTIFY: routeNotify(window, *reinterpret_cast<NMHDR *>(lParam)); return TRUE;
-    case WM_SIZE: minimised(window, wParam); return TRUE;
+    case WM_TIMER:      clockTick(window);                                     return TRUE;
+    case WM_SETTINGCHANGE: settingChanged(lParam);                             return FALSE;
+    case WM_COMMAND:    routeCommand(window, wParam, lParam);                  return TRUE;
+    case WM_NOTIFY:     routeNotify(window, *reinterpret_cast<NMHDR *>(lParam)); return TRUE;
+    case WM_SIZE:       minimised(window, wParam);                             return TRUE;
     case WM_WINDOWPOSCHANGING:
-        keepHiddenInTray(*reinterpret_cast<WINDOWPOS *>(lParam));
-        return FALSE;
-    case trayCallbackMessage: trayCallback(window, wParam, lParam); return TRUE;
-    case deferredStartMessage: deferredStart(window); return TRUE;
-    default: return FALSE;
+        keepHiddenInTray(*reinterpret_cast<WINDOWPOS *>(lParam));              return FALSE;
+    case trayCallbackMessage: trayCallback(window, wParam, lParam);            return TRUE;
+    case deferredStartMessage: deferredStart(window);                          return TRUE;
+    default:            return FALSE;
     }
 }
 

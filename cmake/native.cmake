@@ -30,9 +30,7 @@ target_link_libraries(core_bench PRIVATE events benchmark::benchmark_main)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     # Undefined behaviour stops a run like a crash does.
     set(VELKORIN_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g)
-    add_library(events_fuzz STATIC events/Event.cpp events/EventTable.cpp events/Profile.cpp
-        events/EventFile.cpp events/LocalTime.cpp events/Schedule.cpp events/DueCheck.cpp events/MissedSweep.cpp
-        events/History.cpp
+    add_library(events_fuzz STATIC ${VELKORIN_CORE_SOURCES}
         tests/events/FakePlatform.cpp tests/events/Promises.cpp)
     target_include_directories(events_fuzz PUBLIC events tests/events)
     target_compile_options(events_fuzz PRIVATE

@@ -1,6 +1,8 @@
 // The due check and the power action.
 #include "DueCheck.h"
 
+#include "Editor.h"
+
 #include "MissedSweep.h"
 
 #include <algorithm>
@@ -69,6 +71,34 @@ void DueCheck::noteStored(bool stored) {
 
 void DueCheck::record(const LocalTime &time, const std::string &what, const Event &event) {
     if (history_) history_->record(time, what, event);
+}
+
+int DueCheck::rowOf(const Event &event) const {
+    for (int row = 0; row < table_.rowCount(); ++row) {
+        const Event &candidate = table_.event(row);
+        if (candidate.matchKey == event.matchKey && candidate.repeat == event.repeat &&
+            powerActionOf(candidate) == powerActionOf(event))
+            return row;
+    }
+    return -1;
+}
+
+void DueCheck::adoptCurrentLanguage(const LocalTime &now) {
+    schedule_.formatsChanged();
+    // The rows of the waiting and the warned action keep them under their new keys.
+    const int pendingRow = pending_ ? rowOf(pending_->event) : -1;
+    const int warnedRow = warning_.open ? rowOf(warning_.action.event) : -1;
+    if (const int changed = recomposeInCurrentLanguage(table_, platform_); changed > 0) {
+        if (pendingRow >= 0) pending_->event.matchKey = table_.event(pendingRow).matchKey;
+        if (warnedRow >= 0) warning_.action.event.matchKey = table_.event(warnedRow).matchKey;
+        file_.keepCopyBeforeNextWrite();
+        noteStored(file_.rewriteEventFile(table_));
+        if (history_)
+            history_->record(now, std::to_string(changed) +
+                                      (changed == 1 ? " event" : " events") +
+                                      " brought into the current language");
+    }
+    tableChanged(now);
 }
 
 void DueCheck::startAfter(const LocalTime &swept) {
@@ -201,14 +231,7 @@ void DueCheck::closeWarning() {
 
 void DueCheck::tableChanged(const LocalTime &now) {
     if (pending_ && !pending_->event.repeat.empty()) {
-        bool held = false;
-        for (int row = 0; row < table_.rowCount() && !held; ++row) {
-            const Event &event = table_.event(row);
-            held = event.matchKey == pending_->event.matchKey &&
-                   event.repeat == pending_->event.repeat &&
-                   powerActionOf(event) == powerActionOf(pending_->event);
-        }
-        if (!held) {
+        if (rowOf(pending_->event) < 0) {
             record(now, std::string(actionName(pending_->shutDown())) + " dropped with its event",
                    pending_->event);
             pending_.reset();

@@ -55,6 +55,12 @@ public:
     // there is dropped.
     void tableChanged(const LocalTime &now);
 
+    // At load, and when the language of the formats changed: the clock is formatted afresh,
+    // match keys written in another language are brought into this one (the file is written
+    // once, the old one kept aside first, and the history says how many), and the warning is
+    // worked out afresh.
+    void adoptCurrentLanguage(const LocalTime &now);
+
     // The warning's answers, for the second it names only. Skip: the events of that second fire
     // without their actions (or the action waiting is dropped). Now: the action runs at once;
     // one-time rows of that second leave first, and at the second nothing more happens. Either
@@ -91,6 +97,8 @@ private:
     void fireSecond(std::int64_t second, const SecondRun &run, std::vector<int> &leaving,
                     std::optional<Action> &fired);
     std::optional<Action> firstActionAhead();
+    // The row that carries an action's event, or -1 when none does any more.
+    int rowOf(const Event &event) const;
     // Among rows due in one second, the one whose action runs: the first to shut down, else the
     // first.
     int winnerAmong(const std::vector<int> &rows) const;

@@ -3,6 +3,9 @@
 
 #include "DueCheck.h"
 
+#include <algorithm>
+#include <vector>
+
 const char hourPlaceholder[] = "H";
 const char minutePlaceholder[] = "M";
 const char secondPlaceholder[] = "S";
@@ -82,6 +85,88 @@ EventForm formOf(const Event &row) {
     form.date.month = parseNumber(row.month);
     form.date.day = parseNumber(row.day);
     return form;
+}
+
+namespace {
+
+// The words of a text between blanks and colons, without those made of digits only.
+std::vector<std::string> namesIn(const std::string &text) {
+    std::vector<std::string> words;
+    std::string word;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        const char c = i < text.size() ? text[i] : ' ';
+        if (c != ' ' && c != ':') {
+            word += c;
+            continue;
+        }
+        if (word.find_first_not_of("0123456789") != std::string::npos) words.push_back(word);
+        word.clear();
+    }
+    return words;
+}
+
+// The runs of digits of a text, in order.
+std::vector<std::string> numbersIn(const std::string &text) {
+    std::vector<std::string> numbers;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = text.find_first_of("0123456789", i);
+        if (start == std::string::npos) break;
+        const std::size_t end = std::min(text.find_first_not_of("0123456789", start), text.size());
+        numbers.push_back(text.substr(start, end - start));
+        i = end;
+    }
+    return numbers;
+}
+
+// Every name of a day or month that the date pictures show in the current language.
+std::vector<std::string> currentNames(Platform &platform) {
+    std::vector<std::string> names;
+    auto add = [&](const LocalTime &date, const char *picture) {
+        for (std::string &name : namesIn(platform.formatDate(date, picture)))
+            names.push_back(std::move(name));
+    };
+    for (int day = 1; day <= 7; ++day) add(fromWallSecond(wallSecond({2027, 2, 0, day})), "dddd");
+    for (int month = 1; month <= 12; ++month) {
+        const LocalTime first = fromWallSecond(wallSecond({2027, month, 0, 1}));
+        add(first, longDatePicture);
+        add(first, datePictureOf(RepeatKind::Yearly));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
+    std::vector<std::string> known;
+    std::vector<EventFields> rows;
+    int changed = 0;
+    for (int index = 0; index < table.rowCount(); ++index) {
+        const TableRow &row = table.row(index);
+        if (row.kind != RepeatKind::OneTime && row.kind != RepeatKind::Weekly &&
+            row.kind != RepeatKind::Yearly)
+            continue; // the other kinds have no names
+        EventForm form = formOf(row.event);
+        if (!isRealDate(form.date.year, form.date.month, form.date.day)) continue;
+        if (known.empty()) known = currentNames(platform);
+        bool foreign = false;
+        for (const std::string &name : namesIn(row.event.matchKey))
+            foreign = foreign || !std::binary_search(known.begin(), known.end(), name);
+        if (!foreign) continue; // it can come due in this language as it is
+        form.date = fromWallSecond(wallSecond(form.date)); // with its day of the week
+        EventFields composed;
+        if (!composeFields(form, platform, composed) || composed.matchKey == row.event.matchKey ||
+            numbersIn(composed.matchKey) != numbersIn(row.event.matchKey) ||
+            (row.kind == RepeatKind::Weekly && !row.event.dayOfWeek.empty() &&
+             parseNumber(row.event.dayOfWeek) != form.date.dayOfWeek))
+            continue;
+        if (rows.empty())
+            for (int i = 0; i < table.rowCount(); ++i) rows.push_back(table.event(i));
+        rows[static_cast<std::size_t>(index)].matchKey = composed.matchKey;
+        ++changed;
+    }
+    if (changed > 0) table.replaceRows(rows);
+    return changed;
 }
 
 Editor::Outcome Editor::composeEvent(const EventForm &form) {

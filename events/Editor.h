@@ -38,6 +38,14 @@ bool composeFields(const EventForm &form, Platform &platform, EventFields &field
 // refuses).
 EventForm formOf(const Event &row);
 
+// After the language of the formats changed, or for a file made in another language: each row
+// whose fields describe it (a kind with a date, a real date) and whose match key names days or
+// months the current language does not know gets the key the editor composes now, when that
+// agrees with the stored one in every number (time, day, year): only the names change, and a
+// key typed to mean another moment stays as it is. The number of rows changed, in one change
+// of the table.
+int recomposeInCurrentLanguage(EventTable &table, Platform &platform);
+
 class Editor {
 public:
     Editor(EventTable &table, EventFile &file, Platform &platform)

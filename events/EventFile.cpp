@@ -25,21 +25,15 @@ namespace {
 // The event number a key names in a section: the section name, then "%2d" of the number
 // (compared like any profile name: ASCII case ignored). 0 when the key names no event.
 std::size_t eventNumberOf(std::string_view key, std::string_view section) {
-    if (key.size() <= section.size() + 1)
-        return 0;
-    if (!ProfileDocument::sameName(key.substr(0, section.size()), section))
-        return 0;
+    if (key.size() <= section.size() + 1) return 0;
+    if (!ProfileDocument::sameName(key.substr(0, section.size()), section)) return 0;
     std::string_view digits = key.substr(section.size());
-    if (digits.size() == 2 && digits[0] == ' ')
-        digits.remove_prefix(1);
-    else if (digits[0] == '0' || digits.size() < 2)
-        return 0;
-    if (digits.size() > 9)
-        return 0;
+    if (digits.size() == 2 && digits[0] == ' ') digits.remove_prefix(1);
+    else if (digits[0] == '0' || digits.size() < 2) return 0;
+    if (digits.size() > 9) return 0;
     std::size_t number = 0;
     for (char c : digits) {
-        if (c < '0' || c > '9')
-            return 0;
+        if (c < '0' || c > '9') return 0;
         number = number * 10 + static_cast<std::size_t>(c - '0');
     }
     return number;
@@ -53,11 +47,9 @@ std::vector<std::string_view> eventValues(const ProfileDocument &document, const
     std::vector<bool> seen(limit + 1);
     document.forEachKey(section, [&](std::string_view key, std::string_view value, bool hasValue) {
         std::size_t number = eventNumberOf(key, section);
-        if (number == 0 || number > limit || seen[number])
-            return;
+        if (number == 0 || number > limit || seen[number]) return;
         seen[number] = true;
-        if (hasValue)
-            values[number] = value;
+        if (hasValue) values[number] = value;
     });
     if (present)
         *present = std::move(seen);
@@ -100,8 +92,7 @@ template <typename EventAt> std::string renderEvents(int count, EventAt eventAt)
     std::string out;
     out.reserve(static_cast<std::size_t>(count) * 160 + 200);
     for (const EventFieldInfo &field : eventFields) {
-        if (!out.empty())
-            out += "\r\n";
+        if (!out.empty()) out += "\r\n";
         out += '[';
         out += field.name;
         out += "]\r\n";
@@ -388,8 +379,7 @@ std::string EventFile::textOf(const std::string &bytes) {
 }
 
 bool EventFile::refused() {
-    if (!unreadable_)
-        return false;
+    if (!unreadable_) return false;
     lastError_ = "The event file exists but could not be read; it is left as it is.";
     return true;
 }
@@ -411,8 +401,7 @@ bool EventFile::keepBackup() {
 }
 
 bool EventFile::replaceWith(const std::string &text) {
-    if (refused() || !keepBackup())
-        return false;
+    if (refused() || !keepBackup()) return false;
     if (!platform_.replaceFile(path_, utf16_ ? bytesOf(platform_.toUtf16(text)) : text)) {
         lastError_ = platform_.fileError();
         return false;
@@ -423,10 +412,8 @@ bool EventFile::replaceWith(const std::string &text) {
 }
 
 bool EventFile::saveAll(const EventTable &table) {
-    if (table.rowCount() == 0)
-        return true; // nothing to write, the file stays as it is
-    if (refused())
-        return false;
+    if (table.rowCount() == 0) return true; // nothing to write, the file stays as it is
+    if (refused()) return false;
     std::string bytes;
     if (platform_.readFile(path_, bytes) == Platform::FileRead::Failed) {
         lastError_ = platform_.fileError();
@@ -475,9 +462,7 @@ bool EventFile::writeThrough(const EventTable &table, std::string *written) {
     return true;
 }
 
-bool EventFile::saveThrough(const EventTable &table) {
-    return writeThrough(table, nullptr);
-}
+bool EventFile::saveThrough(const EventTable &table) { return writeThrough(table, nullptr); }
 
 bool EventFile::rewriteEventFile(EventTable &table) {
     if (textKnown_ && keepFirst_.empty() && (table.rowCount() > 0 || holding_) &&

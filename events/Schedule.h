@@ -33,6 +33,12 @@ public:
     // Equal to clockText(kind, the moment of that wall second).
     const std::string &text(RepeatKind kind, std::int64_t second);
 
+    // The formats changed: every text is made afresh.
+    void clear() {
+        seconds_.fill(Second());
+        days_.fill(Day());
+    }
+
 private:
     static constexpr std::size_t kinds = 6;
     struct Second {
@@ -110,6 +116,9 @@ public:
 
     // The rows due in a wall second, in table order; with actionsOnly those with a power action.
     void dueAt(std::int64_t second, Examined rows, std::vector<int> &due, bool actionsOnly = false);
+
+    // The language of the formats changed: the clock texts are made afresh.
+    void formatsChanged() { texts_.clear(); }
 
     // Whether any row carries a power action: without one there is nothing to warn of.
     bool anyActions();

@@ -26,7 +26,7 @@ void screenshot(const std::string &name);
 
 // What a user would see of a window: its class, title, style and position.
 std::string className(HWND window);
-std::string windowText(HWND window); // WM_GETTEXT, which other processes may send too
+std::string windowText(HWND window);  // WM_GETTEXT, which other processes may send too
 
 // The event file text of a one-time event at a moment, as the program composes and the clock
 // formats it in this locale.
@@ -42,8 +42,10 @@ std::string eventFileText(const std::vector<FileEvent> &events);
 SYSTEMTIME secondsFromNow(int seconds);
 SYSTEMTIME plusSeconds(const SYSTEMTIME &moment, int seconds);
 
-// The clock text of a repeat kind ("" one-time, "Hourly", ...) at a moment, in this locale.
-std::string clockTextOf(const std::string &repeat, const SYSTEMTIME &moment);
+// The clock text of a repeat kind ("" one-time, "Hourly", ...) at a moment, in this locale or
+// another.
+std::string clockTextOf(const std::string &repeat, const SYSTEMTIME &moment,
+                        LCID locale = LOCALE_USER_DEFAULT);
 
 // Types a text into a control, as WM_SETTEXT does.
 void setText(HWND control, const std::string &text);
@@ -78,9 +80,7 @@ public:
     std::vector<HWND> windowsTitled(const std::string &title, bool hidden = false) const;
     // Waits until a window of that title shows; null when none did in time.
     HWND waitForWindow(const std::string &title, DWORD milliseconds = 30000) const;
-    HWND mainWindow(DWORD milliseconds = 30000) const {
-        return waitForWindow("Velkorin", milliseconds);
-    }
+    HWND mainWindow(DWORD milliseconds = 30000) const { return waitForWindow("Velkorin", milliseconds); }
 
     // The cells of a list view in the program, row by row.
     std::vector<std::vector<std::string>> listRows(HWND list, int columns) const;
@@ -100,10 +100,8 @@ private:
 template <class Condition> bool waitUntil(Condition condition, DWORD milliseconds) {
     const DWORD start = GetTickCount();
     for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start > milliseconds)
-            return false;
+        if (condition()) return true;
+        if (GetTickCount() - start > milliseconds) return false;
         Sleep(50);
     }
 }

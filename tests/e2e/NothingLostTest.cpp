@@ -12,8 +12,7 @@ namespace {
 
 // The file's bytes, or "<none>" when it is not there.
 std::string fileText(const std::string &path) {
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return "<none>";
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return "<none>";
     return readWholeFile(path);
 }
 
@@ -23,8 +22,8 @@ TEST(NothingLost, AUtf16FileLoadsAndKeepsItsEventsAndItsEncoding) {
     Program program("utf16");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const SYSTEMTIME passed = {2020, 2, 0, 29, 22, 45, 30, 0};
-    program.writeEventFile(utf16File(eventFileText({{oneTimeKey(future), "Restart", "", "", future},
-                                                    {oneTimeKey(passed), "", "", "", passed}})));
+    program.writeEventFile(utf16File(eventFileText(
+        {{oneTimeKey(future), "Restart", "", "", future}, {oneTimeKey(passed), "", "", "", passed}})));
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
@@ -105,8 +104,7 @@ TEST(NothingLost, AFileLockedAgainstReadingIsNeverDestroyed) {
     ASSERT_TRUE(waitUntil(
         [&] {
             for (HWND window : program.windowsTitled("Velkorin"))
-                if (className(window) == "#32770" && GetDlgItem(window, 0xFFFF))
-                    question = window;
+                if (className(window) == "#32770" && GetDlgItem(window, 0xFFFF)) question = window;
             return question != nullptr;
         },
         30000));
@@ -119,8 +117,7 @@ TEST(NothingLost, AFileLockedAgainstReadingIsNeverDestroyed) {
     ASSERT_TRUE(waitUntil(
         [&] {
             for (HWND w : program.windowsTitled("Velkorin"))
-                if (GetDlgItem(w, IDC_EVENTS))
-                    window = w;
+                if (GetDlgItem(w, IDC_EVENTS)) window = w;
             return window != nullptr;
         },
         10000));
@@ -153,9 +150,7 @@ TEST(NothingLost, AFileThatCannotBeWrittenWhenAnEventFiresIsToldOnceAndStoredLat
     EXPECT_NE(fileText(program.eventFilePath()).find(oneTimeKey(soon)), std::string::npos);
     CloseHandle(held);
     EXPECT_TRUE(waitUntil(
-        [&] {
-            return fileText(program.eventFilePath()).find(oneTimeKey(soon)) == std::string::npos;
-        },
+        [&] { return fileText(program.eventFilePath()).find(oneTimeKey(soon)) == std::string::npos; },
         5000))
         << "the retry did not store the table";
     EXPECT_NE(fileText(program.eventFilePath()).find(oneTimeKey(future)), std::string::npos);
@@ -225,8 +220,7 @@ TEST(NothingLost, ADirectoryNamedInAnyLanguageLoadsAndFires) {
         [&] {
             window = FindWindowA("#32770", "Velkorin");
             DWORD owner = 0;
-            if (window)
-                GetWindowThreadProcessId(window, &owner);
+            if (window) GetWindowThreadProcessId(window, &owner);
             return window && owner == process.dwProcessId && IsWindowVisible(window);
         },
         30000);
@@ -266,4 +260,43 @@ TEST(NothingLost, ACopyRunningForAnotherUserIsToldOfAndNothingRunsTwice) {
     CloseHandle(lock);
     EXPECT_EQ(fileText(program.eventFilePath()), events);
     EXPECT_EQ(fileText(program.directory() + "Velkorin.log"), "<none>");
+}
+
+// A file made under German formats, loaded under English ones: its keys are brought into
+// English, its events fire at their seconds, and the German file is kept aside.
+TEST(NothingLost, AFileMadeUnderGermanFormatsFiresAtItsSecondsUnderEnglishOnes) {
+    Program program("german");
+    const LCID german = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
+    const SYSTEMTIME once = secondsFromNow(8), weekly = secondsFromNow(10);
+    ASSERT_NE(clockTextOf("", once, german), clockTextOf("", once)) << "no German names here";
+    const std::string made =
+        eventFileText({{clockTextOf("", once, german), "", "", "", once},
+                       {clockTextOf("Weekly", weekly, german), "", "", "Weekly", weekly}});
+    program.writeEventFile(made);
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    const auto rows = program.listRows(list, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][1], clockTextOf("", once));
+    EXPECT_EQ(rows[1][1], clockTextOf("Weekly", weekly));
+    screenshot("german-file-in-english");
+    const std::string log = program.directory() + "Velkorin.log";
+    EXPECT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 15000))
+        << "the one-time event did not fire";
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return fileText(log).find("fired  " + clockTextOf("Weekly", weekly)) !=
+                   std::string::npos;
+        },
+        10000))
+        << fileText(log);
+    EXPECT_NE(fileText(log).find("2 events brought into the current language"), std::string::npos);
+    const std::vector<std::string> copies = filesLike(program.eventFilePath() + ".*.bak");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(fileText(copies[0]), made);
+    EXPECT_NE(fileText(program.eventFilePath()).find(clockTextOf("Weekly", weekly)),
+              std::string::npos);
+    EXPECT_EQ(program.windowsTitled("Velkorin: events kept aside").size(), 0u);
 }

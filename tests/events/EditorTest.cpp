@@ -302,3 +302,51 @@ TEST(EventForm, ARowShowsAgainWithItsOneActionAndItsDate) {
     EXPECT_EQ(form.repeat, "Daily");
     EXPECT_EQ(form.date.year, 0); // no date: the picker keeps its own
 }
+
+// A file made in one language, read in another: the rows with names in their keys are
+// composed again, in every pair of three languages, names with accents included.
+TEST_F(EditorFixture, KeysComposedInAnotherLanguageAreComposedAgainInThisOne) {
+    const char *const languages[] = {"en", "de", "fr"};
+    const char *const repeats[] = {repeatPlaceholder, "Hourly", "Daily", "Weekly", "Monthly",
+                                   "Yearly"};
+    const LocalTime dates[] = {at(2027, 2, 10, 0, 0, 0), at(2027, 3, 1, 0, 0, 0),
+                               at(2027, 8, 16, 0, 0, 0), at(2027, 12, 7, 0, 0, 0)};
+    for (const char *from : languages) {
+        for (const char *to : languages) {
+            if (std::string(from) == to) continue;
+            platform.language = from;
+            table.clearTable();
+            for (const LocalTime &date : dates)
+                for (const char *repeat : repeats) {
+                    EventFields fields;
+                    ASSERT_TRUE(composeFields(form("10", "20", "30", repeat, date), platform, fields));
+                    table.insertRow(table.rowCount(), fields);
+                }
+            platform.language = to;
+            std::vector<std::string> before = keysInTable(), expected;
+            for (const LocalTime &date : dates)
+                for (const char *repeat : repeats)
+                    expected.push_back(composed(form("10", "20", "30", repeat, date)).matchKey);
+            int differ = 0; // "16 August" is the same in English and German
+            for (std::size_t i = 0; i < before.size(); ++i) differ += before[i] != expected[i];
+            EXPECT_GE(differ, 10);
+            EXPECT_EQ(recomposeInCurrentLanguage(table, platform), differ) << from << " to " << to;
+            EXPECT_EQ(keysInTable(), expected) << from << " to " << to;
+        }
+    }
+}
+
+TEST_F(EditorFixture, KeysThatMeanAnotherMomentOrCanComeDueAsTheyAreStay) {
+    platform.language = "de";
+    Event moved = composed(form("10", "00", "00", repeatPlaceholder, at(2026, 12, 7, 0, 0, 0)));
+    moved.matchKey = "Montag 07 Dezember 2026 11:00:00"; // typed to mean eleven o'clock
+    Event weekday = composed(form("10", "00", "00", "Weekly", at(2026, 12, 7, 0, 0, 0)));
+    weekday.matchKey = "Tuesday 10:00:00"; // a day this language knows
+    Event typed = moved;
+    typed.year.clear(); // fields that do not describe it
+    platform.language = "en";
+    for (const Event &row : {moved, weekday, typed}) table.insertRow(table.rowCount(), row);
+    EXPECT_EQ(recomposeInCurrentLanguage(table, platform), 0);
+    EXPECT_EQ(table.event(0).matchKey, moved.matchKey);
+    EXPECT_EQ(table.event(1).matchKey, "Tuesday 10:00:00");
+}

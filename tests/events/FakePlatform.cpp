@@ -1,4 +1,4 @@
-// The platform double: pictures rendered with English names, as Windows does in en-US.
+// The platform double: pictures rendered with the names of its language, as Windows does.
 #include "FakePlatform.h"
 
 #include <cstdio>
@@ -6,11 +6,26 @@
 
 namespace {
 
-const char *const weekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                "Thursday", "Friday", "Saturday"};
-const char *const months[] = {"January", "February", "March",     "April",   "May",      "June",
-                              "July",    "August",   "September", "October", "November",
-                              "December"};
+// The names of days and months in English, German and French, in Windows-1252.
+struct Names {
+    const char *language;
+    const char *weekdays[7];
+    const char *months[12];
+};
+const Names languages[] = {
+    {"en",
+     {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+     {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+      "October", "November", "December"}},
+    {"de",
+     {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"},
+     {"Januar", "Februar", "M\xE4rz", "April", "Mai", "Juni", "Juli", "August", "September",
+      "Oktober", "November", "Dezember"}},
+    {"fr",
+     {"dimanche", "lundi", "mardi", "mercredi", "jeudi", "vendredi", "samedi"},
+     {"janvier", "f\xE9vrier", "mars", "avril", "mai", "juin", "juillet", "ao\xFBt", "septembre",
+      "octobre", "novembre", "d\xE9" "cembre"}},
+};
 
 std::string twoDigits(int n) {
     char text[16];
@@ -18,7 +33,12 @@ std::string twoDigits(int n) {
     return text;
 }
 
-std::string render(const LocalTime &t, const char *picture) {
+std::string render(const LocalTime &t, const char *picture, const std::string &language) {
+    const Names *names = &languages[0];
+    for (const Names &candidate : languages)
+        if (language == candidate.language) names = &candidate;
+    const auto &weekdays = names->weekdays;
+    const auto &months = names->months;
     std::string out;
     for (const char *p = picture; *p;) {
         if (!std::strncmp(p, "dddd", 4)) { out += weekdays[t.dayOfWeek]; p += 4; }
@@ -37,12 +57,12 @@ std::string render(const LocalTime &t, const char *picture) {
 
 std::string FakePlatform::formatDate(const LocalTime &time, const char *picture) {
     ++formatCalls;
-    return render(time, picture);
+    return render(time, picture, language);
 }
 
 std::string FakePlatform::formatTime(const LocalTime &time, const char *picture) {
     ++formatCalls;
-    return render(time, picture);
+    return render(time, picture, language);
 }
 
 Platform::FileRead FakePlatform::readFile(const std::string &path, std::string &contents) {
@@ -115,8 +135,10 @@ EventFields eventAt(const LocalTime &when, const std::string &repeat, const std:
     fields.year = formatTwoDigits(when.year);
     fields.month = formatTwoDigits(when.month);
     fields.day = formatTwoDigits(when.day);
-    fields.hour = formatTwoDigits(when.hour);
-    fields.minute = formatTwoDigits(when.minute);
-    fields.second = formatTwoDigits(when.second);
+    // The time boxes' texts: two digits.
+    fields.hour = twoDigits(when.hour);
+    fields.minute = twoDigits(when.minute);
+    fields.second = twoDigits(when.second);
+    if (repeat == "Weekly") fields.dayOfWeek = formatTwoDigits(when.dayOfWeek);
     return fields;
 }

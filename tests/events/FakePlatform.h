@@ -1,4 +1,4 @@
-// A platform double for the core: scripted clock, English date names, files in memory,
+// A platform double for the core: scripted clock, date names in three languages, files in memory,
 // notices and power requests recorded instead of shown or carried out.
 #pragma once
 
@@ -12,17 +12,18 @@
 class FakePlatform : public Platform {
 public:
     LocalTime now{};
+    std::string language = "en"; // "de" and "fr" too: the names of days and months
     std::map<std::string, std::string> files;
     bool failWrites = false;
 
     std::vector<std::string> notices;
     std::vector<std::string> refusedNotices;
-    std::vector<std::string> otherNotices;  // events not stored, and the like
+    std::vector<std::string> otherNotices; // events not stored, and the like
     std::map<std::string, bool> unreadable; // paths that exist but cannot be read
     std::string refuseWith; // the reason every power request is refused with, when set
     struct Request {
-        std::string kind; // "restart" or "shutdown"
-        bool fileExisted; // the event file as it was when the request was made
+        std::string kind;         // "restart" or "shutdown"
+        bool fileExisted;         // the event file as it was when the request was made
         std::string fileContents;
         // How long the warning had named this action when it was made, by the forward clock of
         // `now`; -1 when no warning named it.
@@ -64,8 +65,7 @@ public:
     std::string requestShutdown() override { return record("shutdown"); }
     FileRead readFile(const std::string &path, std::string &contents) override;
     void appendFile(const std::string &path, const std::string &text) override {
-        if (!failWrites)
-            files[path] += text;
+        if (!failWrites) files[path] += text;
     }
     std::size_t fileSize(const std::string &path) override {
         auto found = files.find(path);
@@ -73,8 +73,7 @@ public:
     }
     void moveFile(const std::string &from, const std::string &to) override {
         auto found = files.find(from);
-        if (found == files.end() || failWrites)
-            return;
+        if (found == files.end() || failWrites) return;
         files[to] = found->second;
         files.erase(found);
     }

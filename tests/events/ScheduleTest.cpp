@@ -276,6 +276,33 @@ TEST(Schedule, ASmallStepBackJustBeforeADaylightChangeFiresNothingAgain) {
     }
 }
 
+// The formats change to another language while the program runs, with the clock texts of the
+// coming seconds made already: the keys are brought into the new language and every row
+// fires at its second in it.
+TEST(Schedule, AfterAChangeOfLanguageEveryRowFiresAtItsSecondInTheNewOne) {
+    ScriptedClock clock(t0);
+    for (const char *kind : kinds) clock.add(kind, 120 + (*kind ? 0 : 30));
+    clock.begin();
+    clock.run(70); // the warning names the first of them already
+    const std::string english = clock.platform.files[clock.file.path()];
+    clock.platform.language = "de";
+    clock.due.adoptCurrentLanguage(clock.reading());
+    EXPECT_EQ(clock.table.event(3).matchKey, "Freitag 10:02:00");
+    EXPECT_EQ(clock.table.event(0).matchKey, "Freitag 29 Januar 2027 10:02:30");
+    clock.run(200);
+    for (const char *key : {":02:00", "10:02:00", "Freitag 10:02:00", "29 10:02:00",
+                            "29 Januar 10:02:00", "Freitag 29 Januar 2027 10:02:30"})
+        EXPECT_EQ(clock.fired(key), 1) << key;
+    ASSERT_EQ(clock.requestTimes.size(), 2u);
+    EXPECT_EQ(clock.requestTimes[0], 120); // warned since 60 s, through the change
+    const std::vector<std::string> copies = clock.platform.filesStartingWith(clock.file.path() + ".");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(clock.platform.files[copies[0]], english);
+    EXPECT_NE(clock.platform.files[clock.history.path()].find(
+                  "3 events brought into the current language"),
+              std::string::npos);
+}
+
 TEST(Schedule, DoubledTicksFireOnce) {
     ScriptedClock clock(t0);
     const std::string key = clock.add("Daily", 60);
