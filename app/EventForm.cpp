@@ -97,6 +97,15 @@ void tellNotWritten(HWND window, const char *what, const char *end) {
     MessageBoxA(window, text.c_str(), messageCaption, MB_OK | MB_ICONWARNING);
 }
 
+// A Monthly event on the 29th to 31st, or a Yearly one on 29 February: the user learns when
+// it will not come due.
+void tellPartlyDue(HWND window, const EventForm &form) {
+    EventFields composed;
+    if (!composeFields(form, scheduling().platform, composed)) return;
+    const std::string note = partlyDueNote(composed);
+    if (!note.empty()) MessageBoxA(window, note.c_str(), messageCaption, MB_OK | MB_ICONINFORMATION);
+}
+
 } // namespace
 
 void setUpEventForm(HWND window) {
@@ -130,13 +139,20 @@ void resetForm(HWND window) {
 
 void composeEventCommand(HWND window) {
     Scheduling &s = scheduling();
-    EventList::Batch batch(s.list);
-    switch (s.editor.composeEvent(readForm(window))) {
-    case Editor::Outcome::NotStored: tellNotWritten(window, notStoredText, notStoredEnd); break;
-    case Editor::Outcome::Added:
-    case Editor::Outcome::NothingToAdd: resetForm(window); break;
+    const EventForm form = readForm(window);
+    Editor::Outcome outcome;
+    {
+        EventList::Batch batch(s.list);
+        outcome = s.editor.composeEvent(form);
+        switch (outcome) {
+        case Editor::Outcome::NotStored: tellNotWritten(window, notStoredText, notStoredEnd); break;
+        case Editor::Outcome::Added:
+        case Editor::Outcome::NothingToAdd: resetForm(window); break;
+        }
+        s.due.tableChanged(s.platform.localTime());
     }
-    s.due.tableChanged(s.platform.localTime());
+    // Once the list shows the new row.
+    if (outcome == Editor::Outcome::Added) tellPartlyDue(window, form);
 }
 
 void deleteSelectedCommand(HWND window) {

@@ -137,6 +137,19 @@ std::vector<std::string> currentNames(Platform &platform) {
 
 } // namespace
 
+std::string partlyDueNote(const EventFields &event) {
+    const RepeatKind kind = repeatKindOf(event.repeat);
+    const int day = parseNumber(event.day);
+    if (kind == RepeatKind::Yearly && parseNumber(event.month) == 2 && day == 29)
+        return "This Yearly event comes due on 29 February only: in leap years.";
+    if (kind != RepeatKind::Monthly || day < 29 || day > 31) return std::string();
+    const char *without = day == 29   ? "not in February, except in leap years"
+                          : day == 30 ? "not in February"
+                                      : "not in February, April, June, September, November";
+    return "This Monthly event comes due only in months that have a " + std::to_string(day) +
+           (day == 31 ? "st: " : "th: ") + without + ".";
+}
+
 int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
     std::vector<std::string> known;
     std::vector<EventFields> rows;

@@ -190,3 +190,62 @@ TEST(Editor, WhenTheFileCannotBeWrittenOkAndDeleteSaySoAndChangeNothing) {
     EXPECT_EQ(after, before);
     CloseHandle(held);
 }
+
+// A row taken into the form stays in the file while a one-time event fires and the file is
+// written, and after leaving without OK.
+TEST(Editor, ARowInTheFormSurvivesAWriteMeanwhileAndTheExit) {
+    Program program("edit-in-progress");
+    const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+    const SYSTEMTIME soon = secondsFromNow(6);
+    program.writeEventFile(eventFileText({{oneTimeKey(future), "Restart", "", "", future},
+                                          {oneTimeKey(soon), "", "", "", soon}}));
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    program.clickRow(list, 0, true);
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 5000));
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_HOUR)), "09");
+    // The one-time event fires and leaves: the file is written without it.
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).empty(); }, 15000));
+    std::string text;
+    ASSERT_TRUE(waitUntil(
+        [&] { return program.readEventFile(text) && text.find(oneTimeKey(soon)) == std::string::npos; },
+        5000));
+    EXPECT_NE(text.find(oneTimeKey(future)), std::string::npos) << text;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND box = program.waitForWindow("Exit from programm Velkorin");
+    ASSERT_NE(box, nullptr);
+    SendMessageA(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.waitForExit(10000), 0u);
+    ASSERT_TRUE(program.readEventFile(text));
+    EXPECT_NE(text.find("Date&Time 1=" + oneTimeKey(future) + "\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Restart 1=Restart\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Date&Time 2"), std::string::npos) << text;
+}
+
+// OK on a Monthly event on the 31st: the user learns in which months it will not come due.
+TEST(Editor, AMonthlyEventOnThe31stTellsWhichMonthsItSkips) {
+    Program program("monthly-31st");
+    const SYSTEMTIME last = {2027, 1, 0, 31, 10, 0, 0, 0};
+    program.writeEventFile(eventFileText({{clockTextOf("Monthly", last), "", "", "Monthly", last}}));
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    program.clickRow(list, 0, true); // the form takes its date, the 31st
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).empty(); }, 5000));
+    PostMessageA(pictureButton(window, IDC_OK), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(pictureButton(window, IDC_OK), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    HWND message = program.waitForMessageBox();
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(windowText(GetDlgItem(message, 0xFFFF)),
+              "This Monthly event comes due only in months that have a 31st: not in February, "
+              "April, June, September, November.");
+    screenshot("monthly-31st");
+    PostMessageA(message, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 5000));
+    EXPECT_EQ(program.listRows(list, 2)[0][1], clockTextOf("Monthly", last));
+    const std::string today = oneTimeKey(secondsFromNow(0));
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_DATE)), today.substr(0, today.size() - 9));
+}

@@ -350,3 +350,23 @@ TEST_F(EditorFixture, KeysThatMeanAnotherMomentOrCanComeDueAsTheyAreStay) {
     EXPECT_EQ(table.event(0).matchKey, moved.matchKey);
     EXPECT_EQ(table.event(1).matchKey, "Tuesday 10:00:00");
 }
+
+TEST_F(EditorFixture, AMonthlyEventOnALateDayTellsInWhichMonthsItWillNotComeDue) {
+    const std::pair<LocalTime, const char *> cases[] = {
+        {at(2027, 1, 28, 0, 0, 0), ""},
+        {at(2027, 1, 29, 0, 0, 0), "a 29th: not in February, except in leap years."},
+        {at(2027, 1, 30, 0, 0, 0), "a 30th: not in February."},
+        {at(2027, 1, 31, 0, 0, 0), "a 31st: not in February, April, June, September, November."},
+    };
+    for (const auto &[date, note] : cases) {
+        const std::string text = partlyDueNote(composed(form("10", "00", "00", "Monthly", date)));
+        EXPECT_EQ(text.empty(), !*note) << text;
+        EXPECT_NE(text.find(note), std::string::npos) << text;
+        EXPECT_EQ(partlyDueNote(composed(form("10", "00", "00", "Daily", date))), "");
+        EXPECT_EQ(partlyDueNote(composed(form("10", "00", "00", repeatPlaceholder, date))), "");
+    }
+    EXPECT_NE(partlyDueNote(composed(form("10", "00", "00", "Yearly", at(2028, 2, 29, 0, 0, 0))))
+                  .find("leap years"),
+              std::string::npos);
+    EXPECT_EQ(partlyDueNote(composed(form("10", "00", "00", "Yearly", at(2028, 3, 29, 0, 0, 0)))), "");
+}
