@@ -1,5 +1,6 @@
 // Benchmarks of the core: event file save and load, and one due-check pass.
 #include "DueCheck.h"
+#include "Editor.h"
 #include "EventFile.h"
 #include "FakePlatform.h"
 #include "MissedSweep.h"
@@ -49,6 +50,29 @@ void sweepPassedRows(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(sweepPassedRows)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// A table made under German formats brought into English, as at the first start after a change
+// of language; and the same table already in English, as at every other start.
+void bringIntoLanguage(benchmark::State &state) {
+    FakePlatform platform;
+    const bool foreign = state.range(1) != 0;
+    platform.language = foreign ? "de" : "en";
+    std::vector<EventFields> rows;
+    for (int i = 0; i < state.range(0); ++i) {
+        const LocalTime when = fromWallSecond(wallSecond(at(2027, 1, 1, 9, 0, 0)) + i * 97);
+        rows.push_back(eventAt(when, "", clockText(platform, RepeatKind::OneTime, when)));
+    }
+    platform.language = "en";
+    for (auto _ : state) {
+        state.PauseTiming();
+        EventTable table;
+        table.replaceRows(rows);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(recomposeInCurrentLanguage(table, platform));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(bringIntoLanguage)->Args({10000, 1})->Args({10000, 0})->Unit(benchmark::kMillisecond);
 
 void loadEventsBench(benchmark::State &state) {
     FakePlatform platform;
