@@ -321,16 +321,17 @@ std::string EventFile::keepAside(const std::string &bytes) {
         lastError_ = platform_.fileError();
         return std::string();
     }
-    // The newest copies stay, the oldest go.
+    // The newest copies stay, the oldest go; never the one just made, also when a clock set
+    // back dates it before the others.
     const std::string prefix = path_ + ".";
     std::vector<std::pair<std::pair<std::string, int>, std::string>> copies;
     for (const std::string &path : platform_.filesStartingWith(prefix)) {
         std::pair<std::string, int> order;
-        if (keptAsideOrder(std::string_view(path).substr(prefix.size()), order))
+        if (path != copy && keptAsideOrder(std::string_view(path).substr(prefix.size()), order))
             copies.emplace_back(order, path);
     }
     std::sort(copies.begin(), copies.end());
-    for (std::size_t i = 0; i + keptAsideCopies < copies.size(); ++i)
+    for (std::size_t i = 0; i + keptAsideCopies < copies.size() + 1; ++i)
         platform_.deleteFile(copies[i].second);
     return copy;
 }

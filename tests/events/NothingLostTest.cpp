@@ -110,10 +110,19 @@ TEST_F(Start, KeptAsideCopiesNeverReplaceEachOtherAndTheTenNewestStay) {
         file.loadAll(rows);
         ASSERT_TRUE(file.rewriteEventFile(rows));
     }
-    const std::vector<std::string> copies = platform.filesStartingWith(path + ".");
+    std::vector<std::string> copies = platform.filesStartingWith(path + ".");
     ASSERT_EQ(copies.size(), EventFile::keptAsideCopies);
     EXPECT_EQ(copies.front(), path + ".20261207-120100-2.bak"); // the three oldest went
     EXPECT_EQ(copies.back(), path + ".20261207-120600.bak");
+    // A clock set back: the copy made now is dated before the others, and stays all the same.
+    platform.now = plus(now, -86400);
+    platform.files[path] = eventsFile({{1, "a"}, {3, "c"}});
+    EventTable rows;
+    file.loadAll(rows);
+    ASSERT_TRUE(file.rewriteEventFile(rows));
+    copies = platform.filesStartingWith(path + ".");
+    ASSERT_EQ(copies.size(), EventFile::keptAsideCopies);
+    EXPECT_EQ(copies.front(), path + ".20261206-120000.bak");
 }
 
 // Temporary files of runs killed while writing: an older state of the file, whole or cut
