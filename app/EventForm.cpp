@@ -100,9 +100,7 @@ void tellNotWritten(HWND window, const char *what, const char *end) {
 // A Monthly event on the 29th to 31st, or a Yearly one on 29 February: the user learns when
 // it will not come due.
 void tellPartlyDue(HWND window, const EventForm &form) {
-    EventFields composed;
-    if (!composeFields(form, scheduling().platform, composed)) return;
-    const std::string note = partlyDueNote(composed);
+    const std::string note = partlyDueNote(form);
     if (!note.empty()) MessageBoxA(window, note.c_str(), messageCaption, MB_OK | MB_ICONINFORMATION);
 }
 

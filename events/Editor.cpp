@@ -137,10 +137,10 @@ std::vector<std::string> currentNames(Platform &platform) {
 
 } // namespace
 
-std::string partlyDueNote(const EventFields &event) {
-    const RepeatKind kind = repeatKindOf(event.repeat);
-    const int day = parseNumber(event.day);
-    if (kind == RepeatKind::Yearly && parseNumber(event.month) == 2 && day == 29)
+std::string partlyDueNote(const EventForm &form) {
+    const RepeatKind kind = repeatKindOf(form.repeat);
+    const int day = form.date.day;
+    if (kind == RepeatKind::Yearly && form.date.month == 2 && day == 29)
         return "This Yearly event comes due on 29 February only: in leap years.";
     if (kind != RepeatKind::Monthly || day < 29 || day > 31) return std::string();
     const char *without = day == 29   ? "not in February, except in leap years"

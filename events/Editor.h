@@ -38,10 +38,10 @@ bool composeFields(const EventForm &form, Platform &platform, EventFields &field
 // refuses).
 EventForm formOf(const Event &row);
 
-// What to tell the user of an event that comes due in some months or years only: a Monthly one
+// What to tell the user of the event a form composes, when it comes due in some months or years only: a Monthly one
 // on the 29th, 30th or 31st ("... not in February, April, June, September, November") or a
 // Yearly one on 29 February. Empty for any other.
-std::string partlyDueNote(const EventFields &event);
+std::string partlyDueNote(const EventForm &form);
 
 // After the language of the formats changed, or for a file made in another language: each row
 // whose fields describe it (a kind with a date, a real date) and whose match key names days or

@@ -359,14 +359,14 @@ TEST_F(EditorFixture, AMonthlyEventOnALateDayTellsInWhichMonthsItWillNotComeDue)
         {at(2027, 1, 31, 0, 0, 0), "a 31st: not in February, April, June, September, November."},
     };
     for (const auto &[date, note] : cases) {
-        const std::string text = partlyDueNote(composed(form("10", "00", "00", "Monthly", date)));
+        const std::string text = partlyDueNote(form("10", "00", "00", "Monthly", date));
         EXPECT_EQ(text.empty(), !*note) << text;
         EXPECT_NE(text.find(note), std::string::npos) << text;
-        EXPECT_EQ(partlyDueNote(composed(form("10", "00", "00", "Daily", date))), "");
-        EXPECT_EQ(partlyDueNote(composed(form("10", "00", "00", repeatPlaceholder, date))), "");
+        EXPECT_EQ(partlyDueNote(form("10", "00", "00", "Daily", date)), "");
+        EXPECT_EQ(partlyDueNote(form("10", "00", "00", repeatPlaceholder, date)), "");
     }
-    EXPECT_NE(partlyDueNote(composed(form("10", "00", "00", "Yearly", at(2028, 2, 29, 0, 0, 0))))
+    EXPECT_NE(partlyDueNote(form("10", "00", "00", "Yearly", at(2028, 2, 29, 0, 0, 0)))
                   .find("leap years"),
               std::string::npos);
-    EXPECT_EQ(partlyDueNote(composed(form("10", "00", "00", "Yearly", at(2028, 3, 29, 0, 0, 0)))), "");
+    EXPECT_EQ(partlyDueNote(form("10", "00", "00", "Yearly", at(2028, 3, 29, 0, 0, 0))), "");
 }
