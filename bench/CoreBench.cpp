@@ -144,6 +144,29 @@ void warningAfresh(benchmark::State &state) {
 }
 BENCHMARK(warningAfresh)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// The next power action worked out over the table, as after every change of it: the mixed
+// table, and one where every row of every kind, Hourly too, carries an action.
+void nextAction(benchmark::State &state) {
+    Scheduled s(static_cast<int>(state.range(0)));
+    if (state.range(1)) {
+        const char *const kinds[] = {"", "Hourly", "Daily", "Weekly", "Monthly", "Yearly"};
+        s.table.clearTable();
+        for (int i = 0; i < state.range(0); ++i) {
+            const LocalTime when = fromWallSecond(wallSecond(at(2027, 1, 1, 0, 0, 0)) + i * 97);
+            const char *kind = kinds[i % 6];
+            EventFields fields =
+                eventAt(when, kind, clockText(s.platform, repeatKindOf(kind), when));
+            fields.shutDown = "Shut down";
+            s.table.insertRow(i, fields);
+        }
+    }
+    Schedule schedule(s.table, s.platform);
+    schedule.start(at(2026, 12, 7, 12, 0, 0));
+    const auto none = [](std::int64_t) { return false; };
+    for (auto _ : state) benchmark::DoNotOptimize(schedule.nextAction(none));
+}
+BENCHMARK(nextAction)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond);
+
 // A tick that comes late, every second of the gap caught up: a busy machine, or one asleep.
 void lateTick(benchmark::State &state) {
     Scheduled s(10000);

@@ -14,6 +14,7 @@ add_executable(core_tests
     tests/events/NothingLostTest.cpp
     tests/events/WarningTest.cpp
     tests/events/ScheduleTest.cpp
+    tests/events/NextActionTest.cpp
     tests/events/ScriptedClock.cpp
     tests/events/Promises.cpp
     tests/events/FakePlatform.cpp)

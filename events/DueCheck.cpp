@@ -12,6 +12,13 @@ namespace {
 // A tick may land a little before the whole second it waits for.
 constexpr std::int64_t fullMinuteMs = DueCheck::warningLead * 1000 - 250;
 
+// Between two readings the forward clock moves a second; this much more while asleep is the
+// time the computer slept.
+constexpr std::int64_t sleptMs = 2500;
+
+// The tray tip holds 63 characters.
+constexpr std::size_t trayTipCapacity = 64;
+
 const char *actionName(bool shutDown) { return shutDown ? "shut down" : "restart"; }
 
 bool beats(const EventFields &a, const EventFields &b) {
@@ -107,10 +114,16 @@ void DueCheck::startAfter(const LocalTime &swept) {
 }
 
 void DueCheck::checkDueEvents(const LocalTime &now) {
+    if (asleep_ && now.elapsed - lastElapsed_ >= sleptMs) {
+        awake(now); // the tick came before Windows told of the wake
+        return;
+    }
+    lastElapsed_ = now.elapsed;
     if (!schedule_.started()) schedule_.start(now);
     const Passage passage = schedule_.advance(now);
     noteClockChange(passage, now);
     if (passage.anew) answers_.clear();
+    if (passage.change != ClockChange::None) replan_ = true;
 
     std::vector<int> leaving;
     std::optional<Action> fired;
@@ -193,7 +206,7 @@ void DueCheck::announce(const LocalTime &now) {
         const std::optional<Action> next = pending_ ? pending_ : firstActionAhead();
         if (!next) {
             closeWarning();
-            return;
+            break;
         }
         // Another action than the one named is a new warning, with a minute of its own, shown
         // also where the user closed the last one.
@@ -216,8 +229,86 @@ void DueCheck::announce(const LocalTime &now) {
         const std::int64_t untilDue = pending_ ? 0 : next->second - wallSecond(now);
         const std::int64_t left = std::max(untilDue, (fullMinuteMs - shownMs + 999) / 1000);
         platform_.showWarning(next->shutDown(), next->event.matchKey, static_cast<int>(left));
-        return;
+        break;
     }
+    plan();
+}
+
+void DueCheck::plan() {
+    const std::int64_t pendingSecond = pending_ ? pending_->second : INT64_MIN;
+    const bool stale = replan_ || planVersion_ != table_.version() ||
+                       (upcoming_ && !schedule_.comesAgain(upcoming_->wall));
+    if (!stale && pendingSecond == plannedPending_) return;
+    if (stale) {
+        upcoming_ = schedule_.nextAction(
+            [this](std::int64_t second) { return answers_.count(second) > 0; });
+        replan_ = false;
+        planVersion_ = table_.version();
+        // Woken ahead of the action, so the warning has its whole minute after the wake.
+        std::optional<std::int64_t> wake;
+        if (upcoming_) wake = upcoming_->real.utc - wakeLead;
+        if (wake != wakeAt_) {
+            if (wake) platform_.wakeAt(*wake);
+            else platform_.cancelWake();
+            wakeAt_ = wake;
+        }
+    }
+    plannedPending_ = pendingSecond;
+    if (pending_) {
+        LocalTime at = fromWallSecond(pending_->second);
+        at.utcOffset = platform_.localTime().utcOffset;
+        next_ = NextAction{pending_->event, pending_->shutDown(), at, pending_->second - at.utcOffset};
+    } else if (upcoming_) {
+        const Event &event = table_.event(upcoming_->row);
+        const std::int64_t utc = upcoming_->real.utc;
+        const int offset = platform_.utcOffsetAt(utc);
+        LocalTime at = fromWallSecond(utc + offset);
+        at.utcOffset = offset;
+        next_ = NextAction{event, powerActionOf(event) == PowerAction::ShutDown, at, utc};
+    } else {
+        next_.reset();
+    }
+}
+
+void DueCheck::asleep(const LocalTime &now) {
+    if (asleep_) return;
+    asleep_ = true;
+    lastElapsed_ = now.elapsed;
+    if (history_) history_->record(now, "asleep");
+}
+
+void DueCheck::awake(const LocalTime &now) {
+    // Windows tells of one wake twice; a resume without a suspend told of first is a wake when
+    // the forward clock jumped.
+    if (!asleep_ && now.elapsed - lastElapsed_ < sleptMs) return;
+    asleep_ = false;
+    lastElapsed_ = now.elapsed;
+    if (history_) history_->record(now, "awake");
+    if (!schedule_.started()) return;
+    // Nobody saw the warning's minute: a waiting action is not run, the next gets a new one.
+    if (pending_) {
+        record(now, std::string(actionName(pending_->shutDown())) +
+                        " not run: the computer slept through its warning", pending_->event);
+        pending_.reset();
+    }
+    closeWarning();
+    schedule_.sleptUntil(now);
+    for (auto answer = answers_.begin(); answer != answers_.end();)
+        answer = schedule_.comesAgain(answer->first) ? std::next(answer) : answers_.erase(answer);
+    noteStored(sweepMissedEvents(table_, file_, platform_, now, history_, MissedNotices::Together));
+    replan_ = true;
+    checkDueEvents(now); // the second of the wake, and the warning afresh
+}
+
+std::string trayTipOf(const std::optional<DueCheck::NextAction> &next, const LocalTime &now,
+                      Platform &platform) {
+    if (!next) return "Velkorin";
+    std::string tip = std::string("Velkorin: ") + actionName(next->shutDown) + " at " +
+                      platform.formatTime(next->at, clockTimePicture);
+    if (next->at.year != now.year || next->at.month != now.month || next->at.day != now.day)
+        tip += " on " + platform.formatDate(next->at, longDatePicture);
+    cutToCapacity(tip, trayTipCapacity);
+    return tip;
 }
 
 void DueCheck::request(const Action &action, const LocalTime &now) {
@@ -242,6 +333,7 @@ void DueCheck::tableChanged(const LocalTime &now) {
 
 void DueCheck::skipWarned(const LocalTime &now) {
     if (!warning_.open) return;
+    replan_ = true;
     const Action action = warning_.action;
     if (pending_) pending_.reset();
     else answers_[action.second] = Answer::Skip;
@@ -252,6 +344,7 @@ void DueCheck::skipWarned(const LocalTime &now) {
 
 void DueCheck::runWarnedNow(const LocalTime &now) {
     if (!warning_.open) return;
+    replan_ = true;
     const Action action = warning_.action;
     const bool early = !pending_;
     if (pending_) {

@@ -74,6 +74,28 @@ public:
     void noteStored(bool stored);
     bool unsaved() const { return unsaved_; }
 
+    // The computer goes to sleep, and wakes. What came due while it slept is a gap: one-time
+    // rows are reported missed (together, in one notice), repeating rows come at their next
+    // times, and an action waiting for its minute is not run, nobody having seen its warning.
+    // Windows may tell of one wake twice; a tick after a jump of the forward clock while
+    // asleep is the wake when its message has not come yet.
+    void asleep(const LocalTime &now);
+    void awake(const LocalTime &now);
+
+    // The computer is woken this long before a power action, so its warning has its full
+    // minute after the wake.
+    static constexpr std::int64_t wakeLead = 120;
+
+    // The power action that runs next: the one waiting for its minute, else the first ahead;
+    // when it comes on the local clock and in UTC.
+    struct NextAction {
+        Event event;
+        bool shutDown = false;
+        LocalTime at;
+        std::int64_t utc = 0;
+    };
+    const std::optional<NextAction> &nextAction() const { return next_; }
+
     // Where what happens is written down; none by default.
     void setHistory(History *history) { history_ = history; }
 
@@ -107,6 +129,8 @@ private:
     void request(const Action &action, const LocalTime &now);
     void closeWarning();
     void noteClockChange(const Passage &passage, const LocalTime &now);
+    // Works out the next action again when anything it rests on changed, and sets the wake.
+    void plan();
     void record(const LocalTime &time, const std::string &what, const Event &event);
 
     EventTable &table_;
@@ -126,4 +150,20 @@ private:
     } warning_;
     std::map<std::int64_t, Answer> answers_; // by the wall second they answer for
     std::vector<int> due_;                    // reused for each second
+
+    bool asleep_ = false;
+    std::int64_t lastElapsed_ = 0; // the forward clock at the last reading
+
+    // The next action as last worked out, and what it rested on.
+    std::optional<Schedule::Upcoming> upcoming_;
+    std::optional<NextAction> next_;
+    bool replan_ = true;             // a clock change, an answer or a wake since
+    unsigned planVersion_ = 0;       // the table's version then
+    std::int64_t plannedPending_ = INT64_MIN;
+    std::optional<std::int64_t> wakeAt_; // the UTC second the wake is armed for
 };
+
+// The tray icon's tip: "Velkorin: restart at 03:00:00", with the date when it is not today's,
+// or "Velkorin" when no action lies ahead.
+std::string trayTipOf(const std::optional<DueCheck::NextAction> &next, const LocalTime &now,
+                      Platform &platform);

@@ -46,8 +46,15 @@ std::string manyMissedText(const std::vector<std::string> &notices) {
     return text;
 }
 
+std::string sleptNoticeText(const std::vector<std::string> &notices) {
+    if (notices.size() == 1) return notices.front();
+    std::string text = std::to_string(notices.size()) + " events passed while the computer slept:";
+    for (const std::string &notice : notices) text += "\r\n\r\n" + notice;
+    return text;
+}
+
 bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
-                       const LocalTime &now, History *history) {
+                       const LocalTime &now, History *history, MissedNotices told) {
     // One pass finds the passed rows and one change removes them all, however many there are.
     std::vector<int> passed;
     std::vector<std::string> notices;
@@ -61,6 +68,10 @@ bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
     }
     if (history) history->recordEach(now, "missed", missed);
     table.deleteRows(passed);
+    if (told == MissedNotices::Together) {
+        if (!notices.empty()) platform.showMissedEventNotice(sleptNoticeText(notices));
+        return file.rewriteEventFile(table);
+    }
     // A notice of its own for each of the first ones; the rest together in one more, so any
     // number is reported at once without a window for each.
     const std::size_t own = notices.size() <= maxMissedNotices + 1 ? notices.size()

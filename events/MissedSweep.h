@@ -21,7 +21,14 @@ std::string missedNoticeText(const EventFields &fields);
 // Up to this many missed events get a notice each; beyond them the rest share one more.
 constexpr std::size_t maxMissedNotices = 10;
 
+// How missed events are told of: a notice each (at a start), or all in one (after a sleep).
+enum class MissedNotices { EachOwn, Together };
+
+// The notice for the events that passed while the computer slept.
+std::string sleptNoticeText(const std::vector<std::string> &notices);
+
 // Reports the missed one-time rows in table order and removes them, then rewrites the event
 // file in full, also when nothing was missed. False when the file could not be written.
 bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
-                       const LocalTime &now, History *history = nullptr);
+                       const LocalTime &now, History *history = nullptr,
+                       MissedNotices told = MissedNotices::EachOwn);

@@ -3,6 +3,7 @@
 
 #include "LocalTime.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@ public:
 
     // The local time, with the offset from UTC in effect at that reading.
     virtual LocalTime localTime() = 0;
+    // The offset from UTC the zone's rules give at a UTC second (seconds since 1970), daylight
+    // saving included: where the wall clock will stand at a moment ahead.
+    virtual int utcOffsetAt(std::int64_t utcSecond) = 0;
 
     // The date or time of a moment in a picture ("dddd dd MMMM yyyy", "HH:mm:ss", ...) in the
     // user's default locale, as the clock face and the date picker show it.
@@ -29,6 +33,11 @@ public:
     // updated when it shows already) with the seconds left, and closed.
     virtual void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) = 0;
     virtual void closeWarning() = 0;
+
+    // Wakes the computer from sleep at a UTC second, where Windows allows wake timers; a later
+    // call replaces the moment, cancelWake drops it.
+    virtual void wakeAt(std::int64_t utcSecond) = 0;
+    virtual void cancelWake() = 0;
 
     // Empty when the system took the request; else the system's reason for refusing it.
     virtual std::string requestRestart() = 0;

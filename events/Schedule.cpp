@@ -267,3 +267,80 @@ void Schedule::dueAt(std::int64_t second, Examined rows, std::vector<int> &due, 
     }
     std::sort(due.begin(), due.end());
 }
+
+void Schedule::sleptUntil(const LocalTime &now) {
+    const Reading reading{wallSecond(now), now.utcOffset, now.standardOffset, now.elapsed};
+    if (!started_) start(now);
+    marks_.repeating = false;
+    marks_.upTo = std::max(marks_.upTo, reading.wall - 1);
+    marks_.hourlyUpTo = std::max(marks_.hourlyUpTo, reading.wall - 1 - reading.offset);
+    last_ = reading;
+}
+
+std::optional<Schedule::Upcoming>
+Schedule::nextAction(const std::function<bool(std::int64_t)> &answered) {
+    if (!started_ || !anyActions()) return std::nullopt;
+    // Each row's next second, earliest first; the wall clock reaches them in that order, also
+    // across a daylight-saving change ahead.
+    struct Candidate {
+        std::int64_t wall;
+        int row;
+        bool repeated; // a second of the hour the clocks repeat now
+    };
+    const auto later = [](const Candidate &a, const Candidate &b) {
+        return a.wall != b.wall ? a.wall > b.wall : a.row > b.row;
+    };
+    std::vector<Candidate> heap;
+    const std::int64_t from = marks_.upTo + 1;
+    const std::int64_t hourlyFrom = std::max(from, marks_.hourlyUpTo + last_.offset + 1);
+    for (int row = 0; row < table_.rowCount(); ++row) {
+        const TableRow &entry = table_.row(row);
+        if (entry.kind == RepeatKind::Unknown || powerActionOf(entry.event) == PowerAction::None)
+            continue;
+        if (marks_.repeating &&
+            (entry.kind == RepeatKind::Hourly || entry.kind == RepeatKind::OneTime)) {
+            const auto at = nextOccurrence(entry.event, entry.kind,
+                                           std::max(marks_.repeatUpTo + 1, marks_.repeatFrom));
+            if (at && *at <= marks_.repeatTo) {
+                heap.push_back({*at, row, true});
+                continue;
+            }
+        }
+        if (const auto at = nextOccurrence(entry.event, entry.kind,
+                                           entry.kind == RepeatKind::Hourly ? hourlyFrom : from))
+            heap.push_back({*at, row, false});
+    }
+    std::make_heap(heap.begin(), heap.end(), later);
+
+    const std::int64_t nowUtc = last_.wall - last_.offset;
+    std::optional<Upcoming> best;
+    int passedOver = 0; // answered seconds and skipped hours, a handful at most
+    while (!heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end(), later);
+        const Candidate candidate = heap.back();
+        heap.pop_back();
+        if (best && candidate.wall > best->wall) break;
+        const TableRow &entry = table_.row(candidate.row);
+        const RealMoment real = candidate.repeated
+                                    ? RealMoment{candidate.wall - last_.offset, false}
+                                    : realMomentOf(platform_, candidate.wall, nowUtc);
+        // An Hourly row's minute in an hour the clocks skip comes in the next hour.
+        if (answered(candidate.wall) || (real.skipped && entry.kind == RepeatKind::Hourly)) {
+            if (++passedOver > 64) continue;
+            if (const auto at = nextOccurrence(entry.event, entry.kind, candidate.wall + 1)) {
+                heap.push_back({*at, candidate.row, false});
+                std::push_heap(heap.begin(), heap.end(), later);
+            }
+            continue;
+        }
+        // Fields that disagree with the match key (a hand-edited file) foretell nothing: the
+        // row fires when its key comes due, and is warned of then.
+        if (clockText(platform_, entry.kind, fromWallSecond(candidate.wall)) !=
+            entry.event.matchKey)
+            continue;
+        if (!best || (powerActionOf(entry.event) == PowerAction::ShutDown &&
+                      powerActionOf(table_.event(best->row)) != PowerAction::ShutDown))
+            best = Upcoming{candidate.row, candidate.wall, real};
+    }
+    return best;
+}

@@ -6,10 +6,13 @@
 
 #include "EventTable.h"
 #include "LocalTime.h"
+#include "NextAction.h"
 #include "Platform.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -95,7 +98,8 @@ public:
     // their times, as after any clock set back by hand.
     static constexpr std::int64_t repeatLimit = 3600;
 
-    Schedule(const EventTable &table, Platform &platform) : table_(table), texts_(platform) {}
+    Schedule(const EventTable &table, Platform &platform)
+        : table_(table), platform_(platform), texts_(platform) {}
 
     // The reading the start-up sweep judged by: the first advance examines its second and
     // every one after it.
@@ -126,6 +130,23 @@ public:
     // Whether a wall second is still to be examined if the clock runs on.
     bool comesAgain(std::int64_t second) const;
 
+    // The computer slept until this reading: the seconds in between are passed over unexamined
+    // (one-time rows in them are missed, repeating rows come at their next times); the
+    // reading's own second is examined by the next advance.
+    void sleptUntil(const LocalTime &now);
+
+    // The next power action the clock reaches if it runs on by the zone's rules, passing over
+    // the wall seconds `answered` names: its wall second, when that comes in real time, and the
+    // row whose action wins it. Worked out from the rows' number fields, each candidate checked
+    // against its row's match key, so the second it names is one at which the due check fires
+    // that row. None when no action lies ahead.
+    struct Upcoming {
+        int row = -1;
+        std::int64_t wall = 0;
+        RealMoment real;
+    };
+    std::optional<Upcoming> nextAction(const std::function<bool(std::int64_t)> &answered);
+
 private:
     struct Reading {
         std::int64_t wall = 0;
@@ -152,6 +173,7 @@ private:
     void index();
 
     const EventTable &table_;
+    Platform &platform_;
     ClockTextCache texts_;
     bool started_ = false;
     Reading last_;

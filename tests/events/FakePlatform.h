@@ -5,6 +5,7 @@
 #include "Event.h"
 #include "Platform.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,26 @@ public:
     std::string watchedFile; // the file whose state each request records
 
     LocalTime localTime() override { return now; }
+    // The zone: the offset now, or a daylight-saving change at a UTC second.
+    std::int64_t daylightChangeAt = INT64_MAX;
+    int offsetBefore = 0, offsetAfter = 0;
+    int utcOffsetAt(std::int64_t utcSecond) override {
+        if (daylightChangeAt == INT64_MAX) return now.utcOffset;
+        return utcSecond >= daylightChangeAt ? offsetAfter : offsetBefore;
+    }
+    // The wake timer: the UTC second it is armed for, if any, and how often it was set.
+    bool wakeArmed = false;
+    std::int64_t wakeSecond = 0;
+    int wakeSettings = 0;
+    void wakeAt(std::int64_t utcSecond) override {
+        wakeArmed = true;
+        wakeSecond = utcSecond;
+        ++wakeSettings;
+    }
+    void cancelWake() override {
+        wakeArmed = false;
+        ++wakeSettings;
+    }
     std::string formatDate(const LocalTime &time, const char *picture) override;
     std::string formatTime(const LocalTime &time, const char *picture) override;
     void showMissedEventNotice(const std::string &text) override { notices.push_back(text); }

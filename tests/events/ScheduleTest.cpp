@@ -14,34 +14,6 @@ std::string named(const char *kind) {
     return *kind ? kind : "one-time";
 }
 
-// Central Europe: 02:00 CET becomes 03:00 CEST on 29 March, 03:00 CEST 02:00 CET on 25 October;
-// US Eastern: 02:00 EST becomes 03:00 EDT on 8 March, 02:00 EDT 01:00 EST on 1 November.
-struct DaylightChange {
-    const char *name;
-    int year, month, day;
-    int utcHour;  // of the change
-    int standard; // standard offset
-    int before, after;
-};
-const DaylightChange daylightChanges[] = {
-    {"Europe forward", 2026, 3, 29, 1, 3600, 3600, 7200},
-    {"Europe back", 2026, 10, 25, 1, 3600, 7200, 3600},
-    {"US forward", 2026, 3, 8, 7, -18000, -18000, -14400},
-    {"US back", 2026, 11, 1, 6, -18000, -14400, -18000},
-};
-
-std::int64_t changeUtc(const DaylightChange &change) {
-    return wallSecond(at(change.year, change.month, change.day, change.utcHour, 0, 0));
-}
-
-// A clock two hours before a change, which it will make.
-ScriptedClock beforeChange(const DaylightChange &change) {
-    const std::int64_t utc = changeUtc(change) - 2 * 3600;
-    ScriptedClock clock(fromWallSecond(utc + change.before), change.standard, change.before);
-    clock.daylightChangeAt(changeUtc(change), change.after);
-    return clock;
-}
-
 } // namespace
 
 TEST(Schedule, EachKindFiresAtItsSecondAfterAMinutesWarning) {

@@ -94,6 +94,7 @@ void ScriptedClock::changeZone(int standardOffset, int utcOffset) {
     standard_ = standardOffset;
     offset_ = utcOffset;
     changeAt_ = INT64_MAX;
+    platform.daylightChangeAt = INT64_MAX;
     utc_ += 1;
     tick(false);
 }
@@ -101,6 +102,19 @@ void ScriptedClock::changeZone(int standardOffset, int utcOffset) {
 void ScriptedClock::daylightChangeAt(std::int64_t utcSecond, int utcOffset) {
     changeAt_ = utcSecond;
     offsetAfter_ = utcOffset;
+    platform.daylightChangeAt = utcSecond;
+    platform.offsetBefore = offset_;
+    platform.offsetAfter = utcOffset;
+}
+
+void ScriptedClock::sleep(std::int64_t seconds, bool tickFirst) {
+    platform.now = reading();
+    due.asleep(platform.now);
+    utc_ += seconds;
+    if (tickFirst) tick(false);
+    platform.now = reading();
+    due.awake(platform.now);
+    checkPromises(false);
 }
 
 void ScriptedClock::skip() {
@@ -157,4 +171,22 @@ void ScriptedClock::checkPromises(bool plain) {
         << "at " << wallSecond(platform.now) - wallSecond(start_) << " s on the wall clock";
     for (std::size_t i = before; i < promises_.requestWalls().size(); ++i)
         requestTimes.push_back(promises_.requestWalls()[i] - wallSecond(start_));
+}
+
+const DaylightChange daylightChanges[4] = {
+    {"Europe forward", 2026, 3, 29, 1, 3600, 3600, 7200},
+    {"Europe back", 2026, 10, 25, 1, 3600, 7200, 3600},
+    {"US forward", 2026, 3, 8, 7, -18000, -18000, -14400},
+    {"US back", 2026, 11, 1, 6, -18000, -14400, -18000},
+};
+
+std::int64_t changeUtc(const DaylightChange &change) {
+    return wallSecond(at(change.year, change.month, change.day, change.utcHour, 0, 0));
+}
+
+ScriptedClock beforeChange(const DaylightChange &change) {
+    const std::int64_t utc = changeUtc(change) - 2 * 3600;
+    ScriptedClock clock(fromWallSecond(utc + change.before), change.standard, change.before);
+    clock.daylightChangeAt(changeUtc(change), change.after);
+    return clock;
 }

@@ -38,6 +38,10 @@ public:
     // The offset in effect changes to this at that UTC second (daylight saving).
     void daylightChangeAt(std::int64_t utcSecond, int utcOffset);
 
+    // The computer sleeps that many seconds: Windows tells of it before, and of the wake
+    // after (or, with the tick first, the first tick after the wake comes before the message).
+    void sleep(std::int64_t seconds, bool tickFirst = false);
+
     // The user answers the warning, or changes the table, between two ticks.
     void skip();
     void now();
@@ -76,3 +80,19 @@ private:
     bool nowPressed_ = false;
     bool userActed_ = false;
 };
+
+// Central Europe: 02:00 CET becomes 03:00 CEST on 29 March, 03:00 CEST 02:00 CET on 25 October;
+// US Eastern: 02:00 EST becomes 03:00 EDT on 8 March, 02:00 EDT 01:00 EST on 1 November.
+struct DaylightChange {
+    const char *name;
+    int year, month, day;
+    int utcHour;  // of the change
+    int standard; // standard offset
+    int before, after;
+};
+extern const DaylightChange daylightChanges[4];
+
+std::int64_t changeUtc(const DaylightChange &change);
+
+// A clock two hours before a change, which it will make.
+ScriptedClock beforeChange(const DaylightChange &change);

@@ -1,0 +1,114 @@
+// The moments ahead.
+#include "NextAction.h"
+
+#include "LocalTime.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr std::int64_t day = 86400;
+
+std::int64_t floorDiv(std::int64_t value, std::int64_t unit) {
+    return value >= 0 ? value / unit : -((-value + unit - 1) / unit);
+}
+
+std::int64_t wallOf(int year, int month, int dayOfMonth, std::int64_t timeOfDay) {
+    LocalTime date;
+    date.year = year;
+    date.month = month;
+    date.day = dayOfMonth;
+    return wallSecond(date) + timeOfDay;
+}
+
+// A month's span ahead is enough for every Monthly day (31 comes within 2 months), years for
+// 29 February (8 years across a century that is not leap).
+constexpr int monthsAhead = 3;
+constexpr int yearsAhead = 9;
+
+} // namespace
+
+std::optional<std::int64_t> nextOccurrence(const Event &row, RepeatKind kind, std::int64_t from) {
+    const int hour = parseNumber(row.hour), minute = parseNumber(row.minute);
+    const int second = parseNumber(row.second);
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        return std::nullopt;
+    const std::int64_t timeOfDay = hour * 3600 + minute * 60 + second;
+    const int year = parseNumber(row.year), month = parseNumber(row.month);
+    const int dayOfMonth = parseNumber(row.day);
+    const bool dated = isRealDate(year, month, dayOfMonth);
+    const LocalTime start = fromWallSecond(from);
+    switch (kind) {
+    case RepeatKind::OneTime: {
+        if (!dated) return std::nullopt;
+        const std::int64_t at = wallOf(year, month, dayOfMonth, timeOfDay);
+        if (at >= from) return at;
+        return std::nullopt;
+    }
+    case RepeatKind::Hourly: {
+        const std::int64_t at = floorDiv(from, 3600) * 3600 + minute * 60 + second;
+        return at >= from ? at : at + 3600;
+    }
+    case RepeatKind::Daily: {
+        const std::int64_t at = floorDiv(from, day) * day + timeOfDay;
+        return at >= from ? at : at + day;
+    }
+    case RepeatKind::Weekly: {
+        if (!dated) return std::nullopt;
+        const int weekday = fromWallSecond(wallOf(year, month, dayOfMonth, 0)).dayOfWeek;
+        const std::int64_t today = floorDiv(from, day);
+        std::int64_t at = (today + (weekday - start.dayOfWeek + 7) % 7) * day + timeOfDay;
+        return at >= from ? at : at + 7 * day;
+    }
+    case RepeatKind::Monthly: {
+        if (dayOfMonth < 1 || dayOfMonth > 31) return std::nullopt;
+        int y = start.year, m = start.month;
+        for (int i = 0; i < monthsAhead; ++i) {
+            if (isRealDate(y, m, dayOfMonth)) {
+                const std::int64_t at = wallOf(y, m, dayOfMonth, timeOfDay);
+                if (at >= from) return at;
+            }
+            if (++m > 12) m = 1, ++y;
+        }
+        return std::nullopt;
+    }
+    case RepeatKind::Yearly: {
+        if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > 31) return std::nullopt;
+        for (int y = start.year; y < start.year + yearsAhead; ++y)
+            if (isRealDate(y, month, dayOfMonth)) {
+                const std::int64_t at = wallOf(y, month, dayOfMonth, timeOfDay);
+                if (at >= from) return at;
+            }
+        return std::nullopt;
+    }
+    case RepeatKind::Unknown: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+RealMoment realMomentOf(Platform &platform, std::int64_t wall, std::int64_t notBefore) {
+    // Every zone has two offsets at most around a moment: the one now and the one the rules
+    // give where the wall second would fall.
+    const int now = platform.utcOffsetAt(notBefore);
+    const int there = platform.utcOffsetAt(wall - now);
+    const std::array<int, 3> offsets = {now, there, platform.utcOffsetAt(wall - there)};
+    std::optional<std::int64_t> first;
+    for (int offset : offsets) {
+        const std::int64_t utc = wall - offset;
+        if (utc >= notBefore && platform.utcOffsetAt(utc) == offset && (!first || utc < *first))
+            first = utc;
+    }
+    if (first) return {*first, false};
+    const int least = *std::min_element(offsets.begin(), offsets.end());
+    const int most = *std::max_element(offsets.begin(), offsets.end());
+    if (least == most) return {std::max(wall - now, notBefore), false}; // read already
+    // The clocks go forward over it: the first UTC second whose wall clock reads past it.
+    std::int64_t low = wall - most, high = wall - least;
+    while (low < high) {
+        const std::int64_t middle = low + (high - low) / 2;
+        if (middle + platform.utcOffsetAt(middle) > wall) high = middle;
+        else low = middle + 1;
+    }
+    return {std::max(low, notBefore), true};
+}
