@@ -123,6 +123,19 @@ BOOL initMainDialog(HWND window) {
     return TRUE;
 }
 
+// The tray tip follows the next power action; made anew only when that, or the day, changed.
+void showNextAction(const LocalTime &now) {
+    Scheduling &s = scheduling();
+    static std::int64_t shownAction = INT64_MIN;
+    static int shownDay = 0;
+    const auto &next = s.due.nextAction();
+    const std::int64_t action = next ? next->utc * 2 + next->shutDown : -1;
+    if (action == shownAction && now.day == shownDay) return;
+    shownAction = action;
+    shownDay = now.day;
+    showTrayTip(trayTipOf(next, now, s.platform));
+}
+
 // The once-a-second work: re-arm the timer to the next second, the clock face, then the due
 // check, which runs after the clock work.
 void clockTick(HWND window) {
@@ -130,8 +143,32 @@ void clockTick(HWND window) {
     GetLocalTime(&now);
     armTickTimer(window, now.wMilliseconds);
     clockWork(window, now);
-    EventList::Batch batch(scheduling().list);
-    scheduling().due.checkDueEvents(scheduling().platform.localTime());
+    const LocalTime reading = scheduling().platform.localTime();
+    {
+        EventList::Batch batch(scheduling().list);
+        scheduling().due.checkDueEvents(reading);
+    }
+    showNextAction(reading);
+}
+
+// Windows tells of sleep and wake: what came due while the computer slept is a gap.
+void powerChanged(WPARAM change) {
+    Scheduling &s = scheduling();
+    EventList::Batch batch(s.list);
+    const LocalTime now = s.platform.localTime();
+    switch (change) {
+    case PBT_APMSUSPEND: s.due.asleep(now); break;
+    case PBT_APMRESUMEAUTOMATIC:
+    case PBT_APMRESUMESUSPEND:
+    case PBT_APMRESUMECRITICAL:
+        s.due.awake(now);
+        // Woken by a timer, Windows sleeps again after two idle minutes: they start afresh
+        // here, and the warning holds the computer awake through its minute.
+        SetThreadExecutionState(ES_SYSTEM_REQUIRED);
+        break;
+    default: return;
+    }
+    showNextAction(now);
 }
 
 // Started minimised: hides once the window has been shown, as a recreated task bar would.
@@ -227,6 +264,7 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return reinterpret_cast<INT_PTR>(controlColours(reinterpret_cast<HDC>(wParam)));
     case WM_TIMER:      clockTick(window);                                     return TRUE;
     case WM_SETTINGCHANGE: settingChanged(lParam);                             return FALSE;
+    case WM_POWERBROADCAST: powerChanged(wParam);                              return TRUE;
     case WM_COMMAND:    routeCommand(window, wParam, lParam);                  return TRUE;
     case WM_NOTIFY:     routeNotify(window, *reinterpret_cast<NMHDR *>(lParam)); return TRUE;
     case WM_SIZE:       minimised(window, wParam);                             return TRUE;

@@ -39,6 +39,7 @@ const TrayEntry trayEntries[] = {{showWindowEntry, "Show Window"},
 const char helpFileName[] = "\\HelpVelkorin.chm";
 
 NOTIFYICONDATAA trayIcon = {}; // empty until the first hide; deleting it then does nothing
+std::string trayTip = "Velkorin"; // the next power action, or the program's name
 bool inTray = false; // hidden into the tray, until the tray brings the window back
 
 void fillTrayIcon(HWND window) {
@@ -49,7 +50,7 @@ void fillTrayIcon(HWND window) {
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayIcon.uCallbackMessage = trayCallbackMessage;
     trayIcon.hIcon = programIcon(GetSystemMetrics(SM_CXSMICON));
-    std::strcpy(trayIcon.szTip, "Velkorin");
+    lstrcpynA(trayIcon.szTip, trayTip.c_str(), sizeof trayIcon.szTip);
 }
 
 void openTrayMenu(HWND window) {
@@ -146,6 +147,16 @@ void showTodayMark(HWND window) {
 
 void keepHiddenInTray(WINDOWPOS &change) {
     if (inTray) change.flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+}
+
+void showTrayTip(const std::string &tip) {
+    if (tip == trayTip) return;
+    trayTip = tip;
+    if (!trayIcon.hWnd) return; // not in the tray yet: the first hide shows it
+    lstrcpynA(trayIcon.szTip, trayTip.c_str(), sizeof trayIcon.szTip);
+    NOTIFYICONDATAA change = trayIcon;
+    change.uFlags = NIF_TIP;
+    Shell_NotifyIconA(NIM_MODIFY, &change);
 }
 
 void removeTrayIcon() { Shell_NotifyIconA(NIM_DELETE, &trayIcon); }

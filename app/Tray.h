@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 constexpr UINT trayCallbackMessage = WM_USER + 5;
 
 // The Today setting in memory: 1 opens the Today window at start.
@@ -29,6 +31,9 @@ void showTodayMark(HWND window);
 // hidden dialog when its queue first runs empty, and Wine shows a window again that it hid in
 // the middle of a minimise. Takes the show out of any other change of the window's place.
 void keepHiddenInTray(WINDOWPOS &change);
+
+// The icon's tip: the next power action, so a look at the tray tells what comes.
+void showTrayTip(const std::string &tip);
 
 // Removes the icon, when the program ends.
 void removeTrayIcon();

@@ -107,6 +107,55 @@ LocalTime Win32Platform::localTime() {
     return local;
 }
 
+namespace {
+
+// FILETIME counts 100 ns from 1601; UTC seconds count from 1970.
+constexpr std::int64_t fileTimeUnits = 10000000;
+constexpr std::int64_t secondsFrom1601To1970 = 11644473600LL;
+
+SYSTEMTIME utcSystemTimeOf(std::int64_t utcSecond) {
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = static_cast<ULONGLONG>((utcSecond + secondsFrom1601To1970) * fileTimeUnits);
+    FILETIME file;
+    file.dwLowDateTime = ticks.LowPart;
+    file.dwHighDateTime = ticks.HighPart;
+    SYSTEMTIME system = {};
+    FileTimeToSystemTime(&file, &system);
+    return system;
+}
+
+} // namespace
+
+Win32Platform::~Win32Platform() {
+    if (wakeTimer_) CloseHandle(wakeTimer_);
+}
+
+int Win32Platform::utcOffsetAt(std::int64_t utcSecond) {
+    const SYSTEMTIME utc = utcSystemTimeOf(utcSecond);
+    SYSTEMTIME local;
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) return localTime().utcOffset;
+    return static_cast<int>(wallSecond(localTimeOf(local)) - utcSecond);
+}
+
+std::string wakeTimerName(DWORD processId) {
+    return "Velkorin wake " + std::to_string(processId);
+}
+
+// A manual-reset timer that resumes the computer: Windows wakes it at the moment when wake
+// timers are allowed in its power options, and simply does not otherwise.
+void Win32Platform::wakeAt(std::int64_t utcSecond) {
+    if (!wakeTimer_)
+        wakeTimer_ = CreateWaitableTimerA(nullptr, TRUE, wakeTimerName(GetCurrentProcessId()).c_str());
+    if (!wakeTimer_) return;
+    LARGE_INTEGER due;
+    due.QuadPart = (utcSecond + secondsFrom1601To1970) * fileTimeUnits;
+    SetWaitableTimer(wakeTimer_, &due, 0, nullptr, nullptr, TRUE);
+}
+
+void Win32Platform::cancelWake() {
+    if (wakeTimer_) CancelWaitableTimer(wakeTimer_);
+}
+
 std::string Win32Platform::formatDate(const LocalTime &time, const char *picture) {
     SYSTEMTIME system = systemTimeOf(time);
     char text[dateCapacity] = "";
@@ -163,11 +212,17 @@ std::string Win32Platform::requestShutdown() {
     return requestSystemExit(EWX_SHUTDOWN | EWX_POWEROFF);
 }
 
+// While a warning shows, the computer stays awake: after a wake for the action Windows would
+// otherwise put it back to sleep within two minutes, before the action runs.
 void Win32Platform::showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) {
+    SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
     showWarningWindow(mainWindow, shutDown, matchKey, secondsLeft);
 }
 
-void Win32Platform::closeWarning() { closeWarningWindow(); }
+void Win32Platform::closeWarning() {
+    SetThreadExecutionState(ES_CONTINUOUS);
+    closeWarningWindow();
+}
 
 void Win32Platform::showNotice(const std::string &title, const std::string &text) {
     showTitledNotice(mainWindow, title, text);

@@ -13,9 +13,16 @@ std::string systemMessage(DWORD error);
 
 SYSTEMTIME systemTimeOf(const LocalTime &time);
 
+// The wake timer is named after the process, so that a look from outside can wait on it.
+std::string wakeTimerName(DWORD processId);
+
 class Win32Platform : public Platform {
 public:
+    ~Win32Platform() override;
     LocalTime localTime() override;
+    int utcOffsetAt(std::int64_t utcSecond) override;
+    void wakeAt(std::int64_t utcSecond) override;
+    void cancelWake() override;
     std::string formatDate(const LocalTime &time, const char *picture) override;
     std::string formatTime(const LocalTime &time, const char *picture) override;
     void showMissedEventNotice(const std::string &text) override;
@@ -37,6 +44,7 @@ public:
 
 private:
     DWORD fileError_ = ERROR_SUCCESS;
+    HANDLE wakeTimer_ = nullptr; // made at the first wake asked for
     unsigned temporaryCount_ = 0;
 };
 

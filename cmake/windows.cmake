@@ -77,7 +77,8 @@ add_executable(e2e_tests
     tests/e2e/TodayTest.cpp
     tests/e2e/DaylightSavingTest.cpp
     tests/e2e/NothingLostTest.cpp
-    tests/e2e/WarningTest.cpp)
+    tests/e2e/WarningTest.cpp
+    tests/e2e/WakeTest.cpp)
 target_include_directories(e2e_tests PRIVATE tests tests/e2e resources)
 target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32 shell32)
 target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})

@@ -72,6 +72,11 @@ public:
     // Starts the program; extra environment settings ("NAME=value") go to its environment.
     void start(const std::vector<std::string> &environment = {});
     bool running() const;
+    DWORD processId() const { return process_.dwProcessId; }
+    // Stops the program's thread where it stands, and lets it go on: a computer asleep, as the
+    // program sees it (its messages wait, its clocks run on).
+    void freeze() const { SuspendThread(process_.hThread); }
+    void thaw() const { ResumeThread(process_.hThread); }
     // The exit code, or STILL_ACTIVE when the program had not ended in time.
     DWORD waitForExit(DWORD milliseconds) const;
 
