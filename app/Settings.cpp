@@ -59,6 +59,15 @@ public:
         return count;
     }
 
+    // A REG_DWORD value, as Group Policy writes numbers; false for any other type.
+    bool readNumber(const char *name, DWORD &number) const {
+        DWORD type = 0, size = sizeof number;
+        return key_ &&
+               RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE *>(&number),
+                                &size) == ERROR_SUCCESS &&
+               type == REG_DWORD && size == sizeof number;
+    }
+
     bool write(const char *name, const BYTE *data, DWORD size) const {
         return key_ && RegSetValueExA(key_, name, 0, REG_SZ, data, size) == ERROR_SUCCESS;
     }
@@ -70,16 +79,28 @@ private:
 } // namespace
 
 bool readFontColour(COLORREF &colour) {
+    const SettingsKey key;
+    DWORD number = 0;
+    if (key.readNumber(fontColorValue, number)) {
+        colour = number & 0xFFFFFF;
+        return true;
+    }
     BYTE data[colourBytes] = {};
-    if (SettingsKey().read(fontColorValue, data, colourBytes) < static_cast<long>(colourBytes))
+    if (key.read(fontColorValue, data, colourBytes) < static_cast<long>(colourBytes))
         return false;
     colour = RGB(data[0], data[1], data[2]);
     return true;
 }
 
 bool readIntegerSetting(const char *name, int &value) {
+    const SettingsKey key;
+    DWORD number = 0;
+    if (key.readNumber(name, number)) {
+        value = static_cast<int>(number);
+        return true;
+    }
     BYTE data[4] = {};
-    if (SettingsKey().read(name, data, sizeof data) < 4) return false;
+    if (key.read(name, data, sizeof data) < 4) return false;
     value = static_cast<int>(static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 |
                              static_cast<DWORD>(data[2]) << 16 |
                              static_cast<DWORD>(data[3]) << 24);

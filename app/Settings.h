@@ -14,7 +14,9 @@ extern const char loadValue[];       // "Load": flag text
 
 // Each read opens the key (created when missing), reads one value and closes it. A value that
 // is missing, of another type than REG_SZ or shorter than its form leaves the setting
-// unchanged: only the bytes that are there are read.
+// unchanged: only the bytes that are there are read. The font colour and the integer settings
+// are read from a REG_DWORD as well, the form Group Policy writes numbers in; the program
+// itself always writes the REG_SZ forms.
 bool readFontColour(COLORREF &colour);
 bool readIntegerSetting(const char *name, int &value);
 // The first character of a flag text, or 0 when the value is missing or empty.

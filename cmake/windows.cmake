@@ -11,6 +11,22 @@ file(GLOB VELKORIN_TEST_PICTURES tests/ui/pictures/*)
 set_source_files_properties(tests/ui/TestPictures.rc PROPERTIES
     OBJECT_DEPENDS "${VELKORIN_TEST_PICTURES}")
 
+# The version as the program shows it ("1.0", or "1.0.1" with a patch number), and its
+# numbers for the version resource.
+set(VELKORIN_VERSION_MINOR 0)
+if(DEFINED PROJECT_VERSION_MINOR AND NOT PROJECT_VERSION_MINOR STREQUAL "")
+    set(VELKORIN_VERSION_MINOR ${PROJECT_VERSION_MINOR})
+endif()
+set(VELKORIN_VERSION_PATCH 0)
+if(DEFINED PROJECT_VERSION_PATCH AND NOT PROJECT_VERSION_PATCH STREQUAL "")
+    set(VELKORIN_VERSION_PATCH ${PROJECT_VERSION_PATCH})
+endif()
+set(VELKORIN_VERSION_TEXT ${PROJECT_VERSION_MAJOR}.${VELKORIN_VERSION_MINOR})
+if(NOT VELKORIN_VERSION_PATCH EQUAL 0)
+    string(APPEND VELKORIN_VERSION_TEXT .${VELKORIN_VERSION_PATCH})
+endif()
+configure_file(resources/Version.h.in ${CMAKE_BINARY_DIR}/generated/Version.h @ONLY)
+
 # The shell and presentation, shared by the program and its Wine tests.
 add_library(shell STATIC
     app/EventForm.cpp
@@ -29,7 +45,7 @@ add_library(shell STATIC
     ui/Notices.cpp
     ui/PictureLoader.cpp
     ui/WarningWindow.cpp)
-target_include_directories(shell PUBLIC app ui resources)
+target_include_directories(shell PUBLIC app ui resources ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(shell PUBLIC events ${VELKORIN_SYSTEM_LIBS})
 target_compile_options(shell PRIVATE ${VELKORIN_WARNINGS})
 
@@ -78,7 +94,8 @@ add_executable(e2e_tests
     tests/e2e/DaylightSavingTest.cpp
     tests/e2e/NothingLostTest.cpp
     tests/e2e/WarningTest.cpp
-    tests/e2e/WakeTest.cpp)
+    tests/e2e/WakeTest.cpp
+    tests/e2e/GroupPolicyTest.cpp)
 target_include_directories(e2e_tests PRIVATE tests tests/e2e resources)
 target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32 shell32)
 target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})
@@ -89,6 +106,17 @@ file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/e2e-runs/one-copy)
 file(CREATE_LINK one-copy ${CMAKE_BINARY_DIR}/e2e-runs/one-copy-link SYMBOLIC)
 add_test(NAME e2e_tests COMMAND e2e_tests)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
+
+# The installer and the portable zip: built by scripts/package.sh, their tables read with
+# msiinfo, and installed, upgraded, started and removed under Wine, each case in a fresh prefix.
+add_executable(package_tests tests/e2e/Driver.cpp tests/package/PackageTest.cpp)
+target_include_directories(package_tests PRIVATE tests tests/e2e resources)
+target_link_libraries(package_tests PRIVATE gtest_main msi version shell32 user32 gdi32 advapi32)
+target_link_options(package_tests PRIVATE ${VELKORIN_STATIC})
+target_compile_options(package_tests PRIVATE ${VELKORIN_WARNINGS})
+add_test(NAME package_tests
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/package-test.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(package_tests PROPERTIES TIMEOUT 600)
 
 # A real power action, watched from outside Wine in a prefix and display of its own.
 add_test(NAME power_action_e2e

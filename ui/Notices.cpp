@@ -2,6 +2,7 @@
 // message loop runs.
 #include "Notices.h"
 
+#include "Version.h"
 #include "resource.h"
 
 const char vendorSite[] = "www.marbrook.example";
@@ -23,7 +24,7 @@ const NoticeKind missedEventNotice = {
     300, 300};
 
 const NoticeKind aboutNotice = {
-    "About Velkorin 1.0", 0,
+    "About Velkorin " VELKORIN_VERSION_TEXT, 0,
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
         ES_MULTILINE,
     220, 150};
@@ -34,7 +35,7 @@ constexpr int placementWidth = 450;
 constexpr int placementHeight = 550;
 
 // Six lines, each indented to sit roughly centred in the 220-pixel window.
-const char aboutText[] = "    Velkorin version 1.0\r\n"
+const char aboutText[] = "    Velkorin version " VELKORIN_VERSION_TEXT "\r\n"
                          " Copyright \xAE 2026 Marbrook\r\n"
                          "     All rights reserved.\r\n"
                          "      Desktop clock and\r\n"

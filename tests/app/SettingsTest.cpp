@@ -76,8 +76,11 @@ TEST(Settings, OnlyTheLeadingBytesCountAndShortOrForeignValuesReadAsMissing) {
     COLORREF colour = RGB(1, 2, 3);
     EXPECT_FALSE(readFontColour(colour));
     EXPECT_EQ(colour, RGB(1, 2, 3));
-    store(fontColorValue, REG_DWORD, {0x10, 0x20, 0x30, 0});
+    store(fontColorValue, REG_BINARY, {0x10, 0x20, 0x30, 0});
     EXPECT_FALSE(readFontColour(colour));
+    store(fontColorValue, REG_DWORD, {0x10, 0x20, 0x30}); // cut short
+    EXPECT_FALSE(readFontColour(colour));
+    EXPECT_EQ(colour, RGB(1, 2, 3));
     store(fontColorValue, REG_SZ, {0x10, 0x20, 0x30, 0, 0x55, 0x66});
     EXPECT_TRUE(readFontColour(colour));
     EXPECT_EQ(colour, RGB(0x10, 0x20, 0x30));
@@ -87,6 +90,25 @@ TEST(Settings, OnlyTheLeadingBytesCountAndShortOrForeignValuesReadAsMissing) {
     EXPECT_EQ(queryFlag(minimizeValue), '1');
     store(minimizeValue, REG_SZ, {});
     EXPECT_EQ(readFlag(minimizeValue), '\0');
+}
+
+// Group Policy writes numbers as REG_DWORD: the colour as a COLORREF, the integer settings as
+// themselves.
+TEST(Settings, NumbersWrittenByGroupPolicyAreRead) {
+    store(fontColorValue, REG_DWORD, {0x10, 0x20, 0x30, 0x7f});
+    COLORREF colour = 0;
+    EXPECT_TRUE(readFontColour(colour));
+    EXPECT_EQ(colour, RGB(0x10, 0x20, 0x30)); // the top byte is no colour
+    store(skinsValue, REG_DWORD, {1, 0, 0, 0});
+    int skin = 0;
+    EXPECT_TRUE(readIntegerSetting(skinsValue, skin));
+    EXPECT_EQ(skin, 1);
+    // The program's own writes stay in their REG_SZ form.
+    writeIntegerSetting(skinsValue, 0);
+    std::vector<BYTE> data;
+    DWORD type = 0;
+    ASSERT_TRUE(stored(HKEY_LOCAL_MACHINE, settingsKey, skinsValue, data, &type));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 }
 
 TEST(Settings, TheSettingsDialogsReadsNeverCreateTheKey) {

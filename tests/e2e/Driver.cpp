@@ -2,8 +2,10 @@
 #include "Driver.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -393,4 +395,43 @@ HWND Program::waitForMessageBox(DWORD milliseconds) const {
         },
         milliseconds);
     return found;
+}
+
+// The pixels of a region of the window's client area as the screen shows them.
+std::vector<COLORREF> screenPixels(HWND window, const RECT &region) {
+    POINT origin = {region.left, region.top};
+    ClientToScreen(window, &origin);
+    const int width = region.right - region.left, height = region.bottom - region.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP copy = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(memory, x, y));
+    SelectObject(memory, previous);
+    DeleteObject(copy);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+int countLike(const std::vector<COLORREF> &pixels, COLORREF colour) {
+    int count = 0;
+    for (COLORREF c : pixels)
+        count += abs(GetRValue(c) - GetRValue(colour)) < 50 &&
+                 abs(GetGValue(c) - GetGValue(colour)) < 50 &&
+                 abs(GetBValue(c) - GetBValue(colour)) < 50;
+    return count;
+}
+
+// Whether the shell holds an icon of the window: only an existing icon can be modified.
+bool trayIconOf(HWND window) {
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uFlags = NIF_TIP;
+    std::strcpy(icon.szTip, "Velkorin");
+    return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
 }

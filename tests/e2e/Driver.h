@@ -47,6 +47,14 @@ SYSTEMTIME plusSeconds(const SYSTEMTIME &moment, int seconds);
 std::string clockTextOf(const std::string &repeat, const SYSTEMTIME &moment,
                         LCID locale = LOCALE_USER_DEFAULT);
 
+// The pixels of a region of a window's client area as the screen shows them, row by row, and
+// how many of them are near a colour.
+std::vector<COLORREF> screenPixels(HWND window, const RECT &region);
+int countLike(const std::vector<COLORREF> &pixels, COLORREF colour);
+
+// Whether the shell holds an icon of the window in the tray.
+bool trayIconOf(HWND window);
+
 // Types a text into a control, as WM_SETTEXT does.
 void setText(HWND control, const std::string &text);
 
@@ -60,6 +68,12 @@ class Program {
 public:
     // A fresh directory named after the test, holding a copy of Velkorin.exe.
     explicit Program(const std::string &name);
+    // The program where it stands (installed, or unpacked), in a directory ending with a
+    // backslash; nothing is copied or deleted.
+    struct Installed {
+        std::string directory;
+    };
+    explicit Program(const Installed &installed) : directory_(installed.directory) {}
     ~Program();
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;

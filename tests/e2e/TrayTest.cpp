@@ -14,16 +14,6 @@ const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
 const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr UINT trayCallback = WM_USER + 5;
 
-// Whether the shell holds an icon of the window: only an existing icon can be modified.
-bool trayIconOf(HWND window) {
-    NOTIFYICONDATAA icon = {};
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = window;
-    icon.uFlags = NIF_TIP;
-    std::strcpy(icon.szTip, "Velkorin");
-    return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
-}
-
 std::vector<std::string> valueNames(HKEY root, const char *key) {
     std::vector<std::string> names;
     HKEY opened;

@@ -1,0 +1,245 @@
+// The installer and the portable zip under Wine, each case in a fresh prefix of its own
+// (tests/package/package-test.sh makes them and names the packages in the environment): a
+// silent install for the user and for all users, the installed program starting, an upgrade
+// keeping what the user made, and a removal taking only what the installer brought.
+#include "Driver.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <msi.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string environment(const char *name) {
+    char value[MAX_PATH * 4] = "";
+    GetEnvironmentVariableA(name, value, sizeof value);
+    return value;
+}
+
+std::string folder(int which) {
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, which, nullptr, SHGFP_TYPE_CURRENT, path);
+    return std::string(path) + "\\";
+}
+
+bool exists(const std::string &path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Runs a command line and waits for it: its exit code.
+DWORD run(std::string command) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return GetLastError();
+    WaitForSingleObject(process.hProcess, 120000);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+DWORD install(const std::string &package, const std::string &properties = "") {
+    return run("msiexec /i \"" + package + "\" " + properties + " /qn");
+}
+
+DWORD uninstall(const std::string &package) {
+    return run("msiexec /x \"" + package + "\" /qn");
+}
+
+const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
+const char upgradeCode[] = "{B527C515-3A78-460C-8A3A-09B794E84C94}";
+
+void setValue(HKEY root, const char *key, const char *name, const std::string &data) {
+    HKEY opened;
+    ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.data()),
+                   static_cast<DWORD>(data.size()));
+    RegCloseKey(opened);
+}
+
+// The value's bytes, or "<none>".
+std::string valueOf(HKEY root, const char *key, const char *name) {
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return "<none>";
+    char data[512];
+    DWORD size = sizeof data;
+    const LONG result = RegQueryValueExA(opened, name, nullptr, nullptr,
+                                         reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(opened);
+    return result == ERROR_SUCCESS ? std::string(data, size) : "<none>";
+}
+
+void writeFile(const std::string &path, const std::string &text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string productVersionOf(const std::string &file) {
+    DWORD ignored = 0;
+    std::vector<char> data(GetFileVersionInfoSizeA(file.c_str(), &ignored));
+    if (data.empty() || !GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(data.size()),
+                                             data.data()))
+        return "";
+    char *text = nullptr;
+    UINT length = 0;
+    VerQueryValueA(data.data(), "\\StringFileInfo\\040904E4\\ProductVersion",
+                   reinterpret_cast<void **>(&text), &length);
+    return text ? text : "";
+}
+
+// The products installed under Velkorin's upgrade code.
+std::vector<std::string> installedVersions() {
+    std::vector<std::string> versions;
+    char product[39];
+    for (DWORD i = 0; MsiEnumRelatedProductsA(upgradeCode, 0, i, product) == ERROR_SUCCESS; ++i) {
+        char version[64] = "";
+        DWORD size = sizeof version;
+        MsiGetProductInfoA(product, INSTALLPROPERTY_VERSIONSTRING, version, &size);
+        versions.push_back(version);
+    }
+    return versions;
+}
+
+const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+
+// What a user has made beside the program: events, a kept-aside copy, the history.
+void writeUsersFiles(const std::string &directory) {
+    writeFile(directory + "InformationSW",
+              eventFileText({{oneTimeKey(future), "Restart", "", "", future}}));
+    writeFile(directory + "InformationSW.20261207-120000.bak", "[Date&Time]\r\n");
+    writeFile(directory + "Velkorin.log", "2026-12-07 12:00:00 +01:00  fired\r\n");
+}
+
+void expectUsersFilesKept(const std::string &directory) {
+    // The program may have written it anew since: the event is what counts.
+    EXPECT_NE(readWholeFile(directory + "InformationSW").find("=" + oneTimeKey(future) + "\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(exists(directory + "InformationSW.20261207-120000.bak"));
+    EXPECT_TRUE(exists(directory + "Velkorin.log"));
+}
+
+// Starts the program in a directory: its main window shows, with the events of its file.
+void expectItStarts(const std::string &directory, const std::string &picture, size_t rows) {
+    Program program(Program::Installed{directory});
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr) << directory;
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(program.listRows(GetDlgItem(window, IDC_EVENTS), 2).size(), rows);
+    if (!picture.empty()) screenshot(picture);
+}
+
+} // namespace
+
+TEST(Package, ForTheUserItInstallsStartsAndGoesLeavingTheEvents) {
+    const std::string package = environment("VELKORIN_MSI");
+    ASSERT_FALSE(package.empty());
+    ASSERT_EQ(install(package), 0u);
+    const std::string directory = folder(CSIDL_LOCAL_APPDATA) + "Programs\\Velkorin\\";
+    const std::string shortcut = folder(CSIDL_PROGRAMS) + "Velkorin.lnk";
+    for (const char *file : {"Velkorin.exe", "HelpVelkorin.chm", "LICENSE.txt"})
+        EXPECT_TRUE(exists(directory + file)) << directory << file;
+    EXPECT_TRUE(exists(shortcut));
+    EXPECT_EQ(installedVersions().size(), 1u);
+    expectItStarts(directory, "installed-for-the-user", 0);
+
+    writeUsersFiles(directory);
+    const std::string runValue = "\"" + directory + "Velkorin.exe\"";
+    setValue(HKEY_CURRENT_USER, runKey, "Velkorin", runValue);
+    setValue(HKEY_LOCAL_MACHINE, runKey, "Velkorin", runValue);
+    ASSERT_EQ(uninstall(package), 0u);
+    for (const char *file : {"Velkorin.exe", "HelpVelkorin.chm", "LICENSE.txt"})
+        EXPECT_FALSE(exists(directory + file)) << file;
+    EXPECT_FALSE(exists(shortcut));
+    EXPECT_EQ(valueOf(HKEY_CURRENT_USER, runKey, "Velkorin"), "<none>");
+    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, runKey, "Velkorin"), "<none>");
+    EXPECT_TRUE(installedVersions().empty());
+    expectUsersFilesKept(directory);
+}
+
+TEST(Package, ForAllUsersItGoesIntoProgramFiles) {
+    const std::string package = environment("VELKORIN_MSI");
+    ASSERT_EQ(install(package, "ALLUSERS=1"), 0u);
+    const std::string directory = folder(CSIDL_PROGRAM_FILES) + "Velkorin\\";
+    for (const char *file : {"Velkorin.exe", "HelpVelkorin.chm", "LICENSE.txt"})
+        EXPECT_TRUE(exists(directory + file)) << directory << file;
+    EXPECT_FALSE(exists(folder(CSIDL_LOCAL_APPDATA) + "Programs\\Velkorin\\Velkorin.exe"));
+    writeUsersFiles(directory);
+    expectItStarts(directory, "", 1);
+    ASSERT_EQ(uninstall(package), 0u);
+    EXPECT_FALSE(exists(directory + "Velkorin.exe"));
+    expectUsersFilesKept(directory);
+}
+
+TEST(Package, AnUpgradeReplacesTheProgramAndKeepsEventsSettingsAndStartWithWindows) {
+    const std::string older = environment("VELKORIN_MSI"), newer = environment("VELKORIN_NEXT_MSI");
+    const std::string newerVersion = environment("VELKORIN_NEXT_VERSION");
+    ASSERT_FALSE(newer.empty());
+    ASSERT_EQ(install(older), 0u);
+    const std::string directory = folder(CSIDL_LOCAL_APPDATA) + "Programs\\Velkorin\\";
+    EXPECT_NE(productVersionOf(directory + "Velkorin.exe"), newerVersion);
+    writeUsersFiles(directory);
+    const std::string skins("\x01\0\0\0\0\0\0\0\0\0", 10);
+    setValue(HKEY_LOCAL_MACHINE, settingsKey, "Skins", skins);
+    const std::string runValue = "\"" + directory + "Velkorin.exe\"";
+    setValue(HKEY_CURRENT_USER, runKey, "Velkorin", runValue);
+
+    ASSERT_EQ(install(newer), 0u);
+    EXPECT_EQ(productVersionOf(directory + "Velkorin.exe"), newerVersion);
+    const std::vector<std::string> versions = installedVersions();
+    ASSERT_EQ(versions.size(), 1u) << "the older version is still installed";
+    EXPECT_EQ(versions[0].rfind(newerVersion, 0), 0u) << versions[0];
+    expectUsersFilesKept(directory);
+    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, settingsKey, "Skins"), skins);
+    EXPECT_EQ(std::string(valueOf(HKEY_CURRENT_USER, runKey, "Velkorin").c_str()), runValue);
+    expectItStarts(directory, "", 1);
+
+    ASSERT_EQ(uninstall(newer), 0u);
+    EXPECT_EQ(valueOf(HKEY_CURRENT_USER, runKey, "Velkorin"), "<none>");
+    expectUsersFilesKept(directory);
+}
+
+// Unpacked by the script into a folder named with a blank and accented letters.
+TEST(Package, ThePortableProgramRunsFromAFolderNamedWithABlankAndAccents) {
+    wchar_t value[MAX_PATH * 4] = L"";
+    GetEnvironmentVariableW(L"VELKORIN_PORTABLE", value, MAX_PATH * 4);
+    const std::wstring directory = std::wstring(value) + L"\\";
+    ASSERT_NE(GetFileAttributesW((directory + L"Velkorin.exe").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "no Velkorin.exe unpacked";
+    std::wstring command = L"\"" + directory + L"Velkorin.exe\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               directory.c_str(), &startup, &process));
+    HWND window = nullptr;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            window = FindWindowA("#32770", "Velkorin");
+            DWORD owner = 0;
+            if (window) GetWindowThreadProcessId(window, &owner);
+            return window && owner == process.dwProcessId && IsWindowVisible(window);
+        },
+        30000));
+    // It keeps its events in its own folder: the lock on the event file stands there.
+    EXPECT_NE(GetFileAttributesW((directory + L"InformationSW.lock").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    screenshot("portable-program");
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
