@@ -435,3 +435,38 @@ bool trayIconOf(HWND window) {
     std::strcpy(icon.szTip, "Velkorin");
     return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
 }
+
+PROCESS_INFORMATION startIn(const std::wstring &directory) {
+    std::wstring command = L"\"" + directory + L"Velkorin.exe\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                   &startup, &process);
+    return process;
+}
+
+HWND mainWindowOf(DWORD processId, DWORD milliseconds) {
+    HWND window = nullptr;
+    const bool shown = waitUntil(
+        [&] {
+            window = FindWindowA("#32770", "Velkorin");
+            DWORD owner = 0;
+            if (window) GetWindowThreadProcessId(window, &owner);
+            return window && owner == processId && IsWindowVisible(window);
+        },
+        milliseconds);
+    return shown ? window : nullptr;
+}
+
+HWND Program::mainWindowInTray(DWORD milliseconds) const {
+    HWND window = nullptr;
+    const bool inTray = waitUntil(
+        [&] {
+            auto found = windowsTitled("Velkorin", true);
+            window = found.empty() ? nullptr : found.front();
+            return window && trayIconOf(window);
+        },
+        milliseconds);
+    return inTray ? window : nullptr;
+}

@@ -100,6 +100,8 @@ public:
     // Waits until a window of that title shows; null when none did in time.
     HWND waitForWindow(const std::string &title, DWORD milliseconds = 30000) const;
     HWND mainWindow(DWORD milliseconds = 30000) const { return waitForWindow("Velkorin", milliseconds); }
+    // The main window once it has hidden into the tray, or null after the time.
+    HWND mainWindowInTray(DWORD milliseconds = 30000) const;
 
     // The cells of a list view in the program, row by row.
     std::vector<std::vector<std::string>> listRows(HWND list, int columns) const;
@@ -114,6 +116,11 @@ private:
     std::string directory_;
     PROCESS_INFORMATION process_ = {};
 };
+
+// Starts Velkorin.exe in a directory named in any language, as a double-click there would.
+PROCESS_INFORMATION startIn(const std::wstring &directory);
+// The visible main window of a process, or null when none showed in time.
+HWND mainWindowOf(DWORD processId, DWORD milliseconds = 30000);
 
 // Polls a condition every 50 ms until it holds or the time is up.
 template <class Condition> bool waitUntil(Condition condition, DWORD milliseconds) {

@@ -55,15 +55,8 @@ TEST(GroupPolicy, SettingsWrittenAsTheTemplateWritesThemTakeEffectAtStart) {
     PostMessageA(today, WM_CLOSE, 0, 0);
 
     // Minimize: the main window goes into the tray; the tray brings it back.
-    HWND window = nullptr;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            auto found = program.windowsTitled("Velkorin", true);
-            window = found.empty() ? nullptr : found.front();
-            return window && trayIconOf(window);
-        },
-        30000))
-        << "it did not start minimised";
+    HWND window = program.mainWindowInTray();
+    ASSERT_NE(window, nullptr) << "it did not start minimised";
     Sleep(500);
     EXPECT_FALSE(IsWindowVisible(window));
     PostMessageA(window, trayCallback, 0, WM_LBUTTONDOWN);

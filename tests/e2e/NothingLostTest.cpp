@@ -209,21 +209,9 @@ TEST(NothingLost, ADirectoryNamedInAnyLanguageLoadsAndFires) {
     WriteFile(file, events.data(), static_cast<DWORD>(events.size()), &written, nullptr);
     CloseHandle(file);
 
-    std::wstring command = L"\"" + directory + L"Velkorin.exe\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               directory.c_str(), &startup, &process));
-    HWND window = nullptr;
-    waitUntil(
-        [&] {
-            window = FindWindowA("#32770", "Velkorin");
-            DWORD owner = 0;
-            if (window) GetWindowThreadProcessId(window, &owner);
-            return window && owner == process.dwProcessId && IsWindowVisible(window);
-        },
-        30000);
+    const PROCESS_INFORMATION process = startIn(directory);
+    ASSERT_NE(process.hProcess, nullptr);
+    HWND window = mainWindowOf(process.dwProcessId);
     ASSERT_NE(window, nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);

@@ -115,14 +115,8 @@ TEST(Tray, StartMinimisedShowsTheWindowThenHidesIt) {
     storeSetting("Minimize", std::string("1x\0\0\0\0\0\0\0\0", 10));
     Program program("start-minimised");
     program.start();
-    HWND window = nullptr;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            auto found = program.windowsTitled("Velkorin", true);
-            window = found.empty() ? nullptr : found.front();
-            return window && trayIconOf(window);
-        },
-        30000));
+    HWND window = program.mainWindowInTray();
+    ASSERT_NE(window, nullptr);
     storeSetting("Minimize", std::string("0\0\0\0\0\0\0\0\0\0", 10));
     Sleep(500);
     EXPECT_FALSE(IsWindowVisible(window));

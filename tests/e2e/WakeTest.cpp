@@ -3,6 +3,8 @@
 #include "Driver.h"
 #include "resource.h"
 
+#include "Occurrences.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,13 +28,6 @@ constexpr ULONGLONG second = 10000000;
 
 std::string historyOf(const Program &program) {
     return readWholeFile(program.directory() + "Velkorin.log");
-}
-
-int count(const std::string &text, const std::string &part) {
-    int found = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++found;
-    return found;
 }
 
 } // namespace
@@ -107,9 +102,9 @@ TEST(Wake, SleepAndWakeAreWrittenDownAndWhatPassedIsReportedInOneNotice) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][1], clockTextOf("Daily", daily));
     const std::string history = historyOf(program);
-    EXPECT_EQ(count(history, "  asleep"), 1) << history;
-    EXPECT_EQ(count(history, "  awake"), 1) << history;
-    EXPECT_EQ(count(history, "  missed  "), 2) << history;
-    EXPECT_EQ(count(history, "  fired  "), 0) << history;
+    EXPECT_EQ(occurrences(history, "  asleep"), 1) << history;
+    EXPECT_EQ(occurrences(history, "  awake"), 1) << history;
+    EXPECT_EQ(occurrences(history, "  missed  "), 2) << history;
+    EXPECT_EQ(occurrences(history, "  fired  "), 0) << history;
     EXPECT_EQ(history.find("requested"), std::string::npos) << history;
 }

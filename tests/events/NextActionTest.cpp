@@ -3,6 +3,8 @@
 // the row must fire at that very tick, not before.
 #include "ScriptedClock.h"
 
+#include "Occurrences.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,13 +28,6 @@ std::int64_t firstFiring(ScriptedClock &clock, const std::string &key, std::int6
 
 std::string historyOf(ScriptedClock &clock) {
     return clock.platform.files[clock.history.path()];
-}
-
-int count(const std::string &text, const std::string &part) {
-    int found = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++found;
-    return found;
 }
 
 } // namespace
@@ -185,9 +180,9 @@ TEST(NextAction, WhatCameDueWhileAsleepIsMissedNotCaughtUp) {
         clock.platform.now = clock.reading();
         clock.due.awake(clock.platform.now);
         const std::string history = historyOf(clock);
-        EXPECT_EQ(count(history, "  asleep"), 1) << order;
-        EXPECT_EQ(count(history, "  awake"), 1) << order;
-        EXPECT_EQ(count(history, "  missed  "), 2) << order;
+        EXPECT_EQ(occurrences(history, "  asleep"), 1) << order;
+        EXPECT_EQ(occurrences(history, "  awake"), 1) << order;
+        EXPECT_EQ(occurrences(history, "  missed  "), 2) << order;
         // After the wake the clock runs as before.
         clock.run(1400);
         EXPECT_EQ(clock.fired(after), 1) << order;

@@ -219,21 +219,9 @@ TEST(Package, ThePortableProgramRunsFromAFolderNamedWithABlankAndAccents) {
     const std::wstring directory = std::wstring(value) + L"\\";
     ASSERT_NE(GetFileAttributesW((directory + L"Velkorin.exe").c_str()), INVALID_FILE_ATTRIBUTES)
         << "no Velkorin.exe unpacked";
-    std::wstring command = L"\"" + directory + L"Velkorin.exe\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               directory.c_str(), &startup, &process));
-    HWND window = nullptr;
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            window = FindWindowA("#32770", "Velkorin");
-            DWORD owner = 0;
-            if (window) GetWindowThreadProcessId(window, &owner);
-            return window && owner == process.dwProcessId && IsWindowVisible(window);
-        },
-        30000));
+    const PROCESS_INFORMATION process = startIn(directory);
+    ASSERT_NE(process.hProcess, nullptr);
+    EXPECT_NE(mainWindowOf(process.dwProcessId), nullptr);
     // It keeps its events in its own folder: the lock on the event file stands there.
     EXPECT_NE(GetFileAttributesW((directory + L"InformationSW.lock").c_str()),
               INVALID_FILE_ATTRIBUTES);
