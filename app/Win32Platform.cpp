@@ -80,38 +80,18 @@ SYSTEMTIME systemTimeOf(const LocalTime &time) {
     return system;
 }
 
-LocalTime Win32Platform::localTime() {
-    FILETIME utc;
-    GetSystemTimeAsFileTime(&utc);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    LocalTime local = localTimeOf(now);
-    // The offset in effect is what lies between the two readings, in whole quarters of an hour
-    // (every zone's offset is one), so the microseconds between the calls do not count.
-    ULARGE_INTEGER ticks;
-    ticks.LowPart = utc.dwLowDateTime;
-    ticks.HighPart = utc.dwHighDateTime;
-    const std::int64_t utcSecond =
-        static_cast<std::int64_t>(ticks.QuadPart / 10000000ULL) - 11644473600LL;
-    const std::int64_t difference = wallSecond(local) - utcSecond;
-    const std::int64_t quarters = (difference + (difference >= 0 ? 450 : -450)) / 900;
-    local.utcOffset = static_cast<int>(quarters * 900);
-    // UTC = local standard time + Bias + StandardBias, in minutes.
-    TIME_ZONE_INFORMATION zone;
-    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID)
-        local.standardOffset = -static_cast<int>(zone.Bias + zone.StandardBias) * 60;
-    else
-        local.standardOffset = local.utcOffset;
-    // Counts time asleep too, and no one sets it.
-    local.elapsed = static_cast<std::int64_t>(GetTickCount64());
-    return local;
-}
-
 namespace {
 
 // FILETIME counts 100 ns from 1601; UTC seconds count from 1970.
 constexpr std::int64_t fileTimeUnits = 10000000;
 constexpr std::int64_t secondsFrom1601To1970 = 11644473600LL;
+
+std::int64_t utcSecondOf(const FILETIME &file) {
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = file.dwLowDateTime;
+    ticks.HighPart = file.dwHighDateTime;
+    return static_cast<std::int64_t>(ticks.QuadPart / fileTimeUnits) - secondsFrom1601To1970;
+}
 
 SYSTEMTIME utcSystemTimeOf(std::int64_t utcSecond) {
     ULARGE_INTEGER ticks;
@@ -125,6 +105,28 @@ SYSTEMTIME utcSystemTimeOf(std::int64_t utcSecond) {
 }
 
 } // namespace
+
+LocalTime Win32Platform::localTime() {
+    FILETIME utc;
+    GetSystemTimeAsFileTime(&utc);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LocalTime local = localTimeOf(now);
+    // The offset in effect is what lies between the two readings, in whole quarters of an hour
+    // (every zone's offset is one), so the microseconds between the calls do not count.
+    const std::int64_t difference = wallSecond(local) - utcSecondOf(utc);
+    const std::int64_t quarters = (difference + (difference >= 0 ? 450 : -450)) / 900;
+    local.utcOffset = static_cast<int>(quarters * 900);
+    // UTC = local standard time + Bias + StandardBias, in minutes.
+    TIME_ZONE_INFORMATION zone;
+    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID)
+        local.standardOffset = -static_cast<int>(zone.Bias + zone.StandardBias) * 60;
+    else
+        local.standardOffset = local.utcOffset;
+    // Counts time asleep too, and no one sets it.
+    local.elapsed = static_cast<std::int64_t>(GetTickCount64());
+    return local;
+}
 
 Win32Platform::~Win32Platform() {
     if (wakeTimer_) CloseHandle(wakeTimer_);

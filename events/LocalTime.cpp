@@ -15,6 +15,10 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
 
 } // namespace
 
+std::int64_t floorDiv(std::int64_t value, std::int64_t unit) {
+    return value >= 0 ? value / unit : -((-value + unit - 1) / unit);
+}
+
 std::int64_t wallSecond(const LocalTime &time) {
     std::int64_t days = daysFromCivil(time.year, static_cast<unsigned>(time.month),
                                       static_cast<unsigned>(time.day));
@@ -22,7 +26,7 @@ std::int64_t wallSecond(const LocalTime &time) {
 }
 
 LocalTime fromWallSecond(std::int64_t second) {
-    std::int64_t days = second >= 0 ? second / 86400 : (second - 86399) / 86400;
+    std::int64_t days = floorDiv(second, 86400);
     std::int64_t inDay = second - days * 86400;
     LocalTime time;
     time.hour = static_cast<int>(inDay / 3600);

@@ -23,6 +23,9 @@ struct LocalTime {
     std::int64_t elapsed = 0;
 };
 
+// The whole units of a count of seconds, rounded down also before 1970 (days, hours).
+std::int64_t floorDiv(std::int64_t value, std::int64_t unit);
+
 // Seconds since 1 January 1970 on the local wall clock (daylight saving not taken out), so
 // the skipped hour in spring shows as a jump forward and the repeated one as a step back.
 std::int64_t wallSecond(const LocalTime &time);

@@ -10,10 +10,6 @@ namespace {
 
 constexpr std::int64_t day = 86400;
 
-std::int64_t floorDiv(std::int64_t value, std::int64_t unit) {
-    return value >= 0 ? value / unit : -((-value + unit - 1) / unit);
-}
-
 std::int64_t wallOf(int year, int month, int dayOfMonth, std::int64_t timeOfDay) {
     LocalTime date;
     date.year = year;

@@ -11,10 +11,6 @@ namespace {
 
 constexpr char hourlyTimePicture[] = ":mm:ss";
 
-std::int64_t floorDiv(std::int64_t value, std::int64_t unit) {
-    return value >= 0 ? value / unit : -((-value + unit - 1) / unit);
-}
-
 std::size_t slot(RepeatKind kind) {
     return static_cast<std::size_t>(kind);
 }
