@@ -48,8 +48,6 @@ std::string controlText(HWND window, int id) {
     return text;
 }
 
-bool ticked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
-
 EventForm readForm(HWND window) {
     EventForm form;
     form.hour = controlText(window, IDC_HOUR);
@@ -142,26 +140,26 @@ void composeEventCommand(HWND window) {
     {
         EventList::Batch batch(s.list);
         outcome = s.editor.composeEvent(form);
-        switch (outcome) {
-        case Editor::Outcome::NotStored: tellNotWritten(window, notStoredText, notStoredEnd); break;
-        case Editor::Outcome::Added:
-        case Editor::Outcome::NothingToAdd: resetForm(window); break;
-        }
+        if (outcome != Editor::Outcome::NotStored) resetForm(window);
         s.due.tableChanged(s.platform.localTime());
     }
-    // Once the list shows the new row.
-    if (outcome == Editor::Outcome::Added) tellPartlyDue(window, form);
+    // Told once the batch has ended, so the list is drawn and live behind the message.
+    if (outcome == Editor::Outcome::NotStored) tellNotWritten(window, notStoredText, notStoredEnd);
+    else if (outcome == Editor::Outcome::Added) tellPartlyDue(window, form);
 }
 
 void deleteSelectedCommand(HWND window) {
     Scheduling &s = scheduling();
-    EventList::Batch batch(s.list);
-    if (!s.editor.deleteSelected(s.list.selectedRow())) {
-        tellNotWritten(window, notDeletedText, notDeletedEnd);
-        return;
+    bool deleted = false;
+    {
+        EventList::Batch batch(s.list);
+        deleted = s.editor.deleteSelected(s.list.selectedRow());
+        if (deleted) {
+            resetForm(window);
+            s.due.tableChanged(s.platform.localTime());
+        }
     }
-    resetForm(window);
-    s.due.tableChanged(s.platform.localTime());
+    if (!deleted) tellNotWritten(window, notDeletedText, notDeletedEnd);
 }
 
 void editRowCommand(HWND window) {

@@ -61,11 +61,6 @@ void EventList::rowDeleted(int index) {
     SendMessageA(list_, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
 }
 
-void EventList::tableCleared() {
-    changing();
-    SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
-}
-
 void EventList::tableReloaded() {
     changing();
     SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);

@@ -39,7 +39,6 @@ public:
 
     void rowInserted(int index, const TableRow &row) override;
     void rowDeleted(int index) override;
-    void tableCleared() override;
     void tableReloaded() override;
 
 private:

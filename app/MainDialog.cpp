@@ -7,6 +7,7 @@
 #include "EventForm.h"
 #include "MissedSweep.h"
 #include "Notices.h"
+#include "PictureLoader.h"
 #include "ProgramPaths.h"
 #include "Settings.h"
 #include "Shell.h"
@@ -16,12 +17,15 @@
 #include "resource.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 
 namespace {
 
 constexpr UINT_PTR tickTimer = 1;
 constexpr UINT deferredStartMessage = WM_USER + 0x100;
+// Posted to hide the window into the tray once a minimise or the start has run to its end.
+constexpr UINT hideMessage = WM_USER + 0x101;
 constexpr DWORD eventListStyle = LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT;
 
 // Ticks are re-armed to fall this long after each second boundary, so the clock changes with
@@ -31,7 +35,7 @@ constexpr int tickPhaseMilliseconds = 20;
 const char exitQuestion[] = "          Do you really want to exit?";
 const char exitCaption[] = "Exit from programm Velkorin";
 
-// The picture buttons over the template's zero-size placeholders, in client pixels.
+// The picture buttons, made at start, in client pixels.
 struct PictureButton {
     int id, x, y, up, down;
 };
@@ -55,7 +59,7 @@ const char unreadableEnd[] = "Retry reads it again. Cancel runs Velkorin without
 // and after Cancel the program runs without events and leaves the file alone.
 void loadEventFile(HWND window) {
     Scheduling &s = scheduling();
-    while (s.file.loadAll(s.table) == Platform::FileRead::Failed) {
+    while (s.file.load(s.table) == Platform::FileRead::Failed) {
         const std::string reason = s.platform.fileError();
         const std::string text = "The event file\r\n" + shownPath(s.file.path()) +
                                  "\r\nexists but cannot be read:\r\n" + reason + "\r\n\r\n" +
@@ -69,17 +73,30 @@ void loadEventFile(HWND window) {
 
 // Loads the event file, reports the events missed while the program was not running, and
 // starts the due check with the second the sweep judged by.
-void loadAndSweepEvents(HWND window) {
+void startScheduling(HWND window) {
     Scheduling &s = scheduling();
+    loadEventFile(window); // its question comes with the list drawing as ever
     EventList::Batch batch(s.list);
-    loadEventFile(window);
     // This copy holds the file's lock: what earlier runs left half-written is its to clear.
     s.file.clearLeftovers(s.table);
     const LocalTime swept = s.platform.localTime();
     // Keys made in another language are brought into this one before anything is judged.
     s.due.adoptCurrentLanguage(swept);
-    s.due.noteStored(sweepMissedEvents(s.table, s.file, s.platform, swept, &s.history));
+    s.due.noteStored(sweepMissedEvents(s.table, s.file, s.platform, swept, &s.history), swept);
     s.due.startAfter(swept);
+}
+
+// The face shows a skin and the setting keeps it; a stored value of no skin changes nothing.
+void applySkin(HWND window, int skin) {
+    if (showSkin(window, skin)) writeIntegerSetting(skinsValue, skin);
+}
+
+// The colour dialog; a confirmed colour, black included, becomes the font colour and is kept.
+void chooseFontColour(HWND window) {
+    COLORREF chosen = 0;
+    if (!chooseColour(window, programInstance, CC_FULLOPEN, chosen)) return;
+    writeFontColour(chosen);
+    showFontColour(window, chosen, FALSE);
 }
 
 BOOL initMainDialog(HWND window) {
@@ -102,10 +119,11 @@ BOOL initMainDialog(HWND window) {
     SendMessageA(window, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXICON))));
     setUpEventForm(window);
-    readFontColour(fontColour);
-    showFontColour(window, TRUE);
+    COLORREF colour = 0;
+    readFontColour(colour);
+    showFontColour(window, colour, TRUE);
 
-    loadAndSweepEvents(window);
+    startScheduling(window);
 
     // With the Today setting on, the day's events come first; the main window waits for the
     // Today window to close, while its ticks go on.
@@ -113,8 +131,9 @@ BOOL initMainDialog(HWND window) {
     showTodayMark(window);
     if (todaySetting == 1) runTodayWindow();
 
-    readIntegerSetting(skinsValue, skinsSetting);
-    applySkin(window);
+    int skin = 0;
+    readIntegerSetting(skinsValue, skin);
+    applySkin(window, skin);
     createPictureButton(window, okButton);
     createPictureButton(window, deleteButton);
 
@@ -140,10 +159,9 @@ void showNextAction(const LocalTime &now) {
 // check, which runs after the clock work.
 void clockTick(HWND window) {
     SYSTEMTIME now;
-    GetLocalTime(&now);
+    const LocalTime reading = scheduling().platform.readClock(now);
     armTickTimer(window, now.wMilliseconds);
     clockWork(window, now);
-    const LocalTime reading = scheduling().platform.localTime();
     {
         EventList::Batch batch(scheduling().list);
         scheduling().due.checkDueEvents(reading);
@@ -171,23 +189,34 @@ void powerChanged(WPARAM change) {
     showNextAction(now);
 }
 
-// Started minimised: hides once the window has been shown, as a recreated task bar would.
+// Started minimised: hides once the window has been shown, as a recreated task bar does.
 void deferredStart(HWND window) {
-    if (readFlag(minimizeValue) == '1') PostMessageA(window, taskbarCreatedMessage, 0, 0);
+    if (readFlag(minimizeValue) == '1') PostMessageA(window, hideMessage, 0, 0);
+}
+
+// Shown again, or restored: the face shows the time at once, formatted afresh.
+void faceBack(HWND window) {
+    SYSTEMTIME now;
+    scheduling().platform.readClock(now);
+    faceShown(window, now);
+}
+
+void shown(HWND window, WPARAM showing) {
+    if (showing) faceBack(window);
 }
 
 // The hide waits until the minimise has run to its end: hidden in the middle of it, the
-// window is made visible again by the rest of it on Wine. The posted message is the one the
-// start-minimised setting posts, which hides into the tray.
-void minimised(HWND window, WPARAM kind) {
-    if (kind == SIZE_MINIMIZED) PostMessageA(window, taskbarCreatedMessage, 0, 0);
+// window is made visible again by the rest of it on Wine.
+void sized(HWND window, WPARAM kind) {
+    if (kind == SIZE_MINIMIZED) PostMessageA(window, hideMessage, 0, 0);
+    else if (kind == SIZE_RESTORED) faceBack(window);
 }
 
 void menuCommand(HWND window, WORD command) {
-    if (trayCommand(window, command) || menuCommandOfTray(window, command)) return;
+    if (trayCommand(window, command) || mainMenuCommand(window, command)) return;
     switch (command) {
-    case IDM_WHITE:       chooseSkin(window, 0);       break;
-    case IDM_METAL:       chooseSkin(window, 1);       break;
+    case IDM_WHITE:       applySkin(window, 0);        break;
+    case IDM_METAL:       applySkin(window, 1);        break;
     case IDM_COLOR_FONTS: chooseFontColour(window);    break;
     case IDM_ABOUT:       showAboutNotice(window);     break;
     default: break;
@@ -198,7 +227,7 @@ void menuCommand(HWND window, WORD command) {
 void answerWarning(WPARAM command) {
     Scheduling &s = scheduling();
     EventList::Batch batch(s.list);
-    if (command == warningSkipCommand) s.due.skipWarned(s.platform.localTime());
+    if (command == IDC_WARNING_SKIP) s.due.skipWarned(s.platform.localTime());
     else s.due.runWarnedNow(s.platform.localTime());
 }
 
@@ -206,8 +235,8 @@ void controlCommand(HWND window, WPARAM command) {
     switch (command) {
     case IDC_OK:             composeEventCommand(window);   break;
     case IDC_DELETE:         deleteSelectedCommand(window); break;
-    case warningSkipCommand:
-    case warningNowCommand:  answerWarning(command);        break;
+    case IDC_WARNING_SKIP:
+    case IDC_WARNING_NOW:  answerWarning(command);        break;
     default: break;
     }
 }
@@ -261,17 +290,20 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:      paintClockFace(window);                                return TRUE;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-        return reinterpret_cast<INT_PTR>(controlColours(reinterpret_cast<HDC>(wParam)));
+        return reinterpret_cast<INT_PTR>(
+            controlColours(window, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
     case WM_TIMER:      clockTick(window);                                     return TRUE;
     case WM_SETTINGCHANGE: settingChanged(lParam);                             return FALSE;
     case WM_POWERBROADCAST: powerChanged(wParam);                              return TRUE;
     case WM_COMMAND:    routeCommand(window, wParam, lParam);                  return TRUE;
     case WM_NOTIFY:     routeNotify(window, *reinterpret_cast<NMHDR *>(lParam)); return TRUE;
-    case WM_SIZE:       minimised(window, wParam);                             return TRUE;
+    case WM_SIZE:       sized(window, wParam);                                 return TRUE;
+    case WM_SHOWWINDOW: shown(window, wParam);                                 return FALSE;
     case WM_WINDOWPOSCHANGING:
         keepHiddenInTray(*reinterpret_cast<WINDOWPOS *>(lParam));              return FALSE;
     case trayCallbackMessage: trayCallback(window, wParam, lParam);            return TRUE;
     case deferredStartMessage: deferredStart(window);                          return TRUE;
+    case hideMessage:   hideToTray(window);                                    return TRUE;
     default:            return FALSE;
     }
 }

@@ -3,6 +3,7 @@
 #include "OneCopy.h"
 
 #include "ProgramPaths.h"
+#include "resource.h"
 
 #include <windows.h>
 
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr WORD showWindowCommand = 1000; // the tray menu's "Show Window"
 const char lockName[] = "InformationSW.lock";
 const char otherUserText[] =
     "Velkorin already keeps the events of this folder for another user of this computer:";
@@ -122,7 +122,7 @@ bool handOverToRunningCopy(const std::string &programDirectory) {
             Sleep(100);
     }
     if (search.found) {
-        PostMessageA(search.found, WM_COMMAND, showWindowCommand, 0);
+        PostMessageA(search.found, WM_COMMAND, IDM_TRAY_SHOW_WINDOW, 0);
         SetForegroundWindow(search.found);
         return true;
     }

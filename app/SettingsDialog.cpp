@@ -13,6 +13,7 @@ namespace {
 const char notStartingText[] = "Velkorin could not be set to start with Windows: neither the "
                                "computer's nor your own start-up list can be written.";
 
+HWND openDialog = nullptr;     // the one Settings dialog while it is open
 HBITMAP background = nullptr; // picture 25, loaded at each opening
 
 void tickFrom(HWND dialog, int box, char flag) {
@@ -21,6 +22,7 @@ void tickFrom(HWND dialog, int box, char flag) {
 }
 
 BOOL initSettings(HWND dialog) {
+    openDialog = dialog;
     const char minimised = queryFlag(minimizeValue);
     const char load = queryFlag(loadValue);
     tickFrom(dialog, IDC_START_WITH_WINDOWS, load);
@@ -35,8 +37,6 @@ BOOL initSettings(HWND dialog) {
 void paintBackground(HWND dialog) {
     paintPictureBackground(dialog, background, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
-
-bool ticked(HWND dialog, int box) { return IsDlgButtonChecked(dialog, box) == BST_CHECKED; }
 
 void applySettings(HWND dialog) {
     if (ticked(dialog, IDC_START_WITH_WINDOWS)) {
@@ -54,28 +54,40 @@ void closeSettings(HWND dialog) {
     EndDialog(dialog, 0);
 }
 
+void settingsCommand(HWND dialog, WPARAM command) {
+    if (command != IDC_APPLY) return;
+    applySettings(dialog);
+    closeSettings(dialog);
+}
+
+// Each opening loads the picture anew.
+void closed() {
+    DeleteObject(background);
+    background = nullptr;
+    openDialog = nullptr;
+}
+
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_CLOSE:      closeSettings(dialog);                      return TRUE;
+    case WM_CLOSE:      closeSettings(dialog);           return TRUE;
     case WM_INITDIALOG: return initSettings(dialog);
-    case WM_PAINT:      paintBackground(dialog);                    return TRUE;
-    case WM_COMMAND:
-        if (wParam == IDC_APPLY) {
-            applySettings(dialog);
-            closeSettings(dialog);
-        }
-        return TRUE;
-    case WM_NCDESTROY:
-        DeleteObject(background); // each opening loads it anew
-        background = nullptr;
-        return FALSE;
-    default: return FALSE;
+    case WM_PAINT:      paintBackground(dialog);         return TRUE;
+    case WM_COMMAND:    settingsCommand(dialog, wParam); return TRUE;
+    case WM_NCDESTROY:  closed();                        return FALSE;
+    default:            return FALSE;
     }
 }
 
 } // namespace
 
-INT_PTR runSettingsDialog() {
-    DialogBoxParamA(programInstance, "DIALS", nullptr, settingsDialogProc, 0);
-    return 0;
+void runSettingsDialog(HWND owner) {
+    // One at a time: asked again (from the tray while it is open), the open one comes forward.
+    if (openDialog) {
+        SetForegroundWindow(openDialog);
+        return;
+    }
+    // Owned by the main window while it shows, which it disables meanwhile; from the tray it
+    // stands alone, as a hidden owner would hide it too.
+    if (!owner || !IsWindowVisible(owner) || IsIconic(owner)) owner = nullptr;
+    DialogBoxParamA(programInstance, "DIALS", owner, settingsDialogProc, 0);
 }

@@ -3,5 +3,6 @@
 
 #include <windows.h>
 
-// Runs the dialog modally, without an owner; the result is always 0.
-INT_PTR runSettingsDialog();
+// Runs the dialog modally, owned by the main window while that shows; one at a time: asked
+// for while it is open, the open one comes to the front.
+void runSettingsDialog(HWND owner);

@@ -34,8 +34,8 @@ struct Scheduling {
     EventList list;
 };
 
-// Icon 14 at a size, shared: it is never released and never leaks, however often asked for.
-HICON programIcon(int size);
+// A check box of a dialog is ticked.
+bool ticked(HWND dialog, int box);
 
 // Made once the program directory is known.
 Scheduling &scheduling();

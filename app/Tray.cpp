@@ -3,6 +3,7 @@
 #include "Tray.h"
 
 #include "Notices.h"
+#include "PictureLoader.h"
 #include "ProgramPaths.h"
 #include "Settings.h"
 #include "SettingsDialog.h"
@@ -19,22 +20,16 @@ int todaySetting = 0;
 namespace {
 
 // The tray menu: its entries in order, a separator between each two.
-constexpr WORD showWindowEntry = 1000;
-constexpr WORD exitEntry = 1010;
-constexpr WORD settingsEntry = 1011;
-constexpr WORD todayEntry = 1012;
-constexpr WORD helpEntry = 1014;
-constexpr WORD siteEntry = 1015;
 struct TrayEntry {
     WORD id;
     const char *text;
 };
-const TrayEntry trayEntries[] = {{showWindowEntry, "Show Window"},
-                                 {settingsEntry, "Settings"},
-                                 {todayEntry, "Show the window today"},
-                                 {helpEntry, "Help Topics"},
-                                 {siteEntry, "Visit site Marbrook"},
-                                 {exitEntry, "Exit"}};
+const TrayEntry trayEntries[] = {{IDM_TRAY_SHOW_WINDOW, "Show Window"},
+                                 {IDM_TRAY_SETTINGS, "Settings"},
+                                 {IDM_TRAY_TODAY, "Show the window today"},
+                                 {IDM_TRAY_HELP, "Help Topics"},
+                                 {IDM_TRAY_SITE, "Visit site Marbrook"},
+                                 {IDM_TRAY_EXIT, "Exit"}};
 
 const char helpFileName[] = "\\HelpVelkorin.chm";
 
@@ -58,10 +53,10 @@ void openTrayMenu(HWND window) {
     GetCursorPos(&cursor);
     HMENU menu = CreatePopupMenu();
     for (const TrayEntry &entry : trayEntries) {
-        if (entry.id != showWindowEntry) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        if (entry.id != IDM_TRAY_SHOW_WINDOW) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(menu, MF_STRING, entry.id, entry.text);
     }
-    CheckMenuItem(menu, todayEntry, MF_BYCOMMAND | (todaySetting == 1 ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDM_TRAY_TODAY, MF_BYCOMMAND | (todaySetting == 1 ? MF_CHECKED : MF_UNCHECKED));
     SetForegroundWindow(window);
     TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
     PostMessageA(window, WM_NULL, 0, 0);
@@ -74,7 +69,7 @@ void restore(HWND window) {
 }
 
 void bringBack(HWND window) {
-    SendMessageA(window, WM_COMMAND, showWindowEntry, 0);
+    SendMessageA(window, WM_COMMAND, IDM_TRAY_SHOW_WINDOW, 0);
     SetForegroundWindow(window);
     ShowWindow(window, SW_SHOWNORMAL);
     // The icon stays in the tray while the window is shown.
@@ -108,7 +103,12 @@ void hideToTray(HWND window) {
     // again on Wine, minimised on the task bar.
     if (!IsIconic(window)) SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     inTray = true;
+    // In the tray the window holds neither the keyboard focus (the hour box would go on
+    // blinking its caret unseen) nor the foreground; the dialog gives the focus back to the
+    // box when the tray brings the window back.
+    SetFocus(nullptr);
     ShowWindow(window, SW_HIDE);
+    if (GetForegroundWindow() == window) SetForegroundWindow(GetDesktopWindow());
     Shell_NotifyIconA(NIM_ADD, &trayIcon); // an icon already there simply stays
 }
 
@@ -120,19 +120,19 @@ void trayCallback(HWND window, WPARAM iconId, LPARAM mouseMessage) {
 
 bool trayCommand(HWND window, WORD id) {
     switch (id) {
-    case showWindowEntry: restore(window);                                   return true;
-    case exitEntry:       SendMessageA(window, WM_CLOSE, 0, 0);              return true;
-    case settingsEntry:   SendMessageA(window, WM_COMMAND, IDM_SETTINGS, 0); return true;
-    case todayEntry:      SendMessageA(window, WM_COMMAND, IDM_TODAY, 0);    return true;
-    case helpEntry:       SendMessageA(window, WM_COMMAND, IDM_HELP, 0);     return true;
-    case siteEntry:       SendMessageA(window, WM_COMMAND, IDM_SITE, 0);     return true;
+    case IDM_TRAY_SHOW_WINDOW: restore(window);                                   return true;
+    case IDM_TRAY_EXIT:       SendMessageA(window, WM_CLOSE, 0, 0);              return true;
+    case IDM_TRAY_SETTINGS:   SendMessageA(window, WM_COMMAND, IDM_SETTINGS, 0); return true;
+    case IDM_TRAY_TODAY:      SendMessageA(window, WM_COMMAND, IDM_TODAY, 0);    return true;
+    case IDM_TRAY_HELP:       SendMessageA(window, WM_COMMAND, IDM_HELP, 0);     return true;
+    case IDM_TRAY_SITE:       SendMessageA(window, WM_COMMAND, IDM_SITE, 0);     return true;
     default: return false;
     }
 }
 
-bool menuCommandOfTray(HWND window, WORD id) {
+bool mainMenuCommand(HWND window, WORD id) {
     switch (id) {
-    case IDM_SETTINGS: runSettingsDialog();  return true;
+    case IDM_SETTINGS: runSettingsDialog(window); return true;
     case IDM_TODAY:    toggleToday(window);  return true;
     case IDM_HELP:     openHelp();           return true;
     case IDM_SITE:     openSite(window);     return true;

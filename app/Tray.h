@@ -21,8 +21,9 @@ void trayCallback(HWND window, WPARAM iconId, LPARAM mouseMessage);
 // A tray menu entry, translated into what it stands for; false for any other command.
 bool trayCommand(HWND window, WORD id);
 
-// Commands 30, 33, 35 and 36 of the main menu; false for any other command.
-bool menuCommandOfTray(HWND window, WORD id);
+// The main menu's commands that the tray menu offers too: Settings, Today, Help Topics and
+// the site (30, 33, 35 and 36); false for any other command.
+bool mainMenuCommand(HWND window, WORD id);
 
 // Puts the check mark of item 33 in step with the Today setting.
 void showTodayMark(HWND window);

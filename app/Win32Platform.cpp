@@ -107,9 +107,13 @@ SYSTEMTIME utcSystemTimeOf(std::int64_t utcSecond) {
 } // namespace
 
 LocalTime Win32Platform::localTime() {
+    SYSTEMTIME now;
+    return readClock(now);
+}
+
+LocalTime Win32Platform::readClock(SYSTEMTIME &now) {
     FILETIME utc;
     GetSystemTimeAsFileTime(&utc);
-    SYSTEMTIME now;
     GetLocalTime(&now);
     LocalTime local = localTimeOf(now);
     // The offset in effect is what lies between the two readings, in whole quarters of an hour

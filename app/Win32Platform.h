@@ -20,6 +20,9 @@ class Win32Platform : public Platform {
 public:
     ~Win32Platform() override;
     LocalTime localTime() override;
+    // The same reading, with the local time as Windows gave it (milliseconds too), so that the
+    // face and the due check of one tick show one moment.
+    LocalTime readClock(SYSTEMTIME &now);
     int utcOffsetAt(std::int64_t utcSecond) override;
     void wakeAt(std::int64_t utcSecond) override;
     void cancelWake() override;

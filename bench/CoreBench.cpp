@@ -9,10 +9,10 @@
 
 namespace {
 
-EventFields sampleEvent(int i) {
+Event sampleEvent(int i) {
     const LocalTime when = fromWallSecond(wallSecond(at(2027, 1, 1, 0, 0, 0)) + i * 97);
     FakePlatform platform;
-    EventFields fields = eventAt(when, "", clockText(platform, RepeatKind::OneTime, when));
+    Event fields = eventAt(when, "", clockText(platform, RepeatKind::OneTime, when));
     fields.restart = i % 3 == 0 ? "Restart" : "";
     return fields;
 }
@@ -57,7 +57,7 @@ void bringIntoLanguage(benchmark::State &state) {
     FakePlatform platform;
     const bool foreign = state.range(1) != 0;
     platform.language = foreign ? "de" : "en";
-    std::vector<EventFields> rows;
+    std::vector<Event> rows;
     for (int i = 0; i < state.range(0); ++i) {
         const LocalTime when = fromWallSecond(wallSecond(at(2027, 1, 1, 9, 0, 0)) + i * 97);
         rows.push_back(eventAt(when, "", clockText(platform, RepeatKind::OneTime, when)));
@@ -74,7 +74,7 @@ void bringIntoLanguage(benchmark::State &state) {
 }
 BENCHMARK(bringIntoLanguage)->Args({10000, 1})->Args({10000, 0})->Unit(benchmark::kMillisecond);
 
-void loadEventsBench(benchmark::State &state) {
+void readEventsBench(benchmark::State &state) {
     FakePlatform platform;
     EventFile file(platform, "InformationSW");
     EventTable source;
@@ -82,12 +82,12 @@ void loadEventsBench(benchmark::State &state) {
     file.saveThrough(source);
     for (auto _ : state) {
         EventTable table;
-        file.loadAll(table);
+        file.load(table);
         benchmark::DoNotOptimize(table.rowCount());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(loadEventsBench)->Name("loadEvents")->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(readEventsBench)->Name("readEvents")->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Ten thousand rows of every kind but Hourly, spread over the days and times from 2027 on, a
 // third of them with a power action (Daily rows without, so that none requests anything while a
@@ -98,7 +98,7 @@ void fillMixedTable(EventTable &table, int rows) {
     for (int i = 0; i < rows; ++i) {
         const LocalTime when = fromWallSecond(wallSecond(at(2027, 1, 1, 0, 0, 0)) + i * 97);
         const char *kind = kinds[i % 5];
-        EventFields fields = eventAt(when, kind, clockText(platform, repeatKindOf(kind), when));
+        Event fields = eventAt(when, kind, clockText(platform, repeatKindOf(kind), when));
         if (i % 3 == 0 && i % 5 != 1) fields.restart = "Restart";
         table.insertRow(i, fields);
     }
@@ -131,7 +131,7 @@ void warningAfresh(benchmark::State &state) {
     Scheduled s(static_cast<int>(state.range(0)));
     const LocalTime now = at(2026, 12, 7, 12, 0, 0);
     s.due.startAfter(now);
-    EventFields soon = eventAt(later(now, 10), "",
+    Event soon = eventAt(later(now, 10), "",
                                clockText(s.platform, RepeatKind::OneTime, later(now, 10)));
     soon.shutDown = "Shut down";
     for (auto _ : state) {
@@ -150,11 +150,11 @@ void nextAction(benchmark::State &state) {
     Scheduled s(static_cast<int>(state.range(0)));
     if (state.range(1)) {
         const char *const kinds[] = {"", "Hourly", "Daily", "Weekly", "Monthly", "Yearly"};
-        s.table.clearTable();
+        s.table.replaceRows({});
         for (int i = 0; i < state.range(0); ++i) {
             const LocalTime when = fromWallSecond(wallSecond(at(2027, 1, 1, 0, 0, 0)) + i * 97);
             const char *kind = kinds[i % 6];
-            EventFields fields =
+            Event fields =
                 eventAt(when, kind, clockText(s.platform, repeatKindOf(kind), when));
             fields.shutDown = "Shut down";
             s.table.insertRow(i, fields);

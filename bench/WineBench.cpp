@@ -54,7 +54,7 @@ EventTable sampleTable(Platform &platform, int rows) {
     for (int i = 0; i < rows; ++i) {
         const std::string repeat = i % 2 ? "" : "Daily";
         const LocalTime when = fromWallSecond(i % 2 ? start + i * 97 : morning + i % 3600);
-        EventFields fields = eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
+        Event fields = eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
         fields.restart = i % 3 == 0 ? "Restart" : "";
         table.insertRow(i, fields);
     }
@@ -76,7 +76,7 @@ void saveSideBySide(Platform &platform) {
     for (int i = 0; i < rows; ++i) {
         const Event &row = table.event(i);
         for (const EventFieldInfo &field : eventFields)
-            WritePrivateProfileStringA(field.name, eventKey(field.name, i + 1).c_str(),
+            WritePrivateProfileStringA(field.name, (field.name + formatTwoDigits(i + 1)).c_str(),
                                        (row.*field.member).c_str(), profile.c_str());
     }
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, profile.c_str());
@@ -134,7 +134,7 @@ void startupSteps(BenchPlatform &platform) {
     file.saveThrough(written);
     EventTable table;
     double start = nowMs();
-    file.loadAll(table);
+    file.load(table);
     const double loadMs = nowMs() - start;
     start = nowMs();
     sweepMissedEvents(table, file, platform, {2026, 12, 1, 7, 12, 0, 0});

@@ -21,7 +21,7 @@ constexpr std::size_t trayTipCapacity = 64;
 
 const char *actionName(bool shutDown) { return shutDown ? "shut down" : "restart"; }
 
-bool beats(const EventFields &a, const EventFields &b) {
+bool beats(const Event &a, const Event &b) {
     return powerActionOf(a) == PowerAction::ShutDown && powerActionOf(b) != PowerAction::ShutDown;
 }
 
@@ -29,7 +29,7 @@ bool beats(const EventFields &a, const EventFields &b) {
 
 const char refusedNoticeTitle[] = "Velkorin: restart or shut down refused";
 
-std::string refusedNoticeText(const EventFields &fields, PowerAction action,
+std::string refusedNoticeText(const Event &fields, PowerAction action,
                               const std::string &reason) {
     return std::string("Velkorin could not ") +
            (action == PowerAction::ShutDown ? "shut down" : "restart") +
@@ -43,7 +43,7 @@ std::string notStoredNoticeText(const std::string &path, const std::string &reas
            "\r\n\r\nThe list stays as it is, and Velkorin tries again every second.";
 }
 
-bool runPowerAction(const EventFields &fields, const EventTable &table, EventFile &file,
+bool runPowerAction(const Event &fields, const EventTable &table, EventFile &file,
                     Platform &platform, History *history, const LocalTime *when) {
     const PowerAction action = powerActionOf(fields);
     if (action == PowerAction::None) return true;
@@ -62,7 +62,7 @@ bool runPowerAction(const EventFields &fields, const EventTable &table, EventFil
     return stored;
 }
 
-void DueCheck::noteStored(bool stored) {
+void DueCheck::noteStored(bool stored, const LocalTime &now) {
     if (stored) {
         unsaved_ = told_ = false;
         return;
@@ -72,7 +72,7 @@ void DueCheck::noteStored(bool stored) {
     unsaved_ = true;
     if (told_) return;
     told_ = true;
-    if (history_) history_->record(platform_.localTime(), "events not stored: " + file_.lastError());
+    if (history_) history_->record(now, "events not stored: " + file_.lastError());
     platform_.showNotice(notStoredNoticeTitle, notStoredNoticeText(file_.path(), file_.lastError()));
 }
 
@@ -99,7 +99,7 @@ void DueCheck::adoptCurrentLanguage(const LocalTime &now) {
         if (pendingRow >= 0) pending_->event.matchKey = table_.event(pendingRow).matchKey;
         if (warnedRow >= 0) warning_.action.event.matchKey = table_.event(warnedRow).matchKey;
         file_.keepCopyBeforeNextWrite();
-        noteStored(file_.rewriteEventFile(table_));
+        noteStored(file_.rewriteEventFile(table_), now);
         if (history_)
             history_->record(now, std::to_string(changed) +
                                       (changed == 1 ? " event" : " events") +
@@ -142,9 +142,9 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
         rewriteNeeded = true;
     }
     if (passage.reportPassed)
-        noteStored(sweepMissedEvents(table_, file_, platform_, now, history_));
+        noteStored(sweepMissedEvents(table_, file_, platform_, now, history_), now);
     else if (rewriteNeeded)
-        noteStored(file_.rewriteEventFile(table_));
+        noteStored(file_.rewriteEventFile(table_), now);
 
     if (fired && (!pending_ || beats(fired->event, pending_->event))) {
         pending_ = fired;
@@ -231,10 +231,10 @@ void DueCheck::announce(const LocalTime &now) {
         platform_.showWarning(next->shutDown(), next->event.matchKey, static_cast<int>(left));
         break;
     }
-    plan();
+    plan(now);
 }
 
-void DueCheck::plan() {
+void DueCheck::plan(const LocalTime &now) {
     const std::int64_t pendingSecond = pending_ ? pending_->second : INT64_MIN;
     const bool stale = replan_ || planVersion_ != table_.version() ||
                        (upcoming_ && !schedule_.comesAgain(upcoming_->wall));
@@ -256,7 +256,7 @@ void DueCheck::plan() {
     plannedPending_ = pendingSecond;
     if (pending_) {
         LocalTime at = fromWallSecond(pending_->second);
-        at.utcOffset = platform_.localTime().utcOffset;
+        at.utcOffset = now.utcOffset;
         next_ = NextAction{pending_->event, pending_->shutDown(), at, pending_->second - at.utcOffset};
     } else if (upcoming_) {
         const Event &event = table_.event(upcoming_->row);
@@ -295,7 +295,7 @@ void DueCheck::awake(const LocalTime &now) {
     schedule_.sleptUntil(now);
     for (auto answer = answers_.begin(); answer != answers_.end();)
         answer = schedule_.comesAgain(answer->first) ? std::next(answer) : answers_.erase(answer);
-    noteStored(sweepMissedEvents(table_, file_, platform_, now, history_, MissedNotices::Together));
+    noteStored(sweepMissedEvents(table_, file_, platform_, now, history_, MissedNotices::Together), now);
     replan_ = true;
     checkDueEvents(now); // the second of the wake, and the warning afresh
 }
@@ -312,7 +312,7 @@ std::string trayTipOf(const std::optional<DueCheck::NextAction> &next, const Loc
 }
 
 void DueCheck::request(const Action &action, const LocalTime &now) {
-    noteStored(runPowerAction(action.event, table_, file_, platform_, history_, &now));
+    noteStored(runPowerAction(action.event, table_, file_, platform_, history_, &now), now);
 }
 
 void DueCheck::closeWarning() {
@@ -363,7 +363,7 @@ void DueCheck::runWarnedNow(const LocalTime &now) {
            action.event);
     request(action, now);
     closeWarning();
-    if (!unsaved_) noteStored(file_.rewriteEventFile(table_));
+    if (!unsaved_) noteStored(file_.rewriteEventFile(table_), now);
     announce(now);
 }
 

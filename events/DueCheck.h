@@ -18,7 +18,7 @@
 // platform is asked to go down, also when the save failed. Shut down wins when both are set. A
 // request the system refuses is reported in a notice with its reason. False when the save
 // failed.
-bool runPowerAction(const EventFields &fields, const EventTable &table, EventFile &file,
+bool runPowerAction(const Event &fields, const EventTable &table, EventFile &file,
                     Platform &platform, History *history = nullptr, const LocalTime *when = nullptr);
 
 // The notice for events that could not be stored.
@@ -27,7 +27,7 @@ std::string notStoredNoticeText(const std::string &path, const std::string &reas
 
 // The notice for a refused restart or shutdown.
 extern const char refusedNoticeTitle[];
-std::string refusedNoticeText(const EventFields &fields, PowerAction action,
+std::string refusedNoticeText(const Event &fields, PowerAction action,
                               const std::string &reason);
 
 class DueCheck {
@@ -71,8 +71,7 @@ public:
     // The outcome of a write that kept the file in step with the table. After a failure the
     // table stays the truth: the user is told once, with the reason, and the file is written
     // again at every later tick until it succeeds.
-    void noteStored(bool stored);
-    bool unsaved() const { return unsaved_; }
+    void noteStored(bool stored, const LocalTime &now);
 
     // The computer goes to sleep, and wakes. What came due while it slept is a gap: one-time
     // rows are reported missed (together, in one notice), repeating rows come at their next
@@ -103,7 +102,7 @@ private:
     // The action that wins one second: its event, the second it is due and which rows of that
     // second were examined.
     struct Action {
-        EventFields event;
+        Event event;
         std::int64_t second = 0;
         Examined rows = Examined::All;
         bool shutDown() const { return powerActionOf(event) == PowerAction::ShutDown; }
@@ -130,7 +129,7 @@ private:
     void closeWarning();
     void noteClockChange(const Passage &passage, const LocalTime &now);
     // Works out the next action again when anything it rests on changed, and sets the wake.
-    void plan();
+    void plan(const LocalTime &now);
     void record(const LocalTime &time, const std::string &what, const Event &event);
 
     EventTable &table_;

@@ -13,39 +13,36 @@ const char repeatPlaceholder[] = "Repeat";
 
 namespace {
 
-// The boxes are editable, so any text can come: each is cut to the field it is stored in,
-// and the match key is built from the cut texts.
-constexpr std::size_t timeFieldCapacity = 20;
-constexpr std::size_t repeatFieldCapacity = 10;
-
-// A time box's text as stored: "00" while the box shows its placeholder.
+// A time box's text as stored: "00" while the box shows its placeholder. The boxes are
+// editable, so any text can come: each is cut to the field it is stored in, and the match key
+// is built from the cut texts.
 std::string timeText(const std::string &typed, const char *placeholder, int &placeholders) {
     if (typed == placeholder) {
         ++placeholders;
         return "00";
     }
     std::string text = typed;
-    cutToCapacity(text, timeFieldCapacity);
+    cutToCapacity(text, numberCapacity);
     return text;
 }
 
 } // namespace
 
-bool composeFields(const EventForm &form, Platform &platform, EventFields &fields) {
+bool composeFields(const EventForm &form, Platform &platform, Event &fields) {
     int placeholders = 0;
     const std::string hour = timeText(form.hour, hourPlaceholder, placeholders);
     const std::string minute = timeText(form.minute, minutePlaceholder, placeholders);
     const std::string second = timeText(form.second, secondPlaceholder, placeholders);
     if (placeholders == 3) return false;
 
-    EventFields event;
+    Event event;
     event.hour = hour;
     event.minute = minute;
     event.second = second;
     if (form.restart) event.restart = "Restart";
     else if (form.shutDown) event.shutDown = "Shut down";
     event.repeat = form.repeat;
-    cutToCapacity(event.repeat, repeatFieldCapacity);
+    cutToCapacity(event.repeat, repeatCapacity);
     if (event.repeat == repeatPlaceholder) event.repeat.clear();
 
     const RepeatKind kind = repeatKindOf(event.repeat);
@@ -152,7 +149,7 @@ std::string partlyDueNote(const EventForm &form) {
 
 int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
     std::vector<std::string> known;
-    std::vector<EventFields> rows;
+    std::vector<Event> rows;
     int changed = 0;
     for (int index = 0; index < table.rowCount(); ++index) {
         const TableRow &row = table.row(index);
@@ -167,7 +164,7 @@ int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
             foreign = foreign || !std::binary_search(known.begin(), known.end(), name);
         if (!foreign) continue; // it can come due in this language as it is
         form.date = fromWallSecond(wallSecond(form.date)); // with its day of the week
-        EventFields composed;
+        Event composed;
         if (!composeFields(form, platform, composed) || composed.matchKey == row.event.matchKey ||
             numbersIn(composed.matchKey) != numbersIn(row.event.matchKey) ||
             (row.kind == RepeatKind::Weekly && !row.event.dayOfWeek.empty() &&
@@ -183,7 +180,7 @@ int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
 }
 
 Editor::Outcome Editor::composeEvent(const EventForm &form) {
-    EventFields fields;
+    Event fields;
     if (!composeFields(form, platform_, fields)) return Outcome::NothingToAdd;
     const int asked = editPending_ ? editIndex_ : table_.rowCount();
     const int at = asked < table_.rowCount() ? asked : table_.rowCount();

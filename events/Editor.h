@@ -31,7 +31,7 @@ struct EventForm {
 // part formatted exactly as the due check formats the clock. False, and fields untouched, when
 // all three time boxes show their placeholders. Every text is cut to its field, whatever was
 // typed.
-bool composeFields(const EventForm &form, Platform &platform, EventFields &fields);
+bool composeFields(const EventForm &form, Platform &platform, Event &fields);
 
 // The form that shows a row again: its time texts, repeat kind (the placeholder for a one-time
 // row), its one power action and its date (all zero for rows without one, which a date picker
@@ -72,8 +72,6 @@ public:
     // with nothing changed, when there is no such row.
     bool editRow(int selected, Event &taken);
 
-    bool editPending() const { return editPending_; }
-    int editIndex() const { return editIndex_; }
 
 private:
     EventTable &table_;

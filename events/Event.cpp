@@ -5,24 +5,22 @@
 
 const std::array<EventFieldInfo, eventFieldCount> eventFields = {{
     {"Date&Time", matchKeyCapacity, &Event::matchKey},
-    {"Restart", 10, &Event::restart},
-    {"Shut down", 10, &Event::shutDown},
-    {"Repeat", 10, &Event::repeat},
-    {"Year", 20, &Event::year},
-    {"Month", 20, &Event::month},
-    {"Day", 20, &Event::day},
-    {"H", 20, &Event::hour},
-    {"M", 20, &Event::minute},
-    {"S", 20, &Event::second},
-    {"DayOfWeek", 20, &Event::dayOfWeek},
+    {"Restart", actionCapacity, &Event::restart},
+    {"Shut down", actionCapacity, &Event::shutDown},
+    {"Repeat", repeatCapacity, &Event::repeat},
+    {"Year", numberCapacity, &Event::year},
+    {"Month", numberCapacity, &Event::month},
+    {"Day", numberCapacity, &Event::day},
+    {"H", numberCapacity, &Event::hour},
+    {"M", numberCapacity, &Event::minute},
+    {"S", numberCapacity, &Event::second},
+    {"DayOfWeek", numberCapacity, &Event::dayOfWeek},
 }};
 
 void cutToCapacity(std::string &text, std::size_t capacity) {
     if (capacity > 0 && text.size() > capacity - 1)
         text.resize(capacity - 1);
 }
-
-void clearFields(Event &fields) { fields = Event{}; }
 
 RepeatKind repeatKindOf(const std::string &repeat) {
     if (repeat.empty()) return RepeatKind::OneTime;

@@ -21,9 +21,6 @@ struct Event {
     std::string dayOfWeek; // stored for Weekly events, never interpreted
 };
 
-// The working copy through which a routine moves one row; empty between operations.
-using EventFields = Event;
-
 struct EventFieldInfo {
     const char *name;      // list column header and event file section
     std::size_t capacity;  // buffer size including the terminator
@@ -35,12 +32,14 @@ constexpr int eventFieldCount = 11;
 // The fields in the order the event file writes them.
 extern const std::array<EventFieldInfo, eventFieldCount> eventFields;
 
+// The fields' capacities, each its buffer size including the terminator.
 constexpr std::size_t matchKeyCapacity = 200;
+constexpr std::size_t actionCapacity = 10;  // "Restart", "Shut down"
+constexpr std::size_t repeatCapacity = 10;  // the repeat kind's text
+constexpr std::size_t numberCapacity = 20;  // year, month, day, hour, minute, second, weekday
 
 // Cuts a text to a field's capacity less one, the longest text the field holds.
 void cutToCapacity(std::string &text, std::size_t capacity);
-
-void clearFields(Event &fields);
 
 enum class RepeatKind { OneTime, Hourly, Daily, Weekly, Monthly, Yearly, Unknown };
 

@@ -16,10 +16,6 @@ std::string eventFilePath(const std::string &programDirectory) {
     return programDirectory + "InformationSW";
 }
 
-std::string eventKey(const char *section, int number) {
-    return section + formatTwoDigits(number);
-}
-
 namespace {
 
 // The event number a key names in a section: the section name, then "%2d" of the number
@@ -71,10 +67,10 @@ std::size_t eventsBeforeGap(const ProfileDocument &document) {
 
 } // namespace
 
-void loadEvents(EventTable &table, const ProfileDocument &document) {
+void readEvents(EventTable &table, const ProfileDocument &document) {
     // One pass over each section instead of eleven look-ups per event.
     const std::size_t count = eventsBeforeGap(document);
-    std::vector<EventFields> rows(count);
+    std::vector<Event> rows(count);
     for (const EventFieldInfo &field : eventFields) {
         std::vector<std::string_view> values = eventValues(document, field.name, count);
         for (std::size_t number = 1; number <= count; ++number)
@@ -112,19 +108,6 @@ template <typename EventAt> std::string renderEvents(int count, EventAt eventAt)
 std::string renderEventFile(const EventTable &table) {
     return renderEvents(table.rowCount(),
                         [&](int index) -> const Event & { return table.event(index); });
-}
-
-void storeEvents(const EventTable &table, ProfileDocument &document) {
-    // Row by row, like one profile write per value: sections appear in the order they are first
-    // written, and in each section the events follow 1 to n.
-    std::string key;
-    for (int index = 0; index < table.rowCount(); ++index) {
-        const Event &row = table.event(index);
-        for (const EventFieldInfo &field : eventFields) {
-            key.assign(field.name).append(formatTwoDigits(index + 1));
-            document.set(field.name, key, row.*field.member);
-        }
-    }
 }
 
 namespace {
@@ -281,7 +264,7 @@ std::string describe(const LeftOut &left) {
     return text;
 }
 
-Platform::FileRead EventFile::loadAll(EventTable &table) {
+Platform::FileRead EventFile::load(EventTable &table) {
     std::string bytes;
     const Platform::FileRead read = platform_.readFile(path_, bytes);
     unreadable_ = read == Platform::FileRead::Failed;
@@ -293,7 +276,7 @@ Platform::FileRead EventFile::loadAll(EventTable &table) {
     utf16_ = isUtf16(bytes);
     knownText_ = textOf(bytes);
     ProfileDocument document(knownText_);
-    loadEvents(table, document);
+    readEvents(table, document);
     leftOut_ = leftOutOf(document, static_cast<std::size_t>(table.rowCount()));
     if (anythingLeftOut(leftOut_))
         keepFirst_ = std::move(bytes); // not empty: something was left out
@@ -412,19 +395,6 @@ bool EventFile::replaceWith(const std::string &text) {
     return true;
 }
 
-bool EventFile::saveAll(const EventTable &table) {
-    if (table.rowCount() == 0) return true; // nothing to write, the file stays as it is
-    if (refused()) return false;
-    std::string bytes;
-    if (platform_.readFile(path_, bytes) == Platform::FileRead::Failed) {
-        lastError_ = platform_.fileError();
-        return false;
-    }
-    ProfileDocument document(textOf(bytes));
-    storeEvents(table, document);
-    return replaceWith(document.render());
-}
-
 void EventFile::holdForEdit(int index, const Event &row) {
     held_ = row;
     heldIndex_ = index;
@@ -474,6 +444,6 @@ bool EventFile::rewriteEventFile(EventTable &table) {
         return false;
     // Cleared and loaded again from what was written (without a row held in the form), in one
     // change.
-    loadEvents(table, ProfileDocument(std::move(written)));
+    readEvents(table, ProfileDocument(std::move(written)));
     return true;
 }

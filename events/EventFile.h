@@ -12,19 +12,13 @@
 // The program directory (ending with its separator) followed by "InformationSW".
 std::string eventFilePath(const std::string &programDirectory);
 
-// A section name followed by the event number in "%2d": "Restart 3", "Restart12".
-std::string eventKey(const char *section, int number);
-
 // Makes the table hold events 1, 2, 3, ... of a document, up to the first event whose
 // "Date&Time" reads empty.
-void loadEvents(EventTable &table, const ProfileDocument &document);
+void readEvents(EventTable &table, const ProfileDocument &document);
 
 // The text of a fresh event file holding exactly the table's rows: what writing every value
 // with the profile writer into an empty file gives.
 std::string renderEventFile(const EventTable &table);
-
-// Writes every row of the table as events 1 to n into the document.
-void storeEvents(const EventTable &table, ProfileDocument &document);
 
 // What loading left out of a file: events after a gap, other lines (sections, keys and lines
 // the file has no use for), and values cut to fit their fields.
@@ -59,11 +53,7 @@ public:
     // Makes the table hold the file's events. Missing gives an empty table; Failed (the file
     // exists but cannot be read) leaves the table empty and refuses every later write and
     // deletion of the file until a load succeeds.
-    Platform::FileRead loadAll(EventTable &table);
-
-    // Plain save: rewrites events 1 to n over the existing file and leaves every other key,
-    // higher-numbered events included, as it was.
-    bool saveAll(const EventTable &table);
+    Platform::FileRead load(EventTable &table);
 
     // The file afterwards holds exactly the table's rows; with no rows there is no file.
     bool saveThrough(const EventTable &table);

@@ -16,13 +16,13 @@ const std::array<EventColumn, eventColumnCount> eventColumns = {{
     {"DayOfWeek", 0, &Event::dayOfWeek},
 }};
 
-EventFields EventTable::readRow(int index) const {
-    EventFields fields;
+Event EventTable::readRow(int index) const {
+    Event fields;
     if (index < 0 || index >= rowCount()) return fields;
     return rows_[static_cast<std::size_t>(index)].event;
 }
 
-void EventTable::insertRow(int index, const EventFields &fields) {
+void EventTable::insertRow(int index, const Event &fields) {
     ++version_;
     if (index < 0) index = 0;
     TableRow row{formatTwoDigits(index + 1), fields, RepeatKind::Unknown};
@@ -41,11 +41,11 @@ void EventTable::putBack(int index, const TableRow &row) {
     if (mirror_) mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
 }
 
-void EventTable::replaceRows(const std::vector<EventFields> &events) {
+void EventTable::replaceRows(const std::vector<Event> &events) {
     ++version_;
     std::vector<TableRow> rows;
     rows.reserve(events.size());
-    for (const EventFields &fields : events) {
+    for (const Event &fields : events) {
         TableRow row{formatTwoDigits(static_cast<int>(rows.size()) + 1), fields,
                      RepeatKind::Unknown};
         for (const EventFieldInfo &field : eventFields)
@@ -62,12 +62,6 @@ void EventTable::deleteRow(int index) {
     ++version_;
     rows_.erase(rows_.begin() + index);
     if (mirror_) mirror_->rowDeleted(index);
-}
-
-void EventTable::clearTable() {
-    ++version_;
-    rows_.clear();
-    if (mirror_) mirror_->tableCleared();
 }
 
 const std::string &EventTable::cell(int index, int column) const {

@@ -29,7 +29,6 @@ public:
     virtual ~TableMirror() = default;
     virtual void rowInserted(int index, const TableRow &row) = 0;
     virtual void rowDeleted(int index) = 0;
-    virtual void tableCleared() = 0;
     // Every row may have changed: the table was loaded or reloaded as a whole.
     virtual void tableReloaded() = 0;
 };
@@ -44,7 +43,7 @@ public:
     unsigned version() const { return version_; }
 
     // A copy of row i; all fields empty beyond the end.
-    EventFields readRow(int index) const;
+    Event readRow(int index) const;
 
     // Row i itself, for walks that only look; index must be below rowCount().
     const TableRow &row(int index) const { return rows_[static_cast<std::size_t>(index)]; }
@@ -52,7 +51,7 @@ public:
 
     // Inserts at index (rows from there move down), each text cut to its field's capacity; an
     // index beyond the end appends, but the row number still names the index asked for.
-    void insertRow(int index, const EventFields &fields);
+    void insertRow(int index, const Event &fields);
 
     // Puts a row that was taken out back at its index, with the number it had.
     void putBack(int index, const TableRow &row);
@@ -64,9 +63,7 @@ public:
     void deleteRows(const std::vector<int> &indexes);
 
     // The table becomes these events, numbered 1 to n: what loading a file gives.
-    void replaceRows(const std::vector<EventFields> &events);
-
-    void clearTable();
+    void replaceRows(const std::vector<Event> &events);
 
     // True when the rows are numbered 1 to n, as a reload numbers them.
     bool numberedInOrder() const;

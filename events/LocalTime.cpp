@@ -1,6 +1,9 @@
 // Civil-date arithmetic for the local wall clock.
 #include "LocalTime.h"
 
+const char longDatePicture[] = "dddd dd MMMM yyyy";
+const char clockTimePicture[] = "HH:mm:ss";
+
 namespace {
 
 // Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's days_from_civil).

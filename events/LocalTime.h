@@ -23,6 +23,11 @@ struct LocalTime {
     std::int64_t elapsed = 0;
 };
 
+// The clock's date and time pictures: the face shows a moment in them, and the one-time match
+// keys and the clock texts the due check compares them with are written in them.
+extern const char longDatePicture[];  // "dddd dd MMMM yyyy"
+extern const char clockTimePicture[]; // "HH:mm:ss"
+
 // The whole units of a count of seconds, rounded down also before 1970 (days, hours).
 std::int64_t floorDiv(std::int64_t value, std::int64_t unit);
 

@@ -11,7 +11,7 @@ std::uint16_t low16(const std::string &text) {
 
 // A moment the calendar and the clock have: a row whose date fields are missing, zero or out
 // of range (a hand-edited file) names no moment that could have passed.
-bool isRealMoment(const EventFields &fields) {
+bool isRealMoment(const Event &fields) {
     const int hour = parseNumber(fields.hour), minute = parseNumber(fields.minute);
     const int second = parseNumber(fields.second);
     return !fields.year.empty() && !fields.month.empty() && !fields.day.empty() &&
@@ -22,7 +22,7 @@ bool isRealMoment(const EventFields &fields) {
 
 } // namespace
 
-bool isMissed(const EventFields &fields, const LocalTime &now) {
+bool isMissed(const Event &fields, const LocalTime &now) {
     if (!isRealMoment(fields)) return false; // it stays, and fires if its text comes due
     const std::uint16_t current[] = {
         static_cast<std::uint16_t>(now.year),   static_cast<std::uint16_t>(now.month),
@@ -35,7 +35,7 @@ bool isMissed(const EventFields &fields, const LocalTime &now) {
     return false; // its very second: the due check's first tick examines it and fires it
 }
 
-std::string missedNoticeText(const EventFields &fields) {
+std::string missedNoticeText(const Event &fields) {
     return "Date&Time:" + fields.matchKey + "\r\nRestart:" + fields.restart +
            "\r\nShut down:" + fields.shutDown;
 }

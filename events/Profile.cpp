@@ -1,12 +1,7 @@
-// The INI reader and writer behind the event file.
+// The INI reader behind the event file.
 #include "Profile.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace {
-
-constexpr std::size_t blockSize = 64 * 1024;
 
 unsigned char lowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
@@ -78,33 +73,6 @@ void ProfileDocument::parse() {
             sections_.back().entries.push_back({upToNul(name), upToNul(value), true});
         }
     }
-    keyIndexes_.resize(sections_.size());
-}
-
-const ProfileDocument::Index &ProfileDocument::keyIndex(std::size_t section) const {
-    Index &index = keyIndexes_[section];
-    const std::vector<Entry> &entries = sections_[section].entries;
-    if (index.empty() && !entries.empty()) {
-        index.reserve(entries.size());
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            index.emplace(entries[i].name, i); // emplace keeps the first of duplicate keys
-    }
-    return index;
-}
-
-std::string ProfileDocument::get(std::string_view section, std::string_view key,
-                                 std::size_t capacity) const {
-    section = trimmed(section);
-    key = trimmed(key);
-    if (key.empty() || capacity == 0) return std::string();
-    auto found = sectionIndex_.find(section);
-    if (found == sectionIndex_.end()) return std::string();
-    const Index &index = keyIndex(found->second);
-    auto entry = index.find(key);
-    if (entry == index.end()) return std::string();
-    const Entry &e = sections_[found->second].entries[entry->second];
-    if (!e.hasValue) return std::string();
-    return valueAsRead(e.value, capacity);
 }
 
 std::string ProfileDocument::storedForm(std::string_view value) {
@@ -130,72 +98,4 @@ std::string ProfileDocument::valueAsRead(std::string_view value, std::size_t cap
     std::string copy(value.substr(0, capacity - 1));
     if (quoted && capacity >= value.size() && !copy.empty()) copy.pop_back();
     return copy;
-}
-
-std::string_view ProfileDocument::keep(std::string_view text) {
-    text = upToNul(text);
-    if (text.empty()) return std::string_view();
-    if (text.size() > blockFree_) {
-        blockUsed_ = 0;
-        blockFree_ = std::max(blockSize, text.size());
-        blocks_.push_back(std::make_unique<char[]>(blockFree_));
-    }
-    char *at = blocks_.back().get() + blockUsed_;
-    std::memcpy(at, text.data(), text.size());
-    blockUsed_ += text.size();
-    blockFree_ -= text.size();
-    return std::string_view(at, text.size());
-}
-
-void ProfileDocument::set(std::string_view section, std::string_view key, std::string_view value) {
-    section = trimmed(section);
-    key = trimmed(key);
-    std::string_view storedValue = keep(storedForm(value));
-
-    auto found = sectionIndex_.find(section);
-    if (found == sectionIndex_.end()) {
-        sections_.push_back({keep(section), true, {}});
-        keyIndexes_.emplace_back();
-        found = sectionIndex_.emplace(sections_.back().name, sections_.size() - 1).first;
-    }
-    std::size_t at = found->second;
-    const Index &index = keyIndex(at);
-    auto entry = index.find(key);
-    if (entry != index.end()) {
-        Entry &e = sections_[at].entries[entry->second];
-        e.value = storedValue;
-        e.hasValue = true;
-        return;
-    }
-    std::vector<Entry> &entries = sections_[at].entries;
-    entries.push_back({keep(key), storedValue, true});
-    keyIndexes_[at].emplace(entries.back().name, entries.size() - 1);
-}
-
-std::string ProfileDocument::render() const {
-    std::size_t size = 0;
-    for (const Section &section : sections_) {
-        size += section.name.size() + 6;
-        for (const Entry &entry : section.entries)
-            size += entry.name.size() + entry.value.size() + 3;
-    }
-    std::string out;
-    out.reserve(size);
-    for (const Section &section : sections_) {
-        if (section.named) {
-            if (!out.empty()) out += "\r\n";
-            out += '[';
-            out += section.name;
-            out += "]\r\n";
-        }
-        for (const Entry &entry : section.entries) {
-            out += entry.name;
-            if (entry.hasValue) {
-                out += '=';
-                out += entry.value;
-            }
-            out += "\r\n";
-        }
-    }
-    return out;
 }

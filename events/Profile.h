@@ -1,8 +1,8 @@
-// An INI document read and written with the rules of the platform's profile functions.
+// An INI document read with the rules of the platform's profile functions; the event file is
+// written whole from the table.
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -12,8 +12,6 @@
 // section name, a key and a value is dropped; a section is "[" up to the last "]"; names match without
 // regard to ASCII case; the first matching section and, in it, the first matching key decide;
 // a value in matching quotes loses them; names and values end at a NUL byte.
-// Writing follows WritePrivateProfileStringA: a key is replaced in place or appended to its
-// section, a missing section is appended to the end, and the whole document is written anew.
 class ProfileDocument {
 public:
     ProfileDocument() = default;
@@ -22,12 +20,6 @@ public:
     ProfileDocument &operator=(const ProfileDocument &) = delete;
     ProfileDocument(ProfileDocument &&) = default;
     ProfileDocument &operator=(ProfileDocument &&) = default;
-
-    // The value as GetPrivateProfileStringA returns it into a buffer of capacity bytes;
-    // empty when the section or key is missing or has no "=".
-    std::string get(std::string_view section, std::string_view key, std::size_t capacity) const;
-
-    void set(std::string_view section, std::string_view key, std::string_view value);
 
     // Every line of the first section of that name, in file order: visit(key, raw value,
     // whether the line has an "=").
@@ -70,8 +62,6 @@ public:
     // Names match as the profile functions match them: ASCII letters without regard to case.
     static bool sameName(std::string_view a, std::string_view b);
 
-    std::string render() const;
-
 private:
     struct Entry {
         std::string_view name;
@@ -92,16 +82,10 @@ private:
     using Index = std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual>;
 
     void parse();
-    std::string_view keep(std::string_view text);
-    const Index &keyIndex(std::size_t section) const;
 
-    // The parsed file and blocks holding every name and value set later; the blocks never move,
-    // also when the document moves, so the views below stay valid.
+    // The parsed file; its text stays where it is, also when the document moves, so the views
+    // below stay valid.
     std::string parsed_;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    std::size_t blockUsed_ = 0;
-    std::size_t blockFree_ = 0;
     std::vector<Section> sections_;
-    Index sectionIndex_;                   // first section of each name
-    mutable std::vector<Index> keyIndexes_; // per section, first entry of each key, built on use
+    Index sectionIndex_; // first section of each name
 };

@@ -4,9 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-const char longDatePicture[] = "dddd dd MMMM yyyy";
-const char clockTimePicture[] = "HH:mm:ss";
-
 namespace {
 
 constexpr char hourlyTimePicture[] = ":mm:ss";

@@ -22,9 +22,8 @@
 std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time);
 
 // The date pictures of the clock texts, which the editor's match keys use too: the one-time
-// picture, and one per repeat kind (null for Hourly, Daily and Unknown, which have no date).
-extern const char longDatePicture[];  // "dddd dd MMMM yyyy"
-extern const char clockTimePicture[]; // "HH:mm:ss"
+// picture (the face's), and one per repeat kind (null for Hourly, Daily and Unknown, which have
+// no date).
 const char *datePictureOf(RepeatKind kind);
 
 // The clock texts of wall seconds, each picture of each second formatted once: the due check

@@ -31,6 +31,20 @@
 #define IDM_SITE 36
 #define IDM_ABOUT 37
 
+// The tray menu, built in code: its entries stand for the main menu's commands
+#define IDM_TRAY_SHOW_WINDOW 1000
+#define IDM_TRAY_EXIT 1010
+#define IDM_TRAY_SETTINGS 1011
+#define IDM_TRAY_TODAY 1012
+#define IDM_TRAY_HELP 1014
+#define IDM_TRAY_SITE 1015
+
+// The warning window, built in code: its two lines and its two answers
+#define IDC_WARNING_SKIP 40
+#define IDC_WARNING_NOW 41
+#define IDC_WARNING_TEXT 100
+#define IDC_WARNING_KEY 101
+
 // Icons
 #define IDI_PROGRAM 14
 

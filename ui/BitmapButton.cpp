@@ -56,6 +56,14 @@ bool releaseButton(HWND button, LPARAM point) {
     return true;
 }
 
+// The press ends without a click when the mouse capture goes elsewhere (Alt+Tab, a window
+// that takes it): the button shows up again, and a later release is no click.
+void captureLost(HWND button, HWND newOwner) {
+    if (!buttonPressed || newOwner == button) return;
+    buttonPressed = 0;
+    showPicture(button, upPictureSlot);
+}
+
 // The two pictures belong to the button and go with it.
 void releasePictures(HWND button) {
     DeleteObject(slot(button, upPictureSlot));
@@ -66,6 +74,7 @@ LRESULT CALLBACK bitmapButtonProc(HWND button, UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_LBUTTONDOWN: pressButton(button); break;
     case WM_LBUTTONUP:   if (!releaseButton(button, lParam)) return 0; break;
+    case WM_CAPTURECHANGED: captureLost(button, reinterpret_cast<HWND>(lParam)); break;
     case WM_NCDESTROY:   releasePictures(button); break;
     default: break;
     }

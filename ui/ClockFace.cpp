@@ -1,8 +1,8 @@
 // The clock face and its skins and colours.
 #include "ClockFace.h"
 
+#include "LocalTime.h"
 #include "PictureLoader.h"
-#include "Settings.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -11,12 +11,9 @@
 #include <cstring>
 
 COLORREF fontColour = 0;
-int skinsSetting = 0;
 
 namespace {
 
-const char datePicture[] = "dddd dd MMMM yyyy";
-const char timePicture[] = "HH:mm:ss";
 constexpr int textCapacity = 100;
 
 const RECT dateLine = {80, 20, 400, 40};
@@ -70,6 +67,11 @@ void drawSkin(HDC dc, const RECT &client) {
     DeleteDC(memory);
 }
 
+void formatReading() {
+    GetDateFormatA(LOCALE_USER_DEFAULT, 0, &lastTick, longDatePicture, dateText, textCapacity);
+    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &lastTick, clockTimePicture, timeText, textCapacity);
+}
+
 void drawLine(HDC dc, const char *text, const RECT &line) {
     RECT box = line;
     DrawTextA(dc, text, -1, &box, lineFormat);
@@ -103,8 +105,8 @@ void paintClockFace(HWND window) {
 
 void clockWork(HWND window, const SYSTEMTIME &now) {
     lastTick = now;
-    GetDateFormatA(LOCALE_USER_DEFAULT, 0, &lastTick, datePicture, dateText, textCapacity);
-    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &lastTick, timePicture, timeText, textCapacity);
+    if (!IsWindowVisible(window) || IsIconic(window)) return;
+    formatReading();
     InvalidateRect(window, &timeLine, FALSE);
     if (lstrcmpiA(dateText, lastPaintedDate) != 0) {
         InvalidateRect(window, nullptr, TRUE);
@@ -112,43 +114,38 @@ void clockWork(HWND window, const SYSTEMTIME &now) {
     }
 }
 
-HBRUSH controlColours(HDC dc) {
+void faceShown(HWND window, const SYSTEMTIME &now) {
+    lastTick = now;
+    formatReading();
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+HBRUSH controlColours(HWND window, HDC dc, HWND control) {
+    if (!IsChild(window, control)) return nullptr;
     SetTextColor(dc, fontColour);
     return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 }
 
-void applySkin(HWND window) {
-    if (skinsSetting != 0 && skinsSetting != 1) return;
-    const Skin &skin = skins[skinsSetting];
-    const Skin &other = skins[1 - skinsSetting];
-    writeIntegerSetting(skinsValue, skinsSetting);
-    HBITMAP picture = pictureFromResource(GetModuleHandleA(nullptr), skin.picture);
+bool showSkin(HWND window, int skin) {
+    if (skin != 0 && skin != 1) return false;
+    const Skin &shown = skins[skin];
+    const Skin &other = skins[1 - skin];
+    HBITMAP picture = pictureFromResource(GetModuleHandleA(nullptr), shown.picture);
     if (skinPicture) DeleteObject(skinPicture); // the replaced skin goes
     skinPicture = picture;
     InvalidateRect(window, nullptr, TRUE);
     HMENU menu = GetMenu(window);
-    CheckMenuItem(menu, static_cast<UINT>(skin.command), MF_BYCOMMAND | MF_CHECKED);
+    CheckMenuItem(menu, static_cast<UINT>(shown.command), MF_BYCOMMAND | MF_CHECKED);
     CheckMenuItem(menu, static_cast<UINT>(other.command), MF_BYCOMMAND | MF_UNCHECKED);
+    return true;
 }
 
-void chooseSkin(HWND window, int skins) {
-    skinsSetting = skins;
-    applySkin(window);
-}
-
-void showFontColour(HWND window, BOOL erase) {
+void showFontColour(HWND window, COLORREF colour, BOOL erase) {
+    fontColour = colour;
     SendDlgItemMessageA(window, IDC_EVENTS, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(fontColour));
-    InvalidateRect(window, nullptr, erase);
-}
-
-void chooseFontColour(HWND window) {
-    COLORREF chosen = 0;
-    if (!chooseColour(window, GetModuleHandleA(nullptr), CC_FULLOPEN, chosen)) return;
-    fontColour = chosen;
-    writeFontColour(fontColour);
-    showFontColour(window, FALSE);
     // The main window does not clip its children: the list repaints with the face.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ALLCHILDREN | (erase ? RDW_ERASE : 0u));
 }
 
 bool chooseColour(HWND owner, HINSTANCE instance, DWORD flags, COLORREF &chosen) {

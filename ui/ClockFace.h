@@ -1,37 +1,38 @@
 // The clock face: the skin picture with the date and time over it in the font colour, the
-// skins and the colour of the main window's text.
+// skins and the colour of the main window's text. The face shows what it is given; the shell
+// reads and stores the settings behind it.
 #pragma once
 
 #include <windows.h>
 
-// Shared with the settings store, the event list and the Today window.
-extern COLORREF fontColour; // 0x00BBGGRR, black until read at start-up
-extern int skinsSetting;    // 0 White, 1 Metal
+// The face's text colour, shared with the event list and the Today window.
+extern COLORREF fontColour; // 0x00BBGGRR, black until the shell gives the stored one
 
 // The local time the most recent tick read; all zero before the first tick.
 const SYSTEMTIME &tickTime();
 
 void paintClockFace(HWND window);
 
-// The clock work of a tick: takes the reading, formats the date and time, redraws the time
-// line, and the whole face once when the date text changes.
+// The clock work of a tick: takes the reading and, while the face shows, formats the date and
+// time, redraws the time line, and the whole face once when the date text changes. Hidden or
+// minimised, the face keeps the reading only: nothing is formatted or drawn.
 void clockWork(HWND window, const SYSTEMTIME &now);
 
-// WM_CTLCOLOREDIT and WM_CTLCOLORLISTBOX: the combo boxes' text in the font colour on white.
-HBRUSH controlColours(HDC dc);
+// The face shows again (or for the first time): a reading formatted, and the face drawn whole.
+void faceShown(HWND window, const SYSTEMTIME &now);
 
-// Makes the skin of the Skins setting current and stores the setting; any other value
-// changes nothing.
-void applySkin(HWND window);
+// WM_CTLCOLOREDIT and WM_CTLCOLORLISTBOX of the main window: the combo boxes' text in the font
+// colour on white. Null for a window it only owns (a notice is an edit window of its own),
+// which keeps the system's colours.
+HBRUSH controlColours(HWND window, HDC dc, HWND control);
 
-// Commands 31 and 32.
-void chooseSkin(HWND window, int skins);
+// Shows skin 0 (White) or 1 (Metal) and ticks its menu entry; any other value changes nothing
+// and is false.
+bool showSkin(HWND window, int skin);
 
-// Gives the main list (and, through a repaint, the face and the combo boxes) the font colour.
-void showFontColour(HWND window, BOOL erase);
-
-// Command 34: the colour dialog; a confirmed colour, black included, becomes the font colour.
-void chooseFontColour(HWND window);
+// Makes a colour the font colour of the main list and (through a repaint) of the face and the
+// combo boxes.
+void showFontColour(HWND window, COLORREF colour, BOOL erase);
 
 // The colour dialog: true with the colour the user confirmed, false when cancelled or failed.
 bool chooseColour(HWND owner, HINSTANCE instance, DWORD flags, COLORREF &chosen);

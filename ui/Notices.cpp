@@ -2,6 +2,7 @@
 // message loop runs.
 #include "Notices.h"
 
+#include "PictureLoader.h"
 #include "Version.h"
 #include "resource.h"
 
@@ -74,10 +75,8 @@ HWND createNotice(HWND owner, const NoticeKind &kind) {
     // caption set on the window itself.
     DefWindowProcA(notice, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kind.title));
     // Shared: one icon serves every notice, and none is left behind when a notice closes.
-    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    SendMessageA(notice, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(notice, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXSMICON))));
     return notice;
 }
 

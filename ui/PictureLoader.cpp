@@ -2,6 +2,8 @@
 // decoder, and a render into a bitmap compatible with the screen.
 #include "PictureLoader.h"
 
+#include "resource.h"
+
 namespace {
 
 const char pictureType[] = "IMAGE";
@@ -91,21 +93,17 @@ HBITMAP pictureFromMemory(const void *data, DWORD size) {
         return nullptr;
     }
     IPicture *picture = nullptr;
-    if (OleLoadPicture(stream, 0, TRUE, IID_IPicture, reinterpret_cast<void **>(&picture)) !=
+    // Not in run mode: Windows' picture object always owns the bitmap it decodes, and Wine's
+    // owns it only then. Either way it frees the bitmap itself when released, and the program
+    // never touches a handle it no longer holds.
+    if (OleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void **>(&picture)) !=
         S_OK) {
         stream->Release();
         return nullptr;
     }
     HBITMAP bitmap = bitmapFromPicture(picture);
-    OLE_HANDLE decoded = 0;
-    picture->get_Handle(&decoded);
     stream->Release();
     picture->Release();
-    // Wine's picture object does not own a bitmap it decoded in run mode and leaves it behind
-    // when released; Windows' has freed it by now. A clock that switches skins for months
-    // must not keep one per switch.
-    HGDIOBJ leftBehind = reinterpret_cast<HGDIOBJ>(static_cast<ULONG_PTR>(decoded));
-    if (leftBehind && GetObjectType(leftBehind) == OBJ_BITMAP) DeleteObject(leftBehind);
     return bitmap;
 }
 
@@ -134,4 +132,9 @@ void paintPictureBackground(HWND window, HBITMAP picture, HBRUSH withoutPicture)
         FillRect(dc, &client, withoutPicture);
     }
     EndPaint(window, &paint);
+}
+
+HICON programIcon(int size) {
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM),
+                                         IMAGE_ICON, size, size, LR_SHARED));
 }

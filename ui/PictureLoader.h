@@ -1,5 +1,5 @@
 // The picture loader: turns the program's JPEG pictures (resource type "IMAGE") into device
-// bitmaps in the screen's format at the pictures' natural size.
+// bitmaps in the screen's format at the pictures' natural size, and gives the program's icon.
 #pragma once
 
 #include <windows.h>
@@ -19,3 +19,7 @@ HBITMAP bitmapFromPicture(IPicture *picture);
 // Handles WM_PAINT of a window whose background is a picture: the picture at the top left,
 // unscaled, cut at the window's edges; with no picture, the given brush.
 void paintPictureBackground(HWND window, HBITMAP picture, HBRUSH withoutPicture);
+
+// The program's icon (icon 14) at a size, shared: it is never released and never leaks,
+// however often asked for.
+HICON programIcon(int size);

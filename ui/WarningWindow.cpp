@@ -1,14 +1,13 @@
 // The warning window.
 #include "WarningWindow.h"
 
+#include "PictureLoader.h"
 #include "resource.h"
 
 const char warningWindowClass[] = "Velkorin_Warning";
 
 namespace {
 
-constexpr int textId = 100;
-constexpr int keyId = 101;
 constexpr int width = 380;
 constexpr int height = 150;
 
@@ -16,23 +15,24 @@ HWND warning = nullptr;
 HWND answersTo = nullptr;
 bool dismissed = false; // closed with its close box: no answer, and not shown again
 
-void answer(HWND button, int command) {
-    SendMessageA(answersTo, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(button));
+void buttonCommand(WPARAM wParam, LPARAM lParam) {
+    const int command = LOWORD(wParam);
+    if (command == IDC_WARNING_SKIP || command == IDC_WARNING_NOW)
+        SendMessageA(answersTo, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), lParam);
+}
+
+// Closed with its close box: no answer, and not shown again until the next warning.
+void dismiss(HWND window) {
+    dismissed = true;
+    ShowWindow(window, SW_HIDE);
 }
 
 LRESULT CALLBACK warningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND:
-        if (LOWORD(wParam) == warningSkipCommand || LOWORD(wParam) == warningNowCommand)
-            answer(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
-        return 0;
-    case WM_CLOSE:
-        dismissed = true;
-        ShowWindow(window, SW_HIDE);
-        return 0;
+    case WM_COMMAND:       buttonCommand(wParam, lParam); return 0;
+    case WM_CLOSE:         dismiss(window);               return 0;
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE; // what the user types keeps its focus
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    default:               return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 
@@ -65,16 +65,13 @@ HWND createWarning() {
                                   area.right - width - 16, area.bottom - height - 16, width, height,
                                   nullptr, nullptr, module, nullptr);
     HWND icon = child(window, "STATIC", "", SS_ICON, 14, 14, 32, 32, 0);
-    SendMessageA(icon, STM_SETICON,
-                 reinterpret_cast<WPARAM>(LoadImageA(module, MAKEINTRESOURCEA(IDI_PROGRAM),
-                                                     IMAGE_ICON, 32, 32, LR_SHARED)),
-                 0);
-    child(window, "STATIC", "", SS_LEFT, 60, 14, width - 76, 18, textId);
+    SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32)), 0);
+    child(window, "STATIC", "", SS_LEFT, 60, 14, width - 76, 18, IDC_WARNING_TEXT);
     child(window, "STATIC", "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 60, 36, width - 76, 18,
-          keyId);
+          IDC_WARNING_KEY);
     child(window, "BUTTON", "Skip this time", BS_PUSHBUTTON, width - 230, 72, 110, 26,
-          warningSkipCommand);
-    child(window, "BUTTON", "Now", BS_PUSHBUTTON, width - 112, 72, 90, 26, warningNowCommand);
+          IDC_WARNING_SKIP);
+    child(window, "BUTTON", "Now", BS_PUSHBUTTON, width - 112, 72, 90, 26, IDC_WARNING_NOW);
     return window;
 }
 
@@ -91,8 +88,8 @@ void showWarningWindow(HWND mainWindow, bool shutDown, const std::string &matchK
     if (dismissed) return;
     const bool opening = !warning;
     if (opening) warning = createWarning();
-    SetDlgItemTextA(warning, textId, warningText(shutDown, secondsLeft).c_str());
-    SetDlgItemTextA(warning, keyId, matchKey.c_str());
+    SetDlgItemTextA(warning, IDC_WARNING_TEXT, warningText(shutDown, secondsLeft).c_str());
+    SetDlgItemTextA(warning, IDC_WARNING_KEY, matchKey.c_str());
     if (opening) {
         ShowWindow(warning, SW_SHOWNOACTIVATE);
         SetWindowPos(warning, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

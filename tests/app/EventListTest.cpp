@@ -82,12 +82,12 @@ TEST(EventList, HasTwelveCentredColumnsWithTheirHeadersAndWidths) {
     }
 }
 
-TEST(EventList, MirrorsInsertsDeletesAndClearsBeyondAHundredRowsInTableOrder) {
+TEST(EventList, MirrorsInsertsDeletesAndReloadsBeyondAHundredRowsInTableOrder) {
     EventTable table;
     ListWindow window(table);
     table.setMirror(&window.list);
     for (int i = 0; i < 120; ++i) {
-        EventFields fields;
+        Event fields;
         fields.matchKey = "event " + std::to_string(i);
         fields.repeat = i % 2 ? "Daily" : "";
         fields.dayOfWeek = std::to_string(i % 7);
@@ -95,12 +95,12 @@ TEST(EventList, MirrorsInsertsDeletesAndClearsBeyondAHundredRowsInTableOrder) {
     }
     table.deleteRow(5);
     table.deleteRow(99);
-    EventFields inserted;
+    Event inserted;
     inserted.matchKey = "in the middle";
     table.insertRow(50, inserted);
     expectMirrors(window, table);
     EXPECT_EQ(window.text(109, 0), "111"); // three digits, still in table order
-    table.clearTable();
+    table.replaceRows({});
     EXPECT_EQ(window.rows(), 0);
 }
 
@@ -108,7 +108,7 @@ TEST(EventList, SelectedRowIsMinusOneWithoutSelection) {
     EventTable table;
     ListWindow window(table);
     table.setMirror(&window.list);
-    EventFields fields;
+    Event fields;
     fields.matchKey = "x";
     table.insertRow(0, fields);
     table.insertRow(1, fields);
@@ -128,7 +128,7 @@ TEST(EventList, ABatchOfChangesLeavesTheListShownAndComplete) {
     {
         EventList::Batch batch(window.list);
         for (int i = 0; i < 300; ++i) {
-            EventFields fields;
+            Event fields;
             fields.matchKey = "batched " + std::to_string(i);
             table.insertRow(i, fields);
         }
@@ -146,7 +146,7 @@ TEST(EventList, TheSelectionMovesUpWithItsRowAndAReloadClearsIt) {
     ListWindow window(table);
     table.setMirror(&window.list);
     for (int i = 0; i < 5; ++i) {
-        EventFields fields;
+        Event fields;
         fields.matchKey = "row " + std::to_string(i);
         table.insertRow(i, fields);
     }
@@ -159,7 +159,7 @@ TEST(EventList, TheSelectionMovesUpWithItsRowAndAReloadClearsIt) {
     EXPECT_EQ(window.text(2, 1), "row 3");
     table.deleteRow(2);
     EXPECT_EQ(window.list.selectedRow(), -1);
-    table.replaceRows({EventFields{}, EventFields{}});
+    table.replaceRows({Event{}, Event{}});
     EXPECT_EQ(window.rows(), 2);
     EXPECT_EQ(window.list.selectedRow(), -1);
 }

@@ -104,8 +104,6 @@ TEST(Resources, TheMainDialogTemplateHasEveryControlAtItsPlace) {
          IDC_EVENTS, "SysListView32", ""},
         {WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 8, 30, 6, 6, IDC_RESTART, "BUTTON", ""},
         {WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 267, 30, 6, 6, IDC_SHUTDOWN, "BUTTON", ""},
-        {WS_CHILD | WS_VISIBLE | BS_BITMAP, 0, 0, 0, 0, IDC_OK, "BUTTON", "OK"},
-        {WS_CHILD | WS_VISIBLE | BS_BITMAP, 0, 0, 0, 0, IDC_DELETE, "BUTTON", "DELETE"},
         {WS_CHILD | WS_VISIBLE | WS_TABSTOP, 78, 47, 140, 12, IDC_DATE, "SysDateTimePick32",
          "MonthCalendar"},
     };

@@ -45,13 +45,13 @@ TEST_F(MenuHost, AStoredOneWithJunkAfterItTicksTheEntryAndTheCommandClearsBoth) 
     showTodayMark(window);
     EXPECT_TRUE(marked());
 
-    EXPECT_TRUE(menuCommandOfTray(window, IDM_TODAY));
+    EXPECT_TRUE(mainMenuCommand(window, IDM_TODAY));
     EXPECT_FALSE(marked());
     int stored = -1;
     ASSERT_TRUE(readIntegerSetting(todayValue, stored));
     EXPECT_EQ(stored, 0);
 
-    EXPECT_TRUE(menuCommandOfTray(window, IDM_TODAY));
+    EXPECT_TRUE(mainMenuCommand(window, IDM_TODAY));
     EXPECT_TRUE(marked());
     ASSERT_TRUE(readIntegerSetting(todayValue, stored));
     EXPECT_EQ(stored, 1);
@@ -62,7 +62,7 @@ TEST_F(MenuHost, AnotherStoredValueBlocksTheCommandAndWritesNothing) {
     ASSERT_TRUE(readIntegerSetting(todayValue, todaySetting));
     showTodayMark(window);
     EXPECT_FALSE(marked());
-    EXPECT_TRUE(menuCommandOfTray(window, IDM_TODAY));
+    EXPECT_TRUE(mainMenuCommand(window, IDM_TODAY));
     EXPECT_FALSE(marked());
     int stored = -1;
     ASSERT_TRUE(readIntegerSetting(todayValue, stored));

@@ -164,12 +164,12 @@ TEST(ProgramPaths, AnEventFileInADirectoryLongerThanMaxPathWorks) {
     Win32Platform platform;
     EventFile file(platform, eventFilePath(directory));
     EventTable table;
-    EventFields fields;
+    Event fields;
     fields.matchKey = "deep";
     table.insertRow(0, fields);
     ASSERT_TRUE(file.saveThrough(table));
     EventTable loaded;
-    file.loadAll(loaded);
+    file.load(loaded);
     ASSERT_EQ(loaded.rowCount(), 1);
     EXPECT_EQ(loaded.cell(0, 1), "deep");
     EXPECT_TRUE(file.saveThrough(EventTable()));

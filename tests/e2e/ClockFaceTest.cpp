@@ -26,6 +26,18 @@ void forgetFontColour() {
     RegCloseKey(key);
 }
 
+// The stored font colour's four bytes, or empty.
+std::vector<BYTE> storedFontColour() {
+    BYTE data[16] = {};
+    DWORD size = sizeof data, type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return {};
+    LONG result = RegQueryValueExA(key, "FontColor", nullptr, &type, data, &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::vector<BYTE>(data, data + size) : std::vector<BYTE>();
+}
+
 // The stored Skins setting (Wine's menus cannot be read from another process; the check
 // marks are tested in the program's own process by the Wine tests).
 int storedSkins() {
@@ -75,6 +87,18 @@ TEST(ClockFace, BothSkinsShowTheTickingClockInTheStoredColour) {
     EXPECT_TRUE(waitUntil([&] { return program.windowsTitled("Color").empty(); }, 5000));
     Sleep(1200);
     EXPECT_GT(countLike(screenPixels(window, timeLine), font), 30); // still the same colour
+    EXPECT_EQ(storedFontColour(), std::vector<BYTE>(red, red + 4));
+
+    // Confirmed with nothing picked: black, shown and stored.
+    PostMessageA(window, WM_COMMAND, IDM_COLOR_FONTS, 0);
+    colours = program.waitForWindow("Color", 10000);
+    ASSERT_NE(colours, nullptr);
+    PostMessageA(colours, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(waitUntil([&] { return program.windowsTitled("Color").empty(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return storedFontColour() == std::vector<BYTE>(4, 0); }, 3000));
+    Sleep(1200);
+    EXPECT_EQ(countLike(screenPixels(window, timeLine), font), 0);
+    EXPECT_GT(countLike(screenPixels(window, timeLine), RGB(0, 0, 0)), 30);
 
     PostMessageA(window, WM_COMMAND, IDM_WHITE, 0);
     Sleep(300);

@@ -103,7 +103,7 @@ TEST(Tray, MinimisingHidesIntoTheTrayAndALeftClickBringsItBack) {
     Sleep(500);
     EXPECT_FALSE(IsWindowVisible(window));
 
-    PostMessageA(window, WM_COMMAND, 1010, 0); // Exit: asks first
+    PostMessageA(window, WM_COMMAND, IDM_TRAY_EXIT, 0); // Exit: asks first
     HWND question = program.waitForWindow("Exit from programm Velkorin", 10000);
     ASSERT_NE(question, nullptr);
     PostMessageA(question, WM_COMMAND, IDYES, 0);
@@ -140,7 +140,7 @@ TEST(Tray, TheTodayEntryFlipsTheStoredSetting) {
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
-    PostMessageA(window, WM_COMMAND, 1012, 0);
+    PostMessageA(window, WM_COMMAND, IDM_TRAY_TODAY, 0);
     EXPECT_TRUE(waitUntil(
         [&] { return storedText(HKEY_LOCAL_MACHINE, settingsKey, "Today")[0] == 1; }, 5000));
     PostMessageA(window, WM_COMMAND, IDM_TODAY, 0);
@@ -155,7 +155,7 @@ TEST(Tray, TheSettingsDialogAppliesItsBoxesAndItsCloseBoxWritesNothing) {
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
 
-    PostMessageA(window, WM_COMMAND, 1011, 0); // the tray entry stands for command 30
+    PostMessageA(window, WM_COMMAND, IDM_TRAY_SETTINGS, 0); // the tray entry stands for command 30
     HWND settings = program.waitForWindow("Settings", 10000);
     ASSERT_NE(settings, nullptr);
     HWND startWithWindows = GetDlgItem(settings, IDC_START_WITH_WINDOWS);
@@ -212,7 +212,7 @@ TEST(Tray, HelpTopicsOpensTheHelpFileOfAProgramDirectoryOfAnyLength) {
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
-    for (WORD command : {static_cast<WORD>(IDM_HELP), static_cast<WORD>(1014)}) {
+    for (WORD command : {static_cast<WORD>(IDM_HELP), static_cast<WORD>(IDM_TRAY_HELP)}) {
         PostMessageA(window, WM_COMMAND, command, 0);
         HWND help = nullptr;
         EXPECT_TRUE(waitUntil([&] { return (help = FindWindowA("HH Parent", "Velkorin Help")); },

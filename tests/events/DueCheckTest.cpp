@@ -20,7 +20,7 @@ struct DueCheckTest : ::testing::Test {
     // A row composed the way the editor composes it for that moment and kind.
     void add(const std::string &repeat, const LocalTime &when, const char *restart = "",
              const char *shutDown = "") {
-        EventFields fields =
+        Event fields =
             eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
         fields.restart = restart;
         fields.shutDown = shutDown;
@@ -28,7 +28,7 @@ struct DueCheckTest : ::testing::Test {
     }
 
     void addKey(const std::string &repeat, const std::string &key, const char *restart = "") {
-        EventFields fields;
+        Event fields;
         fields.repeat = repeat;
         fields.matchKey = key;
         fields.restart = restart;

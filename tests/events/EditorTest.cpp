@@ -27,7 +27,7 @@ struct EditorFixture : testing::Test {
         return f;
     }
     Event composed(const EventForm &f) {
-        EventFields fields;
+        Event fields;
         EXPECT_TRUE(composeFields(f, platform, fields));
         return fields;
     }
@@ -39,7 +39,7 @@ struct EditorFixture : testing::Test {
     // The match keys of the events in the file, in file order.
     std::vector<std::string> keysInFile() {
         EventTable loaded;
-        file.loadAll(loaded);
+        file.load(loaded);
         std::vector<std::string> keys;
         for (int i = 0; i < loaded.rowCount(); ++i) keys.push_back(loaded.event(i).matchKey);
         return keys;
@@ -153,10 +153,12 @@ TEST_F(EditorFixture, EditingRowThreeOfFivePutsItBackAsRowThree) {
     EXPECT_EQ(table.rowCount(), 4);
     EXPECT_EQ(keysInFile().size(), 5u); // the file is not touched by the double-click
     EXPECT_EQ(editor.composeEvent(form("11", "12", "00", "Daily")), Editor::Outcome::Added);
-    EXPECT_FALSE(editor.editPending());
     EXPECT_EQ(table.cell(2, 0), " 3");
     EXPECT_EQ(table.event(2).matchKey, "11:12:00");
     EXPECT_EQ(keysInFile(), keysInTable());
+    // The edit is over: the next OK adds at the end.
+    EXPECT_EQ(editor.composeEvent(form("12", "12", "00", "Daily")), Editor::Outcome::Added);
+    EXPECT_EQ(table.event(5).matchKey, "12:12:00");
 }
 
 // Whatever writes the file while a row is in the form (a one-time event firing, the save
@@ -193,8 +195,8 @@ TEST_F(EditorFixture, RowsTakenOutAndNotPutBackDoNotComeBackAtTheNextStart) {
     Event taken;
     ASSERT_TRUE(editor.editRow(4, taken));
     ASSERT_TRUE(editor.editRow(0, taken)); // a second double-click replaces the first
-    EXPECT_EQ(editor.editIndex(), 0);
     EXPECT_EQ(editor.composeEvent(form("09", "00", "00", "Daily")), Editor::Outcome::Added);
+    EXPECT_EQ(table.event(0).matchKey, "09:00:00");
     EXPECT_EQ(keysInFile(), keysInTable());
     EXPECT_EQ(keysInFile().size(), 4u);
 }
@@ -226,8 +228,9 @@ TEST_F(EditorFixture, ADoubleClickOnNoRowChangesNothing) {
     Event taken;
     EXPECT_FALSE(editor.editRow(-1, taken));
     EXPECT_FALSE(editor.editRow(2, taken));
-    EXPECT_FALSE(editor.editPending());
     EXPECT_EQ(table.rowCount(), 2);
+    EXPECT_EQ(editor.composeEvent(form("23", "00", "00", "Daily")), Editor::Outcome::Added);
+    EXPECT_EQ(table.event(2).matchKey, "23:00:00"); // no edit was pending: added at the end
 }
 
 TEST_F(EditorFixture, WithManyRowsANewRowIsNumberedAndShownLast) {
@@ -261,8 +264,6 @@ TEST_F(EditorFixture, AFailedSaveLeavesTheTableTheFileAndTheEditAsTheyWere) {
     platform.failWrites = true;
     EXPECT_EQ(editor.composeEvent(form("08", "00", "00", "Daily")), Editor::Outcome::NotStored);
     EXPECT_EQ(table.rowCount(), 2);
-    EXPECT_TRUE(editor.editPending()); // the next OK still puts the row back where it was
-    EXPECT_EQ(editor.editIndex(), 1);
     EXPECT_EQ(platform.files[path], before);
 
     const TableRow last = table.row(1);
@@ -278,7 +279,7 @@ TEST_F(EditorFixture, AFailedSaveLeavesTheTableTheFileAndTheEditAsTheyWere) {
 }
 
 TEST(EventForm, ARowShowsAgainWithItsOneActionAndItsDate) {
-    EventFields row = eventAt(at(2031, 3, 14, 9, 30, 0), "", "Friday 14 March 2031 09:30:00");
+    Event row = eventAt(at(2031, 3, 14, 9, 30, 0), "", "Friday 14 March 2031 09:30:00");
     row.restart = "Restart";
     row.hour = "09";
     EventForm form = formOf(row);
@@ -295,7 +296,7 @@ TEST(EventForm, ARowShowsAgainWithItsOneActionAndItsDate) {
     EXPECT_TRUE(form.shutDown);
     EXPECT_FALSE(form.restart);
 
-    EventFields daily;
+    Event daily;
     daily.matchKey = "06:00:00";
     daily.repeat = "Daily";
     form = formOf(daily);
@@ -315,10 +316,10 @@ TEST_F(EditorFixture, KeysComposedInAnotherLanguageAreComposedAgainInThisOne) {
         for (const char *to : languages) {
             if (std::string(from) == to) continue;
             platform.language = from;
-            table.clearTable();
+            table.replaceRows({});
             for (const LocalTime &date : dates)
                 for (const char *repeat : repeats) {
-                    EventFields fields;
+                    Event fields;
                     ASSERT_TRUE(composeFields(form("10", "20", "30", repeat, date), platform, fields));
                     table.insertRow(table.rowCount(), fields);
                 }

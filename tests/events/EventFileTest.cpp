@@ -8,8 +8,8 @@ namespace {
 
 const std::string path = "C:\\Tools\\InformationSW";
 
-EventFields oneTime(const std::string &key, const char *restart = "") {
-    EventFields fields;
+Event oneTime(const std::string &key, const char *restart = "") {
+    Event fields;
     fields.matchKey = key;
     fields.restart = restart;
     fields.year = "2010";
@@ -47,19 +47,14 @@ TEST(EventFilePath, JoinsTheProgramDirectoryWithoutTruncating) {
     EXPECT_EQ(eventFilePath(deep), deep + "InformationSW");
 }
 
-TEST(EventFileKey, NumbersUpToNineHaveABlank) {
-    EXPECT_EQ(eventKey("Restart", 3), "Restart 3");
-    EXPECT_EQ(eventKey("Restart", 12), "Restart12");
-}
-
 TEST_F(EventFileTest, AMissingFileLoadsAnEmptyTable) {
-    file.loadAll(table);
+    file.load(table);
     EXPECT_EQ(table.rowCount(), 0);
 }
 
 TEST_F(EventFileTest, TheFirstSaveWritesElevenSectionsWithOneKeyEach) {
     table.insertRow(0, oneTime("Monday 07 June 2010 08:05:09"));
-    ASSERT_TRUE(file.saveAll(table));
+    ASSERT_TRUE(file.saveThrough(table));
     const std::string &text = platform.files[path];
     EXPECT_EQ(text, "[Date&Time]\r\nDate&Time 1=Monday 07 June 2010 08:05:09\r\n\r\n"
                     "[Restart]\r\nRestart 1=\r\n\r\n[Shut down]\r\nShut down 1=\r\n\r\n"
@@ -69,15 +64,15 @@ TEST_F(EventFileTest, TheFirstSaveWritesElevenSectionsWithOneKeyEach) {
 }
 
 TEST_F(EventFileTest, ARoundTripKeepsEveryFieldButTheLeadingBlanks) {
-    EventFields fields = oneTime("key", "Restart");
+    Event fields = oneTime("key", "Restart");
     fields.repeat = "Weekly";
     fields.dayOfWeek = " 1";
     table.insertRow(0, fields);
-    file.saveAll(table);
+    file.saveThrough(table);
     EventTable loaded;
-    file.loadAll(loaded);
+    file.load(loaded);
     ASSERT_EQ(loaded.rowCount(), 1);
-    EventFields read = loaded.readRow(0);
+    Event read = loaded.readRow(0);
     EXPECT_EQ(read.matchKey, "key");
     EXPECT_EQ(read.restart, "Restart");
     EXPECT_EQ(read.repeat, "Weekly");
@@ -88,7 +83,7 @@ TEST_F(EventFileTest, ARoundTripKeepsEveryFieldButTheLeadingBlanks) {
 
 TEST_F(EventFileTest, LoadingStopsAtTheFirstGapAndARewriteDropsWhatLiesBeyond) {
     platform.files[path] = "[Date&Time]\nDate&Time 1=a\nDate&Time 2=b\nDate&Time 4=d\n";
-    file.loadAll(table);
+    file.load(table);
     EXPECT_EQ(table.rowCount(), 2);
     ASSERT_TRUE(file.rewriteEventFile(table));
     EXPECT_EQ(platform.files[path].find("Date&Time 4"), std::string::npos);
@@ -106,19 +101,6 @@ TEST_F(EventFileTest, AFullRewriteOfThreeRowsHoldsThirtyThreeKeysAndRenumbers) {
     EXPECT_EQ(table.cell(1, 6), "6"); // what the file returns: the blank is gone
 }
 
-TEST_F(EventFileTest, APlainSaveLeavesHigherEventsAndOtherKeysAlone) {
-    platform.files[path] = "[Date&Time]\r\nDate&Time 1=old 1\r\nDate&Time 2=old 2\r\n"
-                           "[Other]\r\nkept=yes\r\n";
-    table.insertRow(0, oneTime("new 1"));
-    ASSERT_TRUE(file.saveAll(table));
-    EventTable loaded;
-    file.loadAll(loaded);
-    ASSERT_EQ(loaded.rowCount(), 2);
-    EXPECT_EQ(loaded.cell(0, 1), "new 1");
-    EXPECT_EQ(loaded.cell(1, 1), "old 2");
-    EXPECT_NE(platform.files[path].find("kept=yes"), std::string::npos);
-}
-
 TEST_F(EventFileTest, SavingThroughAnEmptyTableLeavesNoFile) {
     platform.files[path] = "[Date&Time]\nDate&Time 1=a\n";
     ASSERT_TRUE(file.saveThrough(table));
@@ -127,15 +109,9 @@ TEST_F(EventFileTest, SavingThroughAnEmptyTableLeavesNoFile) {
     EXPECT_EQ(platform.files.count(path), 0u);
 }
 
-TEST_F(EventFileTest, APlainSaveOfAnEmptyTableTouchesNothing) {
-    ASSERT_TRUE(file.saveAll(table));
-    EXPECT_EQ(platform.fileWrites, 0);
-    EXPECT_EQ(platform.files.count(path), 0u);
-}
-
 TEST_F(EventFileTest, AFailedRewriteLeavesTheTableAndTheFileAsTheyWere) {
     fill(3);
-    file.saveAll(table);
+    file.saveThrough(table);
     const std::string before = platform.files[path];
     table.deleteRow(0);
     platform.failWrites = true;
@@ -154,27 +130,17 @@ TEST_F(EventFileTest, ACorruptFileLoadsWhatTheRulesAllow) {
         text += "noise" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     text += "[Restart]\nRestart 2=Restart\n";
     platform.files[path] = text;
-    file.loadAll(table);
+    file.load(table);
     ASSERT_EQ(table.rowCount(), 2);
     EXPECT_EQ(table.cell(0, 1), std::string(199, 'x'));
     EXPECT_EQ(table.cell(1, 1), "se");
     EXPECT_EQ(table.cell(1, 2), "Restart");
 }
 
-TEST_F(EventFileTest, AFreshFileIsWhatTheProfileWriterWritesIntoAnEmptyFile) {
-    fill(12);
-    EventFields odd = oneTime("  leading blanks and\r\na line break");
-    odd.repeat = "\t";
-    table.insertRow(3, odd);
-    ProfileDocument written;
-    storeEvents(table, written);
-    EXPECT_EQ(renderEventFile(table), written.render());
-}
-
 TEST_F(EventFileTest, KeysInOtherCaseAndOrderLoadLikeTheProfileReaderReadsThem) {
     platform.files[path] = "[DATE&TIME]\nDate&Time 2=two\ndate&time 1=one\nDate&Time 1=dup\n"
                            "Date&Time01=no\n[restart]\nRESTART 2 = Restart\n";
-    file.loadAll(table);
+    file.load(table);
     ASSERT_EQ(table.rowCount(), 2);
     EXPECT_EQ(table.cell(0, 1), "one");
     EXPECT_EQ(table.cell(1, 1), "two");

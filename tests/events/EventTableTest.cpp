@@ -5,8 +5,8 @@
 
 namespace {
 
-EventFields eventWithKey(const std::string &key) {
-    EventFields fields;
+Event eventWithKey(const std::string &key) {
+    Event fields;
     fields.matchKey = key;
     return fields;
 }
@@ -20,7 +20,6 @@ struct ListCopy : TableMirror {
         rows.insert(rows.begin() + index, {row.rowNumber, row.event.matchKey});
     }
     void rowDeleted(int index) override { rows.erase(rows.begin() + index); }
-    void tableCleared() override { rows.clear(); }
     void tableReloaded() override {
         rows.clear();
         for (int i = 0; i < table.rowCount(); ++i)
@@ -33,7 +32,7 @@ struct ListCopy : TableMirror {
 TEST(EventTable, AnEmptyTableReadsEmpty) {
     EventTable table;
     EXPECT_EQ(table.rowCount(), 0);
-    EventFields fields = table.readRow(0);
+    Event fields = table.readRow(0);
     EXPECT_TRUE(fields.matchKey.empty());
     EXPECT_TRUE(table.cell(0, 0).empty());
     EXPECT_TRUE(table.cell(-1, 1).empty());
@@ -63,7 +62,7 @@ TEST(EventTable, InsertPastTheEndAppendsWithTheNumberAskedFor) {
     EventTable table;
     for (int i = 0; i < 3; ++i)
         table.insertRow(i, eventWithKey("k"));
-    EventFields fields = eventWithKey("last");
+    Event fields = eventWithKey("last");
     fields.restart = "Restart";
     fields.dayOfWeek = " 1";
     table.insertRow(4, fields);
@@ -76,11 +75,11 @@ TEST(EventTable, InsertPastTheEndAppendsWithTheNumberAskedFor) {
 
 TEST(EventTable, TextsAreCutToTheirFieldCapacity) {
     EventTable table;
-    EventFields fields = eventWithKey(std::string(500, 'x'));
+    Event fields = eventWithKey(std::string(500, 'x'));
     fields.repeat = "Monthly-ish";
     fields.year = std::string(40, '9');
     table.insertRow(0, fields);
-    EventFields read = table.readRow(0);
+    Event read = table.readRow(0);
     EXPECT_EQ(read.matchKey.size(), 199u);
     EXPECT_EQ(read.repeat, "Monthly-i");
     EXPECT_EQ(read.year.size(), 19u);
@@ -88,7 +87,7 @@ TEST(EventTable, TextsAreCutToTheirFieldCapacity) {
 
 TEST(EventTable, CellsFollowTheColumnOrder) {
     EventTable table;
-    EventFields fields = eventWithKey("key");
+    Event fields = eventWithKey("key");
     fields.day = "D";
     fields.month = "Mo";
     fields.year = "Y";
@@ -124,6 +123,6 @@ TEST(EventTable, TheMirrorFollowsEveryChange) {
     table.replaceRows({eventWithKey("x"), eventWithKey("y")});
     ASSERT_EQ(list.rows.size(), 2u);
     EXPECT_EQ(list.rows[1], std::make_pair(std::string(" 2"), std::string("y")));
-    table.clearTable();
+    table.replaceRows({});
     EXPECT_TRUE(list.rows.empty());
 }

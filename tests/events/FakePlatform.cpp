@@ -128,8 +128,8 @@ LocalTime setTo(const LocalTime &time, std::int64_t seconds) {
     return moved;
 }
 
-EventFields eventAt(const LocalTime &when, const std::string &repeat, const std::string &matchKey) {
-    EventFields fields;
+Event eventAt(const LocalTime &when, const std::string &repeat, const std::string &matchKey) {
+    Event fields;
     fields.repeat = repeat;
     fields.matchKey = matchKey;
     fields.year = formatTwoDigits(when.year);

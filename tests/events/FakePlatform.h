@@ -128,4 +128,4 @@ LocalTime setTo(const LocalTime &time, std::int64_t seconds);
 
 // A row for a moment as the editor fills it: the repeat kind, the match key, and the moment's
 // date and time in the number fields.
-EventFields eventAt(const LocalTime &when, const std::string &repeat, const std::string &matchKey);
+Event eventAt(const LocalTime &when, const std::string &repeat, const std::string &matchKey);

@@ -8,7 +8,7 @@ namespace {
 
 const std::string path = "InformationSW";
 
-EventFields dated(const LocalTime &t, const std::string &repeat = "") {
+Event dated(const LocalTime &t, const std::string &repeat = "") {
     return eventAt(t, repeat,
                    "key " + std::to_string(t.year) + "-" + std::to_string(t.month) + "-" +
                        std::to_string(t.day) + " " + std::to_string(t.hour) + ":" +
@@ -21,7 +21,7 @@ struct MissedSweepTest : ::testing::Test {
     EventTable table;
     const LocalTime now = at(2010, 6, 7, 8, 5, 9);
 
-    void add(const EventFields &fields) { table.insertRow(table.rowCount(), fields); }
+    void add(const Event &fields) { table.insertRow(table.rowCount(), fields); }
     void sweep() { sweepMissedEvents(table, file, platform, now); }
 };
 
@@ -34,21 +34,21 @@ TEST(IsMissed, ComparesFieldByFieldToTheSecond) {
     EXPECT_FALSE(isMissed(dated(at(2010, 6, 7, 8, 5, 10)), now));
     EXPECT_TRUE(isMissed(dated(at(2009, 12, 31, 23, 59, 59)), now));
     EXPECT_FALSE(isMissed(dated(at(2011, 1, 1, 0, 0, 0)), now));
-    EventFields negativeYear = dated(now);
+    Event negativeYear = dated(now);
     negativeYear.year = "-1";
     EXPECT_FALSE(isMissed(negativeYear, now)); // 65535 in 16 bits lies ahead
     // Fields that name no real moment (a hand-edited file) are never judged missed.
-    for (auto spoil : {+[](EventFields &f) { f.year = ""; }, +[](EventFields &f) { f.month = "0"; },
-                       +[](EventFields &f) { f.day = "31"; f.month = " 4"; },
-                       +[](EventFields &f) { f.hour = "24"; }, +[](EventFields &f) { f.day = ""; }}) {
-        EventFields unreal = dated(at(2009, 6, 7, 8, 5, 9));
+    for (auto spoil : {+[](Event &f) { f.year = ""; }, +[](Event &f) { f.month = "0"; },
+                       +[](Event &f) { f.day = "31"; f.month = " 4"; },
+                       +[](Event &f) { f.hour = "24"; }, +[](Event &f) { f.day = ""; }}) {
+        Event unreal = dated(at(2009, 6, 7, 8, 5, 9));
         spoil(unreal);
         EXPECT_FALSE(isMissed(unreal, now));
     }
 }
 
 TEST(MissedNotice, HasThreeLinesWithoutBlanksAroundTheColons) {
-    EventFields fields;
+    Event fields;
     fields.matchKey = "Monday 07 June 2010 08:05:09";
     fields.restart = "Restart";
     EXPECT_EQ(missedNoticeText(fields),
@@ -73,7 +73,7 @@ TEST_F(MissedSweepTest, ReportsPassedRowsInTableOrderAndRewritesOnce) {
 TEST_F(MissedSweepTest, NeverReportsRepeatingRowsNorCarriesOutActions) {
     for (const char *kind : {"Hourly", "Daily", "Weekly", "Monthly", "Yearly", "hourly"})
         add(dated(at(2001, 1, 1, 0, 0, 0), kind));
-    EventFields passed = dated(at(2001, 1, 1, 0, 0, 0));
+    Event passed = dated(at(2001, 1, 1, 0, 0, 0));
     passed.shutDown = "Shut down";
     add(passed);
     sweep();
@@ -85,7 +85,7 @@ TEST_F(MissedSweepTest, NeverReportsRepeatingRowsNorCarriesOutActions) {
 
 TEST_F(MissedSweepTest, AnEmptyTableLeavesNoFile) {
     platform.files[path] = "[Date&Time]\nDate&Time 2=unreachable\n";
-    file.loadAll(table);
+    file.load(table);
     sweep();
     EXPECT_TRUE(platform.notices.empty());
     EXPECT_EQ(platform.files.count(path), 0u);

@@ -24,8 +24,8 @@ struct Start : testing::Test {
 
     // What the program does at start: load, sweep and note whether the file was stored.
     Platform::FileRead start() {
-        const Platform::FileRead read = file.loadAll(table);
-        due.noteStored(sweepMissedEvents(table, file, platform, now));
+        const Platform::FileRead read = file.load(table);
+        due.noteStored(sweepMissedEvents(table, file, platform, now), now);
         due.startAfter(now);
         return read;
     }
@@ -64,7 +64,7 @@ TEST_F(Start, AUtf16FileLoadsAndKeepsItsEncoding) {
     EXPECT_EQ(written.find("Date&Time 1=Friday 14 March 2031 10:00:00"), std::string::npos);
     EXPECT_NE(written.find(std::string("D\0a\0t\0e\0&\0", 10)), std::string::npos);
     EventTable again;
-    file.loadAll(again);
+    file.load(again);
     EXPECT_EQ(again.rowCount(), 1);
 }
 
@@ -86,7 +86,7 @@ TEST_F(Start, WhatTheLoaderDidNotLoadIsKeptAsideAndToldOfBeforeItIsDropped) {
         EventTable rows;
         EventFile events{fresh, path};
         fresh.files[path] = contents;
-        events.loadAll(rows);
+        events.load(rows);
         EXPECT_TRUE(sweepMissedEvents(rows, events, fresh, now));
         ASSERT_EQ(fresh.files.count(copy), 1u) << contents;
         EXPECT_EQ(fresh.files[copy], contents);
@@ -107,7 +107,7 @@ TEST_F(Start, KeptAsideCopiesNeverReplaceEachOtherAndTheTenNewestStay) {
         platform.now = plus(now, start / 2 * 60); // two starts in each minute
         platform.files[path] = eventsFile({{1, "a"}, {3, "c"}});
         EventTable rows;
-        file.loadAll(rows);
+        file.load(rows);
         ASSERT_TRUE(file.rewriteEventFile(rows));
     }
     std::vector<std::string> copies = platform.filesStartingWith(path + ".");
@@ -118,7 +118,7 @@ TEST_F(Start, KeptAsideCopiesNeverReplaceEachOtherAndTheTenNewestStay) {
     platform.now = plus(now, -86400);
     platform.files[path] = eventsFile({{1, "a"}, {3, "c"}});
     EventTable rows;
-    file.loadAll(rows);
+    file.load(rows);
     ASSERT_TRUE(file.rewriteEventFile(rows));
     copies = platform.filesStartingWith(path + ".");
     ASSERT_EQ(copies.size(), EventFile::keptAsideCopies);
@@ -136,7 +136,7 @@ TEST_F(Start, TemporaryFilesOfEarlierRunsGoOrAreKeptAside) {
         newer.substr(0, newer.size() * 2 / 3); // cut short, "d" in it
     const std::string same = eventsFile({{1, "a"}, {2, "b"}, {3, "c"}});
     platform.files[path + ".new-610-1"] = same.substr(0, same.find("Year 3=") + 9); // "Year 3=20"
-    ASSERT_EQ(file.loadAll(table), Platform::FileRead::Read);
+    ASSERT_EQ(file.load(table), Platform::FileRead::Read);
     file.clearLeftovers(table);
     EXPECT_TRUE(platform.filesStartingWith(path + ".new-").empty());
     const std::string copy = path + ".20261207-120000.bak";
@@ -175,11 +175,11 @@ TEST_F(Start, AFileThatCannotBeReadIsNeverReplacedOrDeleted) {
     EXPECT_EQ(table.rowCount(), 0);
     EXPECT_EQ(platform.files[path], futureEvent(1)); // the sweep's rewrite did not touch it
     EXPECT_TRUE(platform.otherNotices.empty());       // the user was asked at start already
-    EventFields added = eventAt(at(2032, 1, 1, 0, 0, 0), "Daily", "00:00:00");
+    Event added = eventAt(at(2032, 1, 1, 0, 0, 0), "Daily", "00:00:00");
     table.insertRow(0, added);
     EXPECT_FALSE(file.saveThrough(table));
     EXPECT_FALSE(file.lastError().empty());
-    table.clearTable();
+    table.replaceRows({});
     EXPECT_FALSE(file.saveThrough(table)); // nor deleted by a save of an empty table
     EXPECT_EQ(platform.files[path], futureEvent(1));
 }
@@ -189,7 +189,7 @@ TEST_F(Start, AFailedWriteIsToldOnceAndTriedAgainUntilItSucceeds) {
         {{1, "Friday 14 March 2031 09:30:00"}, {2, "Monday 07 December 2026 12:00:01"}});
     start();
     ASSERT_EQ(table.rowCount(), 2);
-    EventFields restart = eventAt(plus(now, 2), "Daily", "12:00:02");
+    Event restart = eventAt(plus(now, 2), "Daily", "12:00:02");
     restart.restart = "Restart";
     table.insertRow(2, restart);
     platform.failWrites = true;
@@ -200,17 +200,15 @@ TEST_F(Start, AFailedWriteIsToldOnceAndTriedAgainUntilItSucceeds) {
     EXPECT_EQ(platform.otherNotices.size(), 1u); // told once, not every second
     EXPECT_NE(platform.otherNotices[0].find(path), std::string::npos);
     EXPECT_EQ(platform.requests.size(), 1u);
-    EXPECT_TRUE(due.unsaved());
     EXPECT_NE(platform.files[path].find("12:00:01"), std::string::npos); // still the old file
     platform.failWrites = false;
     due.checkDueEvents(plus(now, 63));
-    EXPECT_FALSE(due.unsaved());
     EXPECT_EQ(platform.files[path].find("12:00:01"), std::string::npos);
     EXPECT_NE(platform.files[path].find("12:00:02"), std::string::npos);
     // A later failure is told again.
     platform.failWrites = true;
     table.deleteRow(0);
-    due.noteStored(file.rewriteEventFile(table));
+    due.noteStored(file.rewriteEventFile(table), platform.now);
     EXPECT_EQ(platform.otherNotices.size(), 2u);
 }
 

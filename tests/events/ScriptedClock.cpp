@@ -30,7 +30,7 @@ LocalTime ScriptedClock::reading() const {
 
 std::string ScriptedClock::addAt(const std::string &repeat, const LocalTime &when,
                                  const std::string &action) {
-    EventFields row = eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
+    Event row = eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
     if (action == "Restart")
         row.restart = action;
     if (action == "Shut down")
@@ -38,8 +38,8 @@ std::string ScriptedClock::addAt(const std::string &repeat, const LocalTime &whe
     table.insertRow(table.rowCount(), row);
     promises_.kindOf(row.matchKey, repeat);
     userActed_ = true;
-    if (due.unsaved() || file.saveThrough(table))
-        due.tableChanged(reading());
+    file.saveThrough(table); // a failed write is tried again at the next tick
+    due.tableChanged(reading());
     return row.matchKey;
 }
 
@@ -50,7 +50,7 @@ std::string ScriptedClock::add(const std::string &repeat, std::int64_t in,
 
 void ScriptedClock::begin() {
     platform.now = reading();
-    due.noteStored(sweepMissedEvents(table, file, platform, platform.now, &history));
+    due.noteStored(sweepMissedEvents(table, file, platform, platform.now, &history), platform.now);
     due.startAfter(platform.now);
     checkPromises(false);
 }

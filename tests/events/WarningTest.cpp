@@ -26,7 +26,7 @@ struct Warned : testing::Test {
     void add(const std::string &repeat, std::int64_t in, const char *restart = "Restart",
              const char *shutDown = "") {
         const LocalTime when = plus(in);
-        EventFields row = eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
+        Event row = eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
         row.restart = restart;
         row.shutDown = shutDown;
         table.insertRow(table.rowCount(), row);
@@ -46,7 +46,7 @@ TEST_F(Warned, EachKindIsAnnouncedAMinuteAheadAndCountsDown) {
         EventFile events{clock, path};
         DueCheck check{rows, events, clock};
         const LocalTime when = plus(200);
-        EventFields row = eventAt(when, kind, clockText(clock, repeatKindOf(kind), when));
+        Event row = eventAt(when, kind, clockText(clock, repeatKindOf(kind), when));
         row.restart = "Restart";
         rows.insertRow(0, row);
         check.startAfter(t0);

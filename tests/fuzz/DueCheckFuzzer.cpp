@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     auto addRow = [&](std::int64_t wall) {
         const char *kind = kinds[input.byte() % 6];
         const LocalTime when = fromWallSecond(wall);
-        EventFields row = eventAt(when, kind, clockText(platform, repeatKindOf(kind), when));
+        Event row = eventAt(when, kind, clockText(platform, repeatKindOf(kind), when));
         const char *action = actions[input.byte() % 3];
         (*action == 'R' ? row.restart : row.shutDown) = *action ? action : "";
         for (int i = 0; i < table.rowCount(); ++i)
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     due.setHistory(&history);
     platform.watchedFile = path;
     platform.now = clock.reading();
-    due.noteStored(sweepMissedEvents(table, file, platform, platform.now, &history));
+    due.noteStored(sweepMissedEvents(table, file, platform, platform.now, &history), platform.now);
     due.startAfter(platform.now);
     std::int64_t latest = wallSecond(platform.now); // the latest wall second reached
     std::map<std::string, bool> leftOtherwise;       // carried out early, or deleted
@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const std::string broken = promises.check(platform.now, plain, nowPressed);
         check(broken.empty(), broken);
         EventTable saved;
-        file.loadAll(saved);
+        file.load(saved);
         check(saved.rowCount() == table.rowCount(), "file and table differ");
         for (int i = 0; i < table.rowCount(); ++i)
             check(saved.event(i).matchKey == table.event(i).matchKey, "file and table differ");
@@ -192,11 +192,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 const int row = static_cast<int>(input.byte() % table.rowCount());
                 leftOtherwise[table.event(row).matchKey] = true;
                 table.deleteRow(row);
-                due.noteStored(file.rewriteEventFile(table));
+                due.noteStored(file.rewriteEventFile(table), platform.now);
                 due.tableChanged(platform.now);
             } else {
                 addRow(wallSecond(platform.now) + input.byte() % 90);
-                due.noteStored(file.saveThrough(table));
+                due.noteStored(file.saveThrough(table), platform.now);
                 due.tableChanged(platform.now);
             }
             checkStep(false, nowPressed);

@@ -11,7 +11,7 @@ namespace {
 // What a full rewrite leaves: the table written as a fresh file and read back.
 EventTable rewritten(const EventTable &table) {
     EventTable reloaded;
-    loadEvents(reloaded, ProfileDocument(renderEventFile(table)));
+    readEvents(reloaded, ProfileDocument(renderEventFile(table)));
     return reloaded;
 }
 
@@ -27,7 +27,7 @@ bool sameRows(const EventTable &a, const EventTable &b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     EventTable loaded;
-    loadEvents(loaded, ProfileDocument(std::string(reinterpret_cast<const char *>(data), size)));
+    readEvents(loaded, ProfileDocument(std::string(reinterpret_cast<const char *>(data), size)));
     // A rewrite keeps every event, and after the first one (which may still shorten a quoted
     // value as long as its field) nothing changes any more.
     const EventTable once = rewritten(loaded);

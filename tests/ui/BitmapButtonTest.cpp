@@ -127,16 +127,22 @@ TEST_F(ButtonFixture, AReleaseWithoutAPressIsDropped) {
     EXPECT_EQ(shownPicture(button), upPicture);
 }
 
-TEST_F(ButtonFixture, OnePressedFlagServesEveryButton) {
+TEST_F(ButtonFixture, LosingTheMouseCaptureEndsThePressWithoutAClick) {
     HWND other = createBitmapButton(parent, 408, 390, IDB_DELETE_UP, IDB_DELETE_DOWN, IDC_DELETE);
     press();
-    // The capture is taken away; the next release any bitmap button gets ends the press.
+    // Alt+Tab, or a window that takes the capture: the button shows up again at once.
+    SetCapture(parent);
+    EXPECT_EQ(shownPicture(button), upPicture);
     ReleaseCapture();
+    // No release ends it as a click any more, on this button or another.
     SendMessageA(other, WM_LBUTTONUP, 0, at(5, 5));
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(LOWORD(commands[0].wParam), IDC_DELETE);
     release(5, 5);
-    EXPECT_EQ(commands.size(), 1u);
+    EXPECT_TRUE(commands.empty());
+    // The next press is a press like any other.
+    press();
+    release(5, 5);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(LOWORD(commands[0].wParam), IDC_OK);
 }
 
 TEST(BitmapButton, ButtonsThatComeAndGoLeaveNoPictureBehind) {

@@ -2,7 +2,6 @@
 // their check marks, the colour dialog, and that a clock running for months leaks nothing.
 #include "ClockFace.h"
 #include "GdiObjects.h"
-#include "Settings.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -14,11 +13,10 @@
 namespace {
 
 const RECT timeLine = {80, 50, 400, 78};
-const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
 
 std::vector<RECT> paints; // the region of each paint of the host
 
-INT_PTR CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: return TRUE;
     case WM_PAINT: {
@@ -30,7 +28,8 @@ INT_PTR CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
     }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-        return reinterpret_cast<INT_PTR>(controlColours(reinterpret_cast<HDC>(wParam)));
+        return reinterpret_cast<INT_PTR>(controlColours(window, reinterpret_cast<HDC>(wParam),
+                                                        reinterpret_cast<HWND>(lParam)));
     default: return FALSE;
     }
 }
@@ -96,26 +95,6 @@ SYSTEMTIME moment(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD 
     return time;
 }
 
-bool storedValue(const char *name, std::vector<BYTE> &data) {
-    DWORD size = 64;
-    data.assign(size, 0);
-    DWORD type = 0;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    LONG result = RegQueryValueExA(key, name, nullptr, &type, data.data(), &size);
-    RegCloseKey(key);
-    data.resize(size);
-    return result == ERROR_SUCCESS;
-}
-
-void forgetValue(const char *name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueA(key, name);
-    RegCloseKey(key);
-}
-
 // Answers the colour dialog, once it shows, with a button of its own.
 std::thread answerColourDialog(int button) {
     return std::thread([button] {
@@ -131,9 +110,8 @@ std::thread answerColourDialog(int button) {
 } // namespace
 
 TEST_F(FaceHost, AfterATickTheDateAndTimeShowInTheFontColour) {
-    fontColour = RGB(210, 0, 0);
-    skinsSetting = 0;
-    applySkin(window);
+    showFontColour(window, RGB(210, 0, 0), TRUE);
+    showSkin(window, 0);
     tick(moment(2026, 12, 7, 10, 20, 30));
     EXPECT_GT(pixelsLike(fontColour, timeLine), 30);
     EXPECT_GT(pixelsLike(fontColour, RECT{80, 20, 400, 40}), 60);
@@ -178,74 +156,63 @@ TEST_F(FaceHost, OnlyTheTimeLineIsRedrawnUntilTheDateChanges) {
     EXPECT_TRUE(EqualRect(&paints[0], &timeLine));
 }
 
-TEST_F(FaceHost, EachSkinShowsItsPictureTicksItsEntryAndIsStored) {
-    std::vector<BYTE> stored;
-    chooseSkin(window, 1);
+TEST_F(FaceHost, EachSkinShowsItsPictureAndTicksItsEntry) {
+    EXPECT_TRUE(showSkin(window, 1));
     UpdateWindow(window);
     EXPECT_EQ(checkState(IDM_METAL), static_cast<UINT>(MF_CHECKED));
     EXPECT_EQ(checkState(IDM_WHITE), 0u);
     const COLORREF metal = pixel(300, 430); // below the list, between the buttons
     EXPECT_LT(GetRValue(metal), 245); // grey
-    ASSERT_TRUE(storedValue(skinsValue, stored));
-    ASSERT_EQ(stored.size(), 10u);
-    EXPECT_EQ(stored[0], 1);
 
-    chooseSkin(window, 0);
+    EXPECT_TRUE(showSkin(window, 0));
     UpdateWindow(window);
     EXPECT_EQ(checkState(IDM_WHITE), static_cast<UINT>(MF_CHECKED));
     EXPECT_EQ(checkState(IDM_METAL), 0u);
     EXPECT_EQ(pixel(300, 430), RGB(255, 255, 255));
     EXPECT_EQ(pixel(560, 430), RGB(255, 255, 255)); // beyond the picture's 510 pixels
-    ASSERT_TRUE(storedValue(skinsValue, stored));
-    EXPECT_EQ(stored[0], 0);
 
-    // Another value changes nothing at all, and stores nothing.
-    forgetValue(skinsValue);
-    skinsSetting = 2;
-    applySkin(window);
+    // Another value changes nothing at all.
+    EXPECT_FALSE(showSkin(window, 2));
+    UpdateWindow(window);
     EXPECT_EQ(checkState(IDM_WHITE), static_cast<UINT>(MF_CHECKED));
-    EXPECT_FALSE(storedValue(skinsValue, stored));
-    skinsSetting = 0;
+    EXPECT_EQ(pixel(300, 430), RGB(255, 255, 255));
 }
 
-TEST_F(FaceHost, TheComboBoxesTextIsInTheFontColourOnWhite) {
-    fontColour = RGB(0, 128, 255);
+TEST_F(FaceHost, TheComboBoxesTextIsInTheFontColourOnWhiteAndANoticeKeepsTheSystemColours) {
+    showFontColour(window, RGB(0, 128, 255), FALSE);
     HDC dc = GetDC(window);
     SetTextColor(dc, RGB(1, 2, 3));
-    EXPECT_EQ(controlColours(dc), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    EXPECT_EQ(GetTextColor(dc), fontColour);
+    // The hour box's own edit field, a grandchild of the face.
+    HWND hourEdit = GetWindow(GetDlgItem(window, IDC_HOUR), GW_CHILD);
+    ASSERT_NE(hourEdit, nullptr);
+    EXPECT_EQ(controlColours(window, dc, hourEdit), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    EXPECT_EQ(GetTextColor(dc), RGB(0, 128, 255));
+    // A notice is an edit window the face only owns.
+    SetTextColor(dc, RGB(1, 2, 3));
+    HWND notice = CreateWindowExA(0, "edit", "notice", WS_POPUP | WS_CAPTION, 0, 0, 100, 50,
+                                  window, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(controlColours(window, dc, notice), nullptr);
+    EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3));
+    DestroyWindow(notice);
     ReleaseDC(window, dc);
 }
 
-TEST_F(FaceHost, ACancelledColourDialogChangesNothing) {
-    fontColour = RGB(200, 0, 0);
-    writeFontColour(fontColour);
-    showFontColour(window, FALSE);
-    std::thread answer = answerColourDialog(IDCANCEL);
-    chooseFontColour(window);
-    answer.join();
-    EXPECT_EQ(fontColour, RGB(200, 0, 0));
-    std::vector<BYTE> stored;
-    ASSERT_TRUE(storedValue(fontColorValue, stored));
-    EXPECT_EQ(stored, (std::vector<BYTE>{200, 0, 0, 0}));
+TEST_F(FaceHost, AColourShowsInTheListAndTheColourDialogGivesOnlyAConfirmedOne) {
+    showFontColour(window, RGB(200, 0, 0), FALSE);
     EXPECT_EQ(SendDlgItemMessageA(window, IDC_EVENTS, LVM_GETTEXTCOLOR, 0, 0), RGB(200, 0, 0));
-}
-
-TEST_F(FaceHost, ConfirmedBlackBecomesTheFontColourAndIsStored) {
-    fontColour = RGB(200, 0, 0);
-    writeFontColour(fontColour);
-    std::thread answer = answerColourDialog(IDOK); // nothing picked: black
-    chooseFontColour(window);
+    COLORREF chosen = RGB(1, 2, 3);
+    std::thread answer = answerColourDialog(IDCANCEL);
+    EXPECT_FALSE(chooseColour(window, GetModuleHandleA(nullptr), CC_FULLOPEN, chosen));
     answer.join();
-    EXPECT_EQ(fontColour, RGB(0, 0, 0));
-    std::vector<BYTE> stored;
-    ASSERT_TRUE(storedValue(fontColorValue, stored));
-    EXPECT_EQ(stored, (std::vector<BYTE>{0, 0, 0, 0}));
+    answer = answerColourDialog(IDOK); // nothing picked: black
+    EXPECT_TRUE(chooseColour(window, GetModuleHandleA(nullptr), CC_FULLOPEN, chosen));
+    answer.join();
+    EXPECT_EQ(chosen, RGB(0, 0, 0));
 }
 
 TEST_F(FaceHost, TenThousandTicksSkinsAndColoursLeaveTheGdiObjectCountFlat) {
-    skinsSetting = 0;
-    applySkin(window);
+    showSkin(window, 0);
     SYSTEMTIME time = moment(2026, 12, 7, 10, 0, 0);
     tick(time);
     pump();
@@ -255,14 +222,13 @@ TEST_F(FaceHost, TenThousandTicksSkinsAndColoursLeaveTheGdiObjectCountFlat) {
                       static_cast<WORD>(i % 60), static_cast<WORD>(i % 60));
         tick(time);
         if (i % 500 == 0) {
-            chooseSkin(window, (i / 500) % 2);
-            fontColour = RGB(i % 256, 0, 0);
-            showFontColour(window, FALSE);
+            showSkin(window, (i / 500) % 2);
+            showFontColour(window, RGB(i % 256, 0, 0), FALSE);
             UpdateWindow(window);
         }
     }
     pump();
-    chooseSkin(window, 0);
+    showSkin(window, 0);
     UpdateWindow(window);
     EXPECT_EQ(liveGdiObjects(), afterFirst);
 }
