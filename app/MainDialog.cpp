@@ -28,9 +28,15 @@ constexpr UINT deferredStartMessage = WM_USER + 0x100;
 constexpr UINT hideMessage = WM_USER + 0x101;
 constexpr DWORD eventListStyle = LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT;
 
-// Ticks are re-armed to fall this long after each second boundary, so the clock changes with
-// the real second and no tick lands just before the boundary it waits for.
+// Ticks fall this long after each second boundary, so the clock changes with the real second
+// and no tick lands just before the boundary it waits for. A tick that lands up to the slack
+// later keeps the timer as it is: the timer is set again only when the ticks drift out of it,
+// since each setting costs a call to the window server, which an idle program in the tray does
+// not spend every second.
 constexpr int tickPhaseMilliseconds = 20;
+constexpr int tickSlackMilliseconds = 40;
+constexpr UINT tickPeriod = 1000;
+UINT armedPeriod = 0;
 
 const char exitQuestion[] = "          Do you really want to exit?";
 const char exitCaption[] = "Exit from programm Velkorin";
@@ -45,7 +51,12 @@ const PictureButton deleteButton = {IDC_DELETE, 408, 390, IDB_DELETE_UP, IDB_DEL
 UINT taskbarCreatedMessage = 0;
 
 void armTickTimer(HWND window, WORD milliseconds) {
-    SetTimer(window, tickTimer, 1000u - milliseconds + tickPhaseMilliseconds, nullptr);
+    const bool inPhase = milliseconds >= tickPhaseMilliseconds &&
+                         milliseconds < tickPhaseMilliseconds + tickSlackMilliseconds;
+    const UINT period = inPhase ? tickPeriod : tickPeriod - milliseconds + tickPhaseMilliseconds;
+    if (period == armedPeriod) return;
+    SetTimer(window, tickTimer, period, nullptr);
+    armedPeriod = period;
 }
 
 void createPictureButton(HWND window, const PictureButton &button) {
@@ -55,28 +66,27 @@ void createPictureButton(HWND window, const PictureButton &button) {
 const char unreadableEnd[] = "Retry reads it again. Cancel runs Velkorin without its events; the "
                              "file is then left exactly as it is.";
 
-// A file that exists but cannot be read is never taken for an empty one: the user is asked,
-// and after Cancel the program runs without events and leaves the file alone.
-void loadEventFile(HWND window) {
+// The event file exists but cannot be read: the user learns why and chooses; true for Retry.
+bool retryUnreadableFile(HWND window) {
     Scheduling &s = scheduling();
-    while (s.file.load(s.table) == Platform::FileRead::Failed) {
-        const std::string reason = s.platform.fileError();
-        const std::string text = "The event file\r\n" + shownPath(s.file.path()) +
-                                 "\r\nexists but cannot be read:\r\n" + reason + "\r\n\r\n" +
-                                 unreadableEnd;
-        s.history.record(s.platform.localTime(), "event file could not be read: " + reason);
-        if (MessageBoxA(window, text.c_str(), "Velkorin", MB_RETRYCANCEL | MB_ICONWARNING) !=
-            IDRETRY)
-            break;
-    }
+    const std::string reason = s.platform.fileError();
+    const std::string text = "The event file\r\n" + shownPath(s.file.path()) +
+                             "\r\nexists but cannot be read:\r\n" + reason + "\r\n\r\n" +
+                             unreadableEnd;
+    s.history.record(s.platform.localTime(), "event file could not be read: " + reason);
+    return MessageBoxA(window, text.c_str(), "Velkorin", MB_RETRYCANCEL | MB_ICONWARNING) ==
+           IDRETRY;
 }
 
 // Loads the event file, reports the events missed while the program was not running, and
-// starts the due check with the second the sweep judged by.
+// starts the due check with the second the sweep judged by. A file that exists but cannot be
+// read is never taken for an empty one: after Cancel the program runs without events and
+// leaves the file alone.
 void startScheduling(HWND window) {
     Scheduling &s = scheduling();
-    loadEventFile(window); // its question comes with the list drawing as ever
-    EventList::Batch batch(s.list);
+    while (s.file.loadAll(s.table) == Platform::FileRead::Failed && retryUnreadableFile(window)) {
+    }
+    EventList::Batch batch(s.list); // after the question, which comes with the list live
     // This copy holds the file's lock: what earlier runs left half-written is its to clear.
     s.file.clearLeftovers(s.table);
     const LocalTime swept = s.platform.localTime();
@@ -262,6 +272,7 @@ void routeNotify(HWND window, const NMHDR &notice) {
 
 // Windows says the formats changed: the events follow their new language.
 void settingChanged(LPARAM area) {
+    scheduling().platform.clockMayHaveChanged(); // the zone may be the setting that changed
     const char *name = reinterpret_cast<const char *>(area);
     if (!name || lstrcmpA(name, "intl") != 0) return;
     Scheduling &s = scheduling();
@@ -273,7 +284,8 @@ void confirmExit(HWND window) {
     if (MessageBoxA(window, exitQuestion, exitCaption, MB_YESNO) != IDYES) return;
     KillTimer(window, tickTimer);
     removeTrayIcon();
-    EndDialog(window, 0);
+    DestroyWindow(window);
+    PostQuitMessage(0);
 }
 
 } // namespace
@@ -294,11 +306,14 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
             controlColours(window, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
     case WM_TIMER:      clockTick(window);                                     return TRUE;
     case WM_SETTINGCHANGE: settingChanged(lParam);                             return FALSE;
+    case WM_TIMECHANGE: scheduling().platform.clockMayHaveChanged();           return FALSE;
     case WM_POWERBROADCAST: powerChanged(wParam);                              return TRUE;
     case WM_COMMAND:    routeCommand(window, wParam, lParam);                  return TRUE;
     case WM_NOTIFY:     routeNotify(window, *reinterpret_cast<NMHDR *>(lParam)); return TRUE;
     case WM_SIZE:       sized(window, wParam);                                 return TRUE;
     case WM_SHOWWINDOW: shown(window, wParam);                                 return FALSE;
+    case WM_ACTIVATE:
+    case WM_SETFOCUS:   return keepFocusInTray(window);
     case WM_WINDOWPOSCHANGING:
         keepHiddenInTray(*reinterpret_cast<WINDOWPOS *>(lParam));              return FALSE;
     case trayCallbackMessage: trayCallback(window, wParam, lParam);            return TRUE;
@@ -308,6 +323,16 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
+// The window's own message loop rather than the modal one: the modal loop asks the window
+// server twice for each message, and every tick in the tray would pay for the second asking.
 INT_PTR runMainDialog() {
-    return DialogBoxParamA(programInstance, "DIAL", nullptr, mainDialogProc, 0);
+    HWND window = CreateDialogParamA(programInstance, "DIAL", nullptr, mainDialogProc, 0);
+    if (!window) return -1;
+    MSG message = {};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageA(window, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<INT_PTR>(message.wParam);
 }

@@ -5,5 +5,5 @@
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Runs the main window modally; the result is the process's exit code.
+// Runs the main window until the user exits; the result is the process's exit code.
 INT_PTR runMainDialog();

@@ -106,9 +106,9 @@ void hideToTray(HWND window) {
     // In the tray the window holds neither the keyboard focus (the hour box would go on
     // blinking its caret unseen) nor the foreground; the dialog gives the focus back to the
     // box when the tray brings the window back.
-    SetFocus(nullptr);
     ShowWindow(window, SW_HIDE);
     if (GetForegroundWindow() == window) SetForegroundWindow(GetDesktopWindow());
+    SetFocus(nullptr);
     Shell_NotifyIconA(NIM_ADD, &trayIcon); // an icon already there simply stays
 }
 
@@ -147,6 +147,13 @@ void showTodayMark(HWND window) {
 
 void keepHiddenInTray(WINDOWPOS &change) {
     if (inTray) change.flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+}
+
+bool keepFocusInTray(HWND window) {
+    if (!inTray) return false;
+    HWND focus = GetFocus();
+    if (focus && IsChild(window, focus)) SetFocus(nullptr);
+    return true;
 }
 
 void showTrayTip(const std::string &tip) {

@@ -33,6 +33,11 @@ void showTodayMark(HWND window);
 // the middle of a minimise. Takes the show out of any other change of the window's place.
 void keepHiddenInTray(WINDOWPOS &change);
 
+// While the window is in the tray none of its controls takes the focus back: an activation or
+// focus the system gives the hidden window stays with the window itself, so no caret blinks
+// unseen. True when the message was taken; the dialog's own handling runs otherwise.
+bool keepFocusInTray(HWND window);
+
 // The icon's tip: the next power action, so a look at the tray tells what comes.
 void showTrayTip(const std::string &tip);
 

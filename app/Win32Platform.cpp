@@ -112,24 +112,45 @@ LocalTime Win32Platform::localTime() {
 }
 
 LocalTime Win32Platform::readClock(SYSTEMTIME &now) {
-    FILETIME utc;
-    GetSystemTimeAsFileTime(&utc);
-    GetLocalTime(&now);
-    LocalTime local = localTimeOf(now);
-    // The offset in effect is what lies between the two readings, in whole quarters of an hour
-    // (every zone's offset is one), so the microseconds between the calls do not count.
-    const std::int64_t difference = wallSecond(local) - utcSecondOf(utc);
-    const std::int64_t quarters = (difference + (difference >= 0 ? 450 : -450)) / 900;
-    local.utcOffset = static_cast<int>(quarters * 900);
-    // UTC = local standard time + Bias + StandardBias, in minutes.
-    TIME_ZONE_INFORMATION zone;
-    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID)
-        local.standardOffset = -static_cast<int>(zone.Bias + zone.StandardBias) * 60;
-    else
-        local.standardOffset = local.utcOffset;
+    FILETIME utcTime;
+    GetSystemTimeAsFileTime(&utcTime);
+    const std::int64_t utc = utcSecondOf(utcTime);
+    // Windows' local time is asked for at the first reading of each UTC minute, and after a
+    // change of the clock or the zone was told of; within the minute the local time is the
+    // UTC time with the offset read then. Every offset is whole quarters of an hour, so a
+    // daylight-saving change falls on a UTC minute boundary and is read at its first second.
+    // Asking every second costs Wine a look at the system's zone file each time.
+    const std::int64_t minute = floorDiv(utc, 60);
+    if (!offsetKnown_ || minute != offsetMinute_) readOffsets(utcTime);
+    LocalTime local = fromWallSecond(utc + knownOffset_);
+    local.utcOffset = knownOffset_;
+    local.standardOffset = knownStandardOffset_;
+    now = systemTimeOf(local);
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = utcTime.dwLowDateTime;
+    ticks.HighPart = utcTime.dwHighDateTime;
+    now.wMilliseconds = static_cast<WORD>(ticks.QuadPart / (fileTimeUnits / 1000) % 1000);
     // Counts time asleep too, and no one sets it.
     local.elapsed = static_cast<std::int64_t>(GetTickCount64());
     return local;
+}
+
+void Win32Platform::readOffsets(const FILETIME &utc) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    // The offset in effect is what lies between the two readings, in whole quarters of an hour
+    // (every zone's offset is one), so the microseconds between the calls do not count.
+    const std::int64_t difference = wallSecond(localTimeOf(now)) - utcSecondOf(utc);
+    const std::int64_t quarters = (difference + (difference >= 0 ? 450 : -450)) / 900;
+    knownOffset_ = static_cast<int>(quarters * 900);
+    // UTC = local standard time + Bias + StandardBias, in minutes.
+    TIME_ZONE_INFORMATION zone;
+    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID)
+        knownStandardOffset_ = -static_cast<int>(zone.Bias + zone.StandardBias) * 60;
+    else
+        knownStandardOffset_ = knownOffset_;
+    offsetMinute_ = floorDiv(utcSecondOf(utc), 60);
+    offsetKnown_ = true;
 }
 
 Win32Platform::~Win32Platform() {

@@ -23,6 +23,9 @@ public:
     // The same reading, with the local time as Windows gave it (milliseconds too), so that the
     // face and the due check of one tick show one moment.
     LocalTime readClock(SYSTEMTIME &now);
+    // The clock or the zone may have changed (WM_TIMECHANGE, WM_SETTINGCHANGE): the next reading
+    // asks Windows for the local time afresh.
+    void clockMayHaveChanged() { offsetKnown_ = false; }
     int utcOffsetAt(std::int64_t utcSecond) override;
     void wakeAt(std::int64_t utcSecond) override;
     void cancelWake() override;
@@ -46,6 +49,13 @@ public:
     std::string fromUtf16(const std::u16string &text) override;
 
 private:
+    void readOffsets(const FILETIME &utc);
+
+    // The offsets of the local time as last read from Windows, and the UTC minute read in.
+    bool offsetKnown_ = false;
+    std::int64_t offsetMinute_ = 0;
+    int knownOffset_ = 0;
+    int knownStandardOffset_ = 0;
     DWORD fileError_ = ERROR_SUCCESS;
     HANDLE wakeTimer_ = nullptr; // made at the first wake asked for
     unsigned temporaryCount_ = 0;

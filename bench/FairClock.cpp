@@ -76,7 +76,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = "FairClock";
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "FairClock", "Fair clock", WS_OVERLAPPEDWINDOW, 600, 0, 572,
+    HWND window = CreateWindowExA(0, "FairClock", "Fair clock", WS_OVERLAPPEDWINDOW, 1300, 0, 572,
                                   475, nullptr, nullptr, instance, nullptr);
     ShowWindow(window, SW_SHOW);
     SetTimer(window, 1, 1000, nullptr);

@@ -134,7 +134,7 @@ void startupSteps(BenchPlatform &platform) {
     file.saveThrough(written);
     EventTable table;
     double start = nowMs();
-    file.load(table);
+    file.loadAll(table);
     const double loadMs = nowMs() - start;
     start = nowMs();
     sweepMissedEvents(table, file, platform, {2026, 12, 1, 7, 12, 0, 0});

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Idle cost under Wine, side by side in one run: a minimal program with the same one-second
 # timer that paints nothing, a fair clock that paints the same time line each second, Velkorin
-# shown, Velkorin hidden in the tray alone, and Velkorin hidden in the tray with another window
-# in front, all with 1,000 events (none due), measured together for 60 s (or $1 seconds), three
+# shown beside it (neither of the two the active window), Velkorin hidden in the tray alone, and
+# Velkorin hidden in the tray with another window in front, all with 1,000 events (none due), measured together for 60 s (or $1 seconds), three
 # times (or $2). Each Velkorin in the tray runs in a prefix of its own, so that its start-minimised
 # setting and the foreground are its own; one display holds them all. Prints the CPU time of
 # each process (all threads), the medians, and the ratios the targets name.
@@ -38,7 +38,7 @@ cp "$work/shown/InformationSW" "$work/alone/"
 cp "$work/shown/InformationSW" "$work/behind/"
 
 display=:$((200 + RANDOM % 100))
-Xvfb "$display" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display
 prefixes=("$work/prefix-desk" "$work/prefix-alone" "$work/prefix-behind")
@@ -73,8 +73,12 @@ pidOf() {
 cpu() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ sum += $1 } END { print sum + 0 }'; }
 
 WINEPREFIX=${prefixes[0]} wine "$work/baseline/idle_baseline.exe" >/dev/null 2>&1 &
-WINEPREFIX=${prefixes[0]} wine "$work/clock/idle_clock.exe" >/dev/null 2>&1 &
 WINEPREFIX=${prefixes[0]} wine "$work/shown/Velkorin.exe" >/dev/null 2>&1 &
+pidOf "$work/shown/Velkorin.exe" >/dev/null
+sleep 3
+# The fair clock comes last and is the active window: both clocks show side by side, and
+# neither is being typed into (a focused box would blink its caret on top).
+WINEPREFIX=${prefixes[0]} wine "$work/clock/idle_clock.exe" >/dev/null 2>&1 &
 WINEPREFIX=${prefixes[1]} wine "$work/alone/Velkorin.exe" >/dev/null 2>&1 &
 WINEPREFIX=${prefixes[2]} wine "$work/behind/Velkorin.exe" >/dev/null 2>&1 &
 names=(baseline clock shown alone behind)

@@ -4,6 +4,7 @@
 #include "DueCheck.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 const char hourPlaceholder[] = "H";
@@ -86,20 +87,15 @@ EventForm formOf(const Event &row) {
 
 namespace {
 
-// The words of a text between blanks and colons, without those made of digits only.
-std::vector<std::string> namesIn(const std::string &text) {
-    std::vector<std::string> words;
-    std::string word;
+// Each word of a text between blanks and colons, but those made of digits only.
+template <typename Visit> void forEachName(std::string_view text, Visit visit) {
+    std::size_t start = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
-        const char c = i < text.size() ? text[i] : ' ';
-        if (c != ' ' && c != ':') {
-            word += c;
-            continue;
-        }
-        if (word.find_first_not_of("0123456789") != std::string::npos) words.push_back(word);
-        word.clear();
+        if (i < text.size() && text[i] != ' ' && text[i] != ':') continue;
+        const std::string_view word = text.substr(start, i - start);
+        if (word.find_first_not_of("0123456789") != std::string_view::npos) visit(word);
+        start = i + 1;
     }
-    return words;
 }
 
 // The runs of digits of a text, in order.
@@ -119,8 +115,8 @@ std::vector<std::string> numbersIn(const std::string &text) {
 std::vector<std::string> currentNames(Platform &platform) {
     std::vector<std::string> names;
     auto add = [&](const LocalTime &date, const char *picture) {
-        for (std::string &name : namesIn(platform.formatDate(date, picture)))
-            names.push_back(std::move(name));
+        forEachName(platform.formatDate(date, picture),
+                    [&](std::string_view name) { names.emplace_back(name); });
     };
     for (int day = 1; day <= 7; ++day) add(fromWallSecond(wallSecond({2027, 2, 0, day})), "dddd");
     for (int month = 1; month <= 12; ++month) {
@@ -156,13 +152,14 @@ int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
         if (row.kind != RepeatKind::OneTime && row.kind != RepeatKind::Weekly &&
             row.kind != RepeatKind::Yearly)
             continue; // the other kinds have no names
-        EventForm form = formOf(row.event);
-        if (!isRealDate(form.date.year, form.date.month, form.date.day)) continue;
         if (known.empty()) known = currentNames(platform);
         bool foreign = false;
-        for (const std::string &name : namesIn(row.event.matchKey))
+        forEachName(row.event.matchKey, [&](std::string_view name) {
             foreign = foreign || !std::binary_search(known.begin(), known.end(), name);
+        });
         if (!foreign) continue; // it can come due in this language as it is
+        EventForm form = formOf(row.event);
+        if (!isRealDate(form.date.year, form.date.month, form.date.day)) continue;
         form.date = fromWallSecond(wallSecond(form.date)); // with its day of the week
         Event composed;
         if (!composeFields(form, platform, composed) || composed.matchKey == row.event.matchKey ||
@@ -175,7 +172,7 @@ int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
         rows[static_cast<std::size_t>(index)].matchKey = composed.matchKey;
         ++changed;
     }
-    if (changed > 0) table.replaceRows(rows);
+    if (changed > 0) table.replaceRows(std::move(rows));
     return changed;
 }
 

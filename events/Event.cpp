@@ -58,8 +58,24 @@ std::int32_t parseNumber(const std::string &text) {
     return static_cast<std::int32_t>(value);
 }
 
+void appendTwoDigits(std::string &text, int number) {
+    // "%2d" written by hand: the event file and the table write it hundreds of thousands of
+    // times at a start with many events.
+    char digits[12];
+    char *start = digits + sizeof digits;
+    unsigned magnitude = number < 0 ? 0u - static_cast<unsigned>(number)
+                                    : static_cast<unsigned>(number);
+    do {
+        *--start = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    if (number < 0) *--start = '-';
+    if (digits + sizeof digits - start < 2) *--start = ' ';
+    text.append(start, static_cast<std::size_t>(digits + sizeof digits - start));
+}
+
 std::string formatTwoDigits(int number) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%2d", number);
+    std::string text;
+    appendTwoDigits(text, number);
     return text;
 }

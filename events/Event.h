@@ -57,3 +57,4 @@ std::int32_t parseNumber(const std::string &text);
 
 // "%2d": right-aligned in two characters, so 1 to 9 get a leading blank.
 std::string formatTwoDigits(int number);
+void appendTwoDigits(std::string &text, int number);

@@ -68,45 +68,116 @@ std::size_t eventsBeforeGap(const ProfileDocument &document) {
 } // namespace
 
 void readEvents(EventTable &table, const ProfileDocument &document) {
-    // One pass over each section instead of eleven look-ups per event.
+    // One pass over each section instead of eleven look-ups per event; then each row is made
+    // whole at once.
     const std::size_t count = eventsBeforeGap(document);
+    std::array<std::vector<std::string_view>, eventFieldCount> values;
+    for (std::size_t field = 0; field < eventFieldCount; ++field)
+        values[field] = eventValues(document, eventFields[field].name, count);
     std::vector<Event> rows(count);
-    for (const EventFieldInfo &field : eventFields) {
-        std::vector<std::string_view> values = eventValues(document, field.name, count);
-        for (std::size_t number = 1; number <= count; ++number)
-            rows[number - 1].*field.member =
-                ProfileDocument::valueAsRead(values[number], field.capacity);
+    for (std::size_t number = 1; number <= count; ++number) {
+        Event &row = rows[number - 1];
+        for (std::size_t field = 0; field < eventFieldCount; ++field)
+            row.*eventFields[field].member =
+                ProfileDocument::valueAsRead(values[field][number], eventFields[field].capacity);
     }
     // One change for the whole table, so the event list redraws once, not once a row.
-    table.replaceRows(rows);
+    table.replaceRows(std::move(rows));
 }
 
 namespace {
 
-// The text of a fresh file of `count` events, event k (from 0) being eventAt(k).
-template <typename EventAt> std::string renderEvents(int count, EventAt eventAt) {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(count) * 160 + 200);
+// A fresh file of `count` events, event k (from 0) being eventAt(k), handed to `take` a line
+// at a time with its line end; it stops where `take` says false.
+template <typename EventAt, typename Take> bool renderEvents(int count, EventAt eventAt, Take take) {
+    std::string line;
+    bool first = true;
     for (const EventFieldInfo &field : eventFields) {
-        if (!out.empty()) out += "\r\n";
-        out += '[';
-        out += field.name;
-        out += "]\r\n";
+        line.assign(first ? "[" : "\r\n[").append(field.name).append("]\r\n");
+        first = false;
+        if (!take(line)) return false;
         for (int index = 0; index < count; ++index) {
-            out += field.name;
-            out += formatTwoDigits(index + 1);
-            out += '=';
-            out += ProfileDocument::storedForm(eventAt(index).*field.member);
-            out += "\r\n";
+            line.assign(field.name);
+            appendTwoDigits(line, index + 1);
+            line += '=';
+            ProfileDocument::appendStoredForm(line, eventAt(index).*field.member);
+            line += "\r\n";
+            if (!take(line)) return false;
         }
     }
+    return true;
+}
+
+// The text of such a file.
+template <typename EventAt> std::string renderedText(int count, EventAt eventAt) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(count) * 190 + 200);
+    renderEvents(count, eventAt, [&](const std::string &line) {
+        out += line;
+        return true;
+    });
     return out;
+}
+
+// Whether the table writes exactly this text, told without writing it out whole.
+bool writesExactly(const EventTable &table, std::string_view text) {
+    std::size_t at = 0;
+    const bool same = renderEvents(
+        table.rowCount(), [&](int index) -> const Event & { return table.event(index); },
+        [&](const std::string &line) {
+            if (text.compare(at, line.size(), line) != 0) return false;
+            at += line.size();
+            return true;
+        });
+    return same && at == text.size();
+}
+
+// The rows of a file exactly as this program writes it (the eleven sections in order, events
+// numbered 1 to n in each, every value in its stored form), read in one pass; false for any
+// other text, which the profile rules read instead. Both read such a file alike.
+bool readWrittenFile(std::string_view text, std::vector<Event> &rows) {
+    rows.clear();
+    std::size_t at = 0;
+    const auto take = [&](std::string_view piece) {
+        if (text.compare(at, piece.size(), piece) != 0) return false;
+        at += piece.size();
+        return true;
+    };
+    std::string expected;
+    std::size_t count = 0;
+    for (std::size_t field = 0; field < eventFieldCount; ++field) {
+        const EventFieldInfo &info = eventFields[field];
+        if (!take(field == 0 ? "[" : "\r\n[") || !take(info.name) || !take("]\r\n")) return false;
+        for (std::size_t index = 0;; ++index) {
+            if (field == 0 ? at == text.size() || text[at] == '\r' : index == count) break;
+            expected.assign(info.name);
+            appendTwoDigits(expected, static_cast<int>(index) + 1);
+            expected += '=';
+            if (!take(expected)) return false;
+            std::size_t end = at;
+            while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+            const std::string_view raw = text.substr(at, end - at);
+            at = end;
+            if (!take("\r\n")) return false;
+            const std::string_view value = ProfileDocument::valueAsRead(raw, info.capacity);
+            expected.clear();
+            ProfileDocument::appendStoredForm(expected, value);
+            if (expected != raw) return false;
+            if (field == 0) {
+                if (value.empty()) return false; // a gap: what lies beyond is the rules' to judge
+                rows.emplace_back();
+            }
+            rows[index].*info.member = value;
+        }
+        if (field == 0) count = rows.size();
+    }
+    return at == text.size();
 }
 
 } // namespace
 
 std::string renderEventFile(const EventTable &table) {
-    return renderEvents(table.rowCount(),
+    return renderedText(table.rowCount(),
                         [&](int index) -> const Event & { return table.event(index); });
 }
 
@@ -210,7 +281,7 @@ std::size_t eventsNotIn(const ProfileDocument &document, const EventTable &table
         byKey.emplace(table.event(row).matchKey, row);
     std::size_t missing = 0;
     for (std::size_t number = 1; number <= count; ++number) {
-        const std::string key =
+        const std::string_view key =
             ProfileDocument::valueAsRead(values[0][number], eventFields[0].capacity);
         bool held = false;
         for (auto [at, end] = byKey.equal_range(key); at != end && !held; ++at) {
@@ -218,7 +289,7 @@ std::size_t eventsNotIn(const ProfileDocument &document, const EventTable &table
             for (std::size_t field = 1; field < eventFields.size() && held; ++field)
                 held = !present[field][number] ||
                        ProfileDocument::valueAsRead(values[field][number],
-                                                    eventFields[field].capacity) ==
+                                                   eventFields[field].capacity) ==
                            table.event(at->second).*eventFields[field].member;
         }
         missing += !held;
@@ -264,7 +335,7 @@ std::string describe(const LeftOut &left) {
     return text;
 }
 
-Platform::FileRead EventFile::load(EventTable &table) {
+Platform::FileRead EventFile::loadAll(EventTable &table) {
     std::string bytes;
     const Platform::FileRead read = platform_.readFile(path_, bytes);
     unreadable_ = read == Platform::FileRead::Failed;
@@ -275,9 +346,20 @@ Platform::FileRead EventFile::load(EventTable &table) {
         return read;
     utf16_ = isUtf16(bytes);
     knownText_ = textOf(bytes);
+    // A file as this program writes it leaves nothing out and is read in one pass; any other
+    // is read by the profile rules and looked at line by line.
+    std::vector<Event> rows;
+    if (readWrittenFile(knownText_, rows)) {
+        table.replaceRows(std::move(rows));
+        if (!holding_) knowTableText(table);
+        return read;
+    }
     ProfileDocument document(knownText_);
     readEvents(table, document);
-    leftOut_ = leftOutOf(document, static_cast<std::size_t>(table.rowCount()));
+    if (!holding_ && writesExactly(table, knownText_))
+        knowTableText(table);
+    else
+        leftOut_ = leftOutOf(document, static_cast<std::size_t>(table.rowCount()));
     if (anythingLeftOut(leftOut_))
         keepFirst_ = std::move(bytes); // not empty: something was left out
     return read;
@@ -392,7 +474,13 @@ bool EventFile::replaceWith(const std::string &text) {
     }
     knownText_ = text;
     textKnown_ = true;
+    knownTable_ = nullptr;
     return true;
+}
+
+void EventFile::knowTableText(const EventTable &table) {
+    knownTable_ = &table;
+    knownVersion_ = table.version();
 }
 
 void EventFile::holdForEdit(int index, const Event &row) {
@@ -409,7 +497,7 @@ std::string EventFile::fileText(const EventTable &table) const {
     if (!holding_)
         return renderEventFile(table);
     const int at = std::min(heldIndex_, table.rowCount());
-    return renderEvents(table.rowCount() + 1, [&](int index) -> const Event & {
+    return renderedText(table.rowCount() + 1, [&](int index) -> const Event & {
         return index < at ? table.event(index) : index == at ? held_ : table.event(index - 1);
     });
 }
@@ -428,6 +516,7 @@ bool EventFile::writeThrough(const EventTable &table, std::string *written) {
     std::string text = fileText(table);
     if (!replaceWith(text))
         return false;
+    if (!holding_) knowTableText(table);
     if (written)
         *written = holding_ ? renderEventFile(table) : std::move(text);
     return true;
@@ -436,14 +525,20 @@ bool EventFile::writeThrough(const EventTable &table, std::string *written) {
 bool EventFile::saveThrough(const EventTable &table) { return writeThrough(table, nullptr); }
 
 bool EventFile::rewriteEventFile(EventTable &table) {
+    // A table unchanged since its text was read or written needs no rendering to tell.
+    const bool unchanged =
+        !holding_ && knownTable_ == &table && knownVersion_ == table.version();
     if (textKnown_ && keepFirst_.empty() && (table.rowCount() > 0 || holding_) &&
-        table.numberedInOrder() && fileText(table) == knownText_)
+        table.numberedInOrder() && (unchanged || fileText(table) == knownText_))
         return true;
     std::string written;
     if (!writeThrough(table, &written))
         return false;
     // Cleared and loaded again from what was written (without a row held in the form), in one
-    // change.
-    readEvents(table, ProfileDocument(std::move(written)));
+    // change; the program's own writing is read in one pass.
+    std::vector<Event> rows;
+    if (readWrittenFile(written, rows)) table.replaceRows(std::move(rows));
+    else readEvents(table, ProfileDocument(std::move(written)));
+    if (!holding_) knowTableText(table);
     return true;
 }

@@ -53,7 +53,7 @@ public:
     // Makes the table hold the file's events. Missing gives an empty table; Failed (the file
     // exists but cannot be read) leaves the table empty and refuses every later write and
     // deletion of the file until a load succeeds.
-    Platform::FileRead load(EventTable &table);
+    Platform::FileRead loadAll(EventTable &table);
 
     // The file afterwards holds exactly the table's rows; with no rows there is no file.
     bool saveThrough(const EventTable &table);
@@ -89,6 +89,8 @@ private:
     // What a write puts in the file: the table's rows, and a row held for editing.
     std::string fileText(const EventTable &table) const;
     bool writeThrough(const EventTable &table, std::string *written);
+    // The known text is what this table, as it is now, writes.
+    void knowTableText(const EventTable &table);
     bool replaceWith(const std::string &text);
     bool keepBackup();
     // Keeps bytes aside under a new name and drops the oldest copies; the copy's path, or
@@ -104,6 +106,9 @@ private:
     // The file's text as this program last read or wrote it, while it is known.
     std::string knownText_;
     bool textKnown_ = false;
+    // The table whose rows, at that version, write exactly the known text (none held).
+    const EventTable *knownTable_ = nullptr;
+    unsigned knownVersion_ = 0;
     bool utf16_ = false;      // the file was saved as UTF-16 and is written so again
     bool unreadable_ = false; // it exists but could not be read: never replaced or deleted
     std::string keepFirst_;   // bytes to keep aside before the next write changes the file

@@ -41,12 +41,12 @@ void EventTable::putBack(int index, const TableRow &row) {
     if (mirror_) mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
 }
 
-void EventTable::replaceRows(const std::vector<Event> &events) {
+void EventTable::replaceRows(std::vector<Event> events) {
     ++version_;
     std::vector<TableRow> rows;
     rows.reserve(events.size());
-    for (const Event &fields : events) {
-        TableRow row{formatTwoDigits(static_cast<int>(rows.size()) + 1), fields,
+    for (Event &fields : events) {
+        TableRow row{formatTwoDigits(static_cast<int>(rows.size()) + 1), std::move(fields),
                      RepeatKind::Unknown};
         for (const EventFieldInfo &field : eventFields)
             cutToCapacity(row.event.*field.member, field.capacity);

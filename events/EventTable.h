@@ -63,7 +63,7 @@ public:
     void deleteRows(const std::vector<int> &indexes);
 
     // The table becomes these events, numbered 1 to n: what loading a file gives.
-    void replaceRows(const std::vector<Event> &events);
+    void replaceRows(std::vector<Event> events);
 
     // True when the rows are numbered 1 to n, as a reload numbers them.
     bool numberedInOrder() const;

@@ -5,6 +5,14 @@ namespace {
 
 unsigned char lowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
+// Where the first CR or LF stands, or npos: one pass, without a search of the two-byte set
+// for every byte of a large file.
+std::size_t lineBreakIn(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\r' || text[i] == '\n') return i;
+    return std::string_view::npos;
+}
+
 std::string_view upToNul(std::string_view text) {
     std::size_t nul = text.find('\0');
     return nul == std::string_view::npos ? text : text.substr(0, nul);
@@ -48,7 +56,7 @@ void ProfileDocument::parse() {
     sections_.push_back({std::string_view(), false, {}}); // lines before the first section
     while (!rest.empty()) {
         // A line ends at any run of CR and LF characters.
-        std::size_t end = rest.find_first_of("\r\n");
+        std::size_t end = lineBreakIn(rest);
         std::string_view line = trimmed(rest.substr(0, end));
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
         while (!rest.empty() && (rest.front() == '\r' || rest.front() == '\n'))
@@ -75,27 +83,34 @@ void ProfileDocument::parse() {
     }
 }
 
-std::string ProfileDocument::storedForm(std::string_view value) {
+void ProfileDocument::appendStoredForm(std::string &text, std::string_view value) {
     // A line break would end the value and start a line of its own.
-    value = upToNul(value.substr(0, value.find_first_of("\r\n")));
+    value = upToNul(value.substr(0, lineBreakIn(value)));
     std::string_view rest = value;
     while (!rest.empty() && isSpace(static_cast<unsigned char>(rest.front())))
         rest.remove_prefix(1);
-    if (rest.empty() && !value.empty()) return "\"" + std::string(value) + "\""; // all blanks
+    const bool allBlank = rest.empty() && !value.empty();
     const bool quoted = rest.size() >= 2 && (rest.front() == '"' || rest.front() == '\'') &&
                         rest.back() == rest.front();
     const bool spaceAtEnd = !rest.empty() && isSpace(static_cast<unsigned char>(rest.back()));
-    return quoted || spaceAtEnd ? "\"" + std::string(rest) + "\"" : std::string(rest);
+    const std::string_view shown = allBlank ? value : rest;
+    if (allBlank || quoted || spaceAtEnd) {
+        text += '"';
+        text += shown;
+        text += '"';
+    } else {
+        text += shown;
+    }
 }
 
-std::string ProfileDocument::valueAsRead(std::string_view value, std::size_t capacity) {
-    if (capacity == 0) return std::string();
+std::string_view ProfileDocument::valueAsRead(std::string_view value, std::size_t capacity) {
+    if (capacity == 0) return std::string_view();
     // The platform copies at most capacity - 1 characters; a value in matching quotes loses
     // the opening quote, and the closing one only when the copy reached it.
     bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                   value.back() == value.front();
     if (quoted) value.remove_prefix(1);
-    std::string copy(value.substr(0, capacity - 1));
-    if (quoted && capacity >= value.size() && !copy.empty()) copy.pop_back();
+    std::string_view copy = value.substr(0, capacity - 1);
+    if (quoted && capacity >= value.size() && !copy.empty()) copy.remove_suffix(1);
     return copy;
 }

@@ -44,14 +44,15 @@ public:
         }
     }
 
-    // The text a writer puts after "=" so that a reader returns the value: up to the first line
+    // Appends the text a writer puts after "=" so that a reader returns the value: up to the first line
     // break, without leading white space (the profile writer drops it too, and a "%2d" blank
     // means nothing), and in one more pair of quotes where a reader would otherwise take quotes
     // or white space off its end, or the whole value would be white space.
-    static std::string storedForm(std::string_view value);
+    static void appendStoredForm(std::string &text, std::string_view value);
 
     // A raw value as GetPrivateProfileStringA returns it into a buffer of capacity bytes.
-    static std::string valueAsRead(std::string_view raw, std::size_t capacity);
+    // It is a part of the raw value itself.
+    static std::string_view valueAsRead(std::string_view raw, std::size_t capacity);
 
     // White space as the profile functions count it: blanks, tabs, CR, LF and Ctrl-Z.
     static bool isSpace(unsigned char c) {

@@ -12,6 +12,35 @@ std::size_t slot(RepeatKind kind) {
     return static_cast<std::size_t>(kind);
 }
 
+// Two digits as a number; -1 when they are not two digits.
+int twoDigits(const char *at) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return digit(at[0]) && digit(at[1]) ? (at[0] - '0') * 10 + (at[1] - '0') : -1;
+}
+
+// The time a key ends in: "HH:mm:ss" as seconds of the day, or an Hourly key ":mm:ss" as
+// seconds of the hour; -1 when it ends in no such time, or is as long as a clock text cut to
+// its field, whose end need not be its time.
+int timeAtEnd(const std::string &key, bool hourly) {
+    if (key.size() >= matchKeyCapacity - 1)
+        return -1;
+    if (hourly) {
+        if (key.size() != 6 || key[0] != ':' || key[3] != ':')
+            return -1;
+        const int minute = twoDigits(&key[1]), second = twoDigits(&key[4]);
+        return minute < 0 || second < 0 || minute > 59 || second > 59 ? -1 : minute * 60 + second;
+    }
+    if (key.size() < 8)
+        return -1;
+    const char *time = key.data() + key.size() - 8;
+    if (time[2] != ':' || time[5] != ':')
+        return -1;
+    const int hour = twoDigits(time), minute = twoDigits(time + 3), second = twoDigits(time + 6);
+    if (hour < 0 || minute < 0 || second < 0 || hour > 23 || minute > 59 || second > 59)
+        return -1;
+    return hour * 3600 + minute * 60 + second;
+}
+
 } // namespace
 
 const char *datePictureOf(RepeatKind kind) {
@@ -219,16 +248,31 @@ bool Schedule::comesAgain(std::int64_t second) const {
 void Schedule::index() {
     if (index_.built && index_.version == table_.version())
         return;
+    if (!timesChecked_) {
+        const LocalTime sample = fromWallSecond(12 * 3600 + 34 * 60 + 56);
+        timesReadable_ = platform_.formatTime(sample, clockTimePicture) == "12:34:56" &&
+                         platform_.formatTime(sample, hourlyTimePicture) == ":34:56";
+        timesChecked_ = true;
+    }
     for (auto &keys : index_.byKey)
         keys.clear();
     index_.actions.fill(false);
+    index_.everySecond.fill(!timesReadable_);
+    for (std::size_t kind = 0; kind < index_.times.size(); ++kind)
+        index_.times[kind].assign(kind == slot(RepeatKind::Hourly) ? 3600 : 86400, false);
     for (int row = 0; row < table_.rowCount(); ++row) {
         const TableRow &entry = table_.row(row);
         if (entry.kind == RepeatKind::Unknown)
             continue;
-        index_.byKey[slot(entry.kind)][entry.event.matchKey].push_back(row);
+        const std::size_t at = slot(entry.kind);
+        index_.byKey[at][entry.event.matchKey].push_back(row);
         if (powerActionOf(entry.event) != PowerAction::None)
-            index_.actions[slot(entry.kind)] = true;
+            index_.actions[at] = true;
+        const int time = timeAtEnd(entry.event.matchKey, entry.kind == RepeatKind::Hourly);
+        if (time < 0)
+            index_.everySecond[at] = true;
+        else
+            index_.times[at][static_cast<std::size_t>(time)] = true;
     }
     index_.built = true;
     index_.version = table_.version();
@@ -250,6 +294,11 @@ void Schedule::dueAt(std::int64_t second, Examined rows, std::vector<int> &due, 
         if (rows == Examined::NotHourly && kind == RepeatKind::Hourly)
             continue;
         if (rows == Examined::Repeated && kind != RepeatKind::Hourly && kind != RepeatKind::OneTime)
+            continue;
+        const std::size_t at = slot(kind);
+        const std::int64_t period = kind == RepeatKind::Hourly ? 3600 : 86400;
+        const auto time = static_cast<std::size_t>(second - floorDiv(second, period) * period);
+        if (!index_.everySecond[at] && !index_.times[at][time])
             continue;
         const auto found = keys.find(texts_.text(kind, second));
         if (found == keys.end())

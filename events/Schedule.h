@@ -184,5 +184,15 @@ private:
         unsigned version = 0;
         std::array<std::unordered_map<std::string, std::vector<int>>, 6> byKey;
         std::array<bool, 6> actions{}; // whether a kind has rows with a power action
+        // Per kind, the times of day (of the hour for Hourly) its keys end in. A clock text
+        // ends in the time of its second, so a second of another time equals no key of the
+        // kind and is not formatted at all: an idle tick costs no formatting. A kind with a
+        // key that ends in no time has every second looked at.
+        std::array<std::vector<bool>, 6> times;
+        std::array<bool, 6> everySecond{};
     } index_;
+    // Whether the platform writes the clock's times as two-digit numbers, as the times of the
+    // keys are read; otherwise every second is looked at.
+    bool timesReadable_ = false;
+    bool timesChecked_ = false;
 };

@@ -96,7 +96,7 @@ TEST(ProfileCompatibility, FilesWrittenByTheProfileWriterLoadIdentically) {
     Win32Platform platform;
     EventFile file(platform, path);
     EventTable table;
-    file.load(table);
+    file.loadAll(table);
     EXPECT_EQ(table.rowCount(), 25);
     expectSameRows(path, table);
 }
@@ -119,7 +119,7 @@ TEST(ProfileCompatibility, FilesWeWriteReadBackThroughTheProfileReader) {
     const std::string through = freshPath("save-through");
     EventFile(platform, through).saveThrough(table);
     EventTable loaded;
-    EventFile(platform, through).load(loaded);
+    EventFile(platform, through).loadAll(loaded);
     EXPECT_EQ(loaded.rowCount(), 27);
     expectSameRows(through, loaded);
     EXPECT_EQ(loaded.cell(5, 1), "'in single quotes'");
@@ -152,7 +152,7 @@ TEST(ProfileCompatibility, HandEditedOdditiesReadAsTheProfileFunctionsReadThem) 
         const std::string path = freshPath("odd");
         writeBytes(path, files[i]);
         EventTable table;
-        EventFile(platform, path).load(table);
+        EventFile(platform, path).loadAll(table);
         SCOPED_TRACE("file " + std::to_string(i));
         expectSameRows(path, table);
     }

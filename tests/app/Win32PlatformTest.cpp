@@ -76,6 +76,40 @@ int leftBeside(const std::string &path) {
 
 } // namespace
 
+// Within a minute the reading is worked out from UTC and the offset read at its start: it must
+// be what Windows says, to the second and the millisecond, across minute boundaries too.
+TEST(Clock, ReadingsAreWindowsLocalTime) {
+    Win32Platform platform;
+    FILETIME before, after;
+    for (int i = 0; i < 40; ++i) {
+        SYSTEMTIME read, local;
+        GetSystemTimeAsFileTime(&before);
+        const LocalTime reading = platform.readClock(read);
+        GetLocalTime(&local);
+        GetSystemTimeAsFileTime(&after);
+        const auto seconds = [](const FILETIME &t) {
+            return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000000;
+        };
+        if (seconds(before) != seconds(after)) continue; // a second boundary fell between
+        FILETIME readAsFile, localAsFile;
+        SystemTimeToFileTime(&read, &readAsFile);
+        SystemTimeToFileTime(&local, &localAsFile);
+        const LONGLONG apart =
+            (static_cast<LONGLONG>(localAsFile.dwHighDateTime) << 32 | localAsFile.dwLowDateTime) -
+            (static_cast<LONGLONG>(readAsFile.dwHighDateTime) << 32 | readAsFile.dwLowDateTime);
+        EXPECT_GE(apart, 0);
+        EXPECT_LT(apart, 50 * 10000); // 50 ms
+        EXPECT_EQ(reading.second, local.wSecond);
+        EXPECT_EQ(reading.dayOfWeek, local.wDayOfWeek);
+        EXPECT_EQ(wallSecond(reading), wallSecond(localTimeOf(local)));
+        TIME_ZONE_INFORMATION zone;
+        GetTimeZoneInformation(&zone);
+        EXPECT_EQ(reading.standardOffset, -static_cast<int>(zone.Bias + zone.StandardBias) * 60);
+        if (i % 10 == 9) platform.clockMayHaveChanged();
+        Sleep(37);
+    }
+}
+
 TEST(Files, ReplacingPutsTheWholeNewFileInPlaceAndLeavesNothingBehind) {
     Win32Platform platform;
     const std::string path = tempDirectory() + "velkorin-replace-" +
@@ -169,7 +203,7 @@ TEST(ProgramPaths, AnEventFileInADirectoryLongerThanMaxPathWorks) {
     table.insertRow(0, fields);
     ASSERT_TRUE(file.saveThrough(table));
     EventTable loaded;
-    file.load(loaded);
+    file.loadAll(loaded);
     ASSERT_EQ(loaded.rowCount(), 1);
     EXPECT_EQ(loaded.cell(0, 1), "deep");
     EXPECT_TRUE(file.saveThrough(EventTable()));

@@ -95,6 +95,33 @@ TEST_F(DueCheckTest, EachShapeIsFormattedOnceASecondWhateverTheRows) {
     EXPECT_LE(platform.formatCalls, 3); // the time once for Daily, date and time for one-time
 }
 
+TEST_F(DueCheckTest, ASecondOfATimeNoKeyEndsInIsNotFormattedAtAll) {
+    add("", plus(t0, 3600));
+    add("Daily", plus(t0, 7200));
+    add("Hourly", plus(t0, 1800)); // minute 35 of every hour
+    due.startAfter(t0);
+    tickAt(plus(t0, 1));
+    platform.formatCalls = 0;
+    for (int second = 2; second <= 1799; ++second) tickAt(plus(t0, second));
+    EXPECT_EQ(platform.formatCalls, 0);
+    tickAt(plus(t0, 1800)); // the Hourly row's time: looked at, and it fires
+    EXPECT_GT(platform.formatCalls, 0);
+    for (int second = 1801; second <= 3600; ++second) tickAt(plus(t0, second));
+    EXPECT_EQ(table.rowCount(), 2); // the one-time row fired at its second and left
+}
+
+TEST_F(DueCheckTest, AKeyThatEndsInNoTimeHasEverySecondOfItsKindLookedAt) {
+    addKey("", "hand-edited, no time at its end");
+    add("", plus(t0, 30));
+    due.startAfter(t0);
+    platform.formatCalls = 0;
+    for (int second = 1; second < 30; ++second) tickAt(plus(t0, second));
+    EXPECT_GE(platform.formatCalls, 29);
+    tickAt(plus(t0, 30));
+    ASSERT_EQ(table.rowCount(), 1);
+    EXPECT_EQ(table.event(0).matchKey, "hand-edited, no time at its end");
+}
+
 TEST(DueCheck, ASecondSkippedByTheTimerIsStillExamined) {
     ScriptedClock clock(t0);
     const std::string key = clock.add("", 2);

@@ -39,7 +39,7 @@ struct EditorFixture : testing::Test {
     // The match keys of the events in the file, in file order.
     std::vector<std::string> keysInFile() {
         EventTable loaded;
-        file.load(loaded);
+        file.loadAll(loaded);
         std::vector<std::string> keys;
         for (int i = 0; i < loaded.rowCount(); ++i) keys.push_back(loaded.event(i).matchKey);
         return keys;

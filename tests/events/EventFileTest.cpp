@@ -47,8 +47,44 @@ TEST(EventFilePath, JoinsTheProgramDirectoryWithoutTruncating) {
     EXPECT_EQ(eventFilePath(deep), deep + "InformationSW");
 }
 
+// The program's own file is read in one pass, a file in any other form by the profile rules:
+// both must give the same rows, and the own file is not written again at start.
+TEST_F(EventFileTest, TheProgramsOwnFileLoadsAsTheProfileRulesReadIt) {
+    const std::string odd[] = {"'single'", "\"\"", "\"open", "Daily \t", "  lead", "\x1a\x1a",
+                               "a=b", "[x]", std::string(300, 'L')};
+    for (int i = 0; i < 12; ++i) {
+        Event row = oneTime("event " + std::to_string(i + 1));
+        row.repeat = odd[i % 9];
+        row.dayOfWeek = odd[(i + 4) % 9];
+        table.insertRow(i, row);
+    }
+    ASSERT_TRUE(file.saveThrough(table));
+    const std::string written = platform.files[path];
+    EventTable byRules;
+    readEvents(byRules, ProfileDocument(std::string(written)));
+    EventTable loaded;
+    EventFile again(platform, path);
+    again.loadAll(loaded);
+    ASSERT_EQ(loaded.rowCount(), byRules.rowCount());
+    for (int row = 0; row < loaded.rowCount(); ++row)
+        for (int column = 0; column < eventColumnCount; ++column)
+            EXPECT_EQ(loaded.cell(row, column), byRules.cell(row, column)) << row << " " << column;
+    const int writes = platform.fileWrites;
+    ASSERT_TRUE(again.rewriteEventFile(loaded));
+    EXPECT_EQ(platform.fileWrites, writes);
+
+    // The same file with one blank more is read by the rules, and written in the own form.
+    platform.files[path] = written + "\r\n";
+    EventTable fromOther;
+    EventFile other(platform, path);
+    other.loadAll(fromOther);
+    EXPECT_EQ(fromOther.rowCount(), 12);
+    ASSERT_TRUE(other.rewriteEventFile(fromOther));
+    EXPECT_EQ(platform.files[path], written);
+}
+
 TEST_F(EventFileTest, AMissingFileLoadsAnEmptyTable) {
-    file.load(table);
+    file.loadAll(table);
     EXPECT_EQ(table.rowCount(), 0);
 }
 
@@ -70,7 +106,7 @@ TEST_F(EventFileTest, ARoundTripKeepsEveryFieldButTheLeadingBlanks) {
     table.insertRow(0, fields);
     file.saveThrough(table);
     EventTable loaded;
-    file.load(loaded);
+    file.loadAll(loaded);
     ASSERT_EQ(loaded.rowCount(), 1);
     Event read = loaded.readRow(0);
     EXPECT_EQ(read.matchKey, "key");
@@ -83,7 +119,7 @@ TEST_F(EventFileTest, ARoundTripKeepsEveryFieldButTheLeadingBlanks) {
 
 TEST_F(EventFileTest, LoadingStopsAtTheFirstGapAndARewriteDropsWhatLiesBeyond) {
     platform.files[path] = "[Date&Time]\nDate&Time 1=a\nDate&Time 2=b\nDate&Time 4=d\n";
-    file.load(table);
+    file.loadAll(table);
     EXPECT_EQ(table.rowCount(), 2);
     ASSERT_TRUE(file.rewriteEventFile(table));
     EXPECT_EQ(platform.files[path].find("Date&Time 4"), std::string::npos);
@@ -130,7 +166,7 @@ TEST_F(EventFileTest, ACorruptFileLoadsWhatTheRulesAllow) {
         text += "noise" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     text += "[Restart]\nRestart 2=Restart\n";
     platform.files[path] = text;
-    file.load(table);
+    file.loadAll(table);
     ASSERT_EQ(table.rowCount(), 2);
     EXPECT_EQ(table.cell(0, 1), std::string(199, 'x'));
     EXPECT_EQ(table.cell(1, 1), "se");
@@ -140,7 +176,7 @@ TEST_F(EventFileTest, ACorruptFileLoadsWhatTheRulesAllow) {
 TEST_F(EventFileTest, KeysInOtherCaseAndOrderLoadLikeTheProfileReaderReadsThem) {
     platform.files[path] = "[DATE&TIME]\nDate&Time 2=two\ndate&time 1=one\nDate&Time 1=dup\n"
                            "Date&Time01=no\n[restart]\nRESTART 2 = Restart\n";
-    file.load(table);
+    file.loadAll(table);
     ASSERT_EQ(table.rowCount(), 2);
     EXPECT_EQ(table.cell(0, 1), "one");
     EXPECT_EQ(table.cell(1, 1), "two");

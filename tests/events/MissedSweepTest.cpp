@@ -85,7 +85,7 @@ TEST_F(MissedSweepTest, NeverReportsRepeatingRowsNorCarriesOutActions) {
 
 TEST_F(MissedSweepTest, AnEmptyTableLeavesNoFile) {
     platform.files[path] = "[Date&Time]\nDate&Time 2=unreachable\n";
-    file.load(table);
+    file.loadAll(table);
     sweep();
     EXPECT_TRUE(platform.notices.empty());
     EXPECT_EQ(platform.files.count(path), 0u);

@@ -24,7 +24,7 @@ struct Start : testing::Test {
 
     // What the program does at start: load, sweep and note whether the file was stored.
     Platform::FileRead start() {
-        const Platform::FileRead read = file.load(table);
+        const Platform::FileRead read = file.loadAll(table);
         due.noteStored(sweepMissedEvents(table, file, platform, now), now);
         due.startAfter(now);
         return read;
@@ -64,7 +64,7 @@ TEST_F(Start, AUtf16FileLoadsAndKeepsItsEncoding) {
     EXPECT_EQ(written.find("Date&Time 1=Friday 14 March 2031 10:00:00"), std::string::npos);
     EXPECT_NE(written.find(std::string("D\0a\0t\0e\0&\0", 10)), std::string::npos);
     EventTable again;
-    file.load(again);
+    file.loadAll(again);
     EXPECT_EQ(again.rowCount(), 1);
 }
 
@@ -86,7 +86,7 @@ TEST_F(Start, WhatTheLoaderDidNotLoadIsKeptAsideAndToldOfBeforeItIsDropped) {
         EventTable rows;
         EventFile events{fresh, path};
         fresh.files[path] = contents;
-        events.load(rows);
+        events.loadAll(rows);
         EXPECT_TRUE(sweepMissedEvents(rows, events, fresh, now));
         ASSERT_EQ(fresh.files.count(copy), 1u) << contents;
         EXPECT_EQ(fresh.files[copy], contents);
@@ -107,7 +107,7 @@ TEST_F(Start, KeptAsideCopiesNeverReplaceEachOtherAndTheTenNewestStay) {
         platform.now = plus(now, start / 2 * 60); // two starts in each minute
         platform.files[path] = eventsFile({{1, "a"}, {3, "c"}});
         EventTable rows;
-        file.load(rows);
+        file.loadAll(rows);
         ASSERT_TRUE(file.rewriteEventFile(rows));
     }
     std::vector<std::string> copies = platform.filesStartingWith(path + ".");
@@ -118,7 +118,7 @@ TEST_F(Start, KeptAsideCopiesNeverReplaceEachOtherAndTheTenNewestStay) {
     platform.now = plus(now, -86400);
     platform.files[path] = eventsFile({{1, "a"}, {3, "c"}});
     EventTable rows;
-    file.load(rows);
+    file.loadAll(rows);
     ASSERT_TRUE(file.rewriteEventFile(rows));
     copies = platform.filesStartingWith(path + ".");
     ASSERT_EQ(copies.size(), EventFile::keptAsideCopies);
@@ -136,7 +136,7 @@ TEST_F(Start, TemporaryFilesOfEarlierRunsGoOrAreKeptAside) {
         newer.substr(0, newer.size() * 2 / 3); // cut short, "d" in it
     const std::string same = eventsFile({{1, "a"}, {2, "b"}, {3, "c"}});
     platform.files[path + ".new-610-1"] = same.substr(0, same.find("Year 3=") + 9); // "Year 3=20"
-    ASSERT_EQ(file.load(table), Platform::FileRead::Read);
+    ASSERT_EQ(file.loadAll(table), Platform::FileRead::Read);
     file.clearLeftovers(table);
     EXPECT_TRUE(platform.filesStartingWith(path + ".new-").empty());
     const std::string copy = path + ".20261207-120000.bak";
