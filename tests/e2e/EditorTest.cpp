@@ -157,6 +157,10 @@ TEST(Editor, WhenTheFileCannotBeWrittenOkAndDeleteSaySoAndChangeNothing) {
     std::string before;
     ASSERT_TRUE(program.readEventFile(before));
 
+    // The row numbers, at the list's left edge, beside where the message stands.
+    const RECT numbers = {2, 22, 24, 56};
+    const int drawn = countLike(screenPixels(list, numbers), RGB(0, 0, 0));
+    ASSERT_GT(drawn, 5);
     Form form(window);
     form.fill("10", "20", "30", "Daily");
     PostMessageA(pictureButton(window, IDC_OK), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -165,6 +169,10 @@ TEST(Editor, WhenTheFileCannotBeWrittenOkAndDeleteSaySoAndChangeNothing) {
     ASSERT_NE(message, nullptr);
     EXPECT_NE(windowText(GetDlgItem(message, 0xFFFF)).find("could not be stored"),
               std::string::npos);
+    // While the message is open the list is live: made to draw anew, its rows show.
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    Sleep(700);
+    EXPECT_GT(countLike(screenPixels(list, numbers), RGB(0, 0, 0)), drawn / 2);
     screenshot("event-not-stored");
     PostMessageA(message, WM_COMMAND, IDOK, 0);
     Sleep(500);

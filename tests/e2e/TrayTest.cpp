@@ -50,6 +50,16 @@ void storeSetting(const char *name, const std::string &data) {
     RegCloseKey(key);
 }
 
+// In the tray the window's thread holds no caret, and none of its controls has the focus: an
+// unseen caret would go on blinking, which costs a hidden clock more than its own tick.
+void expectNoCaretInTray(HWND window) {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui));
+    EXPECT_EQ(gui.hwndCaret, nullptr);
+    EXPECT_FALSE(gui.hwndFocus && IsChild(window, gui.hwndFocus));
+}
+
 // Answers the exit question with Yes.
 void confirmExit(const Program &program, HWND window) {
     PostMessageA(window, WM_CLOSE, 0, 0);
@@ -83,6 +93,7 @@ TEST(Tray, MinimisingHidesIntoTheTrayAndALeftClickBringsItBack) {
         Sleep(500);
         EXPECT_FALSE(IsWindowVisible(window)) << "the window came back by itself";
         EXPECT_TRUE(trayIconOf(window));
+        expectNoCaretInTray(window);
         PostMessageA(window, trayCallback, 0, WM_LBUTTONDOWN);
         ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(window) && !IsIconic(window); }, 5000));
         EXPECT_TRUE(trayIconOf(window)); // it stays while the window is shown
@@ -94,7 +105,7 @@ TEST(Tray, MinimisingHidesIntoTheTrayAndALeftClickBringsItBack) {
     Sleep(500);
     EXPECT_FALSE(IsWindowVisible(window));
     // The tray menu's Show Window brings it back too.
-    PostMessageA(window, WM_COMMAND, 1000, 0);
+    PostMessageA(window, WM_COMMAND, IDM_TRAY_SHOW_WINDOW, 0);
     EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window); }, 5000));
 
     // A task bar made anew hides the shown window and shows the icon.
@@ -120,6 +131,7 @@ TEST(Tray, StartMinimisedShowsTheWindowThenHidesIt) {
     storeSetting("Minimize", std::string("0\0\0\0\0\0\0\0\0\0", 10));
     Sleep(500);
     EXPECT_FALSE(IsWindowVisible(window));
+    expectNoCaretInTray(window);
 
     PostMessageA(window, trayCallback, 0, WM_RBUTTONDOWN);
     HWND menu = nullptr;
@@ -158,6 +170,13 @@ TEST(Tray, TheSettingsDialogAppliesItsBoxesAndItsCloseBoxWritesNothing) {
     PostMessageA(window, WM_COMMAND, IDM_TRAY_SETTINGS, 0); // the tray entry stands for command 30
     HWND settings = program.waitForWindow("Settings", 10000);
     ASSERT_NE(settings, nullptr);
+    // It belongs to the main window, which waits for it; asked for again (the tray menu still
+    // reaches the main window), the one open comes forward and no second one opens.
+    EXPECT_EQ(GetWindow(settings, GW_OWNER), window);
+    EXPECT_FALSE(IsWindowEnabled(window));
+    PostMessageA(window, WM_COMMAND, IDM_TRAY_SETTINGS, 0);
+    Sleep(1000);
+    EXPECT_EQ(program.windowsTitled("Settings").size(), 1u);
     HWND startWithWindows = GetDlgItem(settings, IDC_START_WITH_WINDOWS);
     HWND startMinimised = GetDlgItem(settings, IDC_START_MINIMIZED);
     EXPECT_EQ(SendMessageA(startWithWindows, BM_GETCHECK, 0, 0), BST_UNCHECKED);
