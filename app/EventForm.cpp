@@ -23,7 +23,7 @@ const char notDeletedText[] = "The event could not be deleted";
 const char notDeletedEnd[] = "The list and the file are as they were.";
 const char messageCaption[] = "Velkorin";
 
-const char *const repeatChoices[] = {repeatPlaceholder, "Hourly", "Daily",
+const char *const repeatChoices[] = {repeatPlaceholder, "Hourly",  "Daily",
                                      "Weekly",          "Monthly", "Yearly"};
 
 // "00", "01", ... as the time boxes list them.
@@ -43,8 +43,8 @@ struct TwoDigitChoices {
 std::string controlText(HWND window, int id) {
     HWND control = GetDlgItem(window, id);
     std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(control, &text[0],
-                                                        static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextA(control, &text[0], static_cast<int>(text.size()))));
     return text;
 }
 
@@ -99,7 +99,8 @@ void tellNotWritten(HWND window, const char *what, const char *end) {
 // it will not come due.
 void tellPartlyDue(HWND window, const EventForm &form) {
     const std::string note = partlyDueNote(form);
-    if (!note.empty()) MessageBoxA(window, note.c_str(), messageCaption, MB_OK | MB_ICONINFORMATION);
+    if (!note.empty())
+        MessageBoxA(window, note.c_str(), messageCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 } // namespace
@@ -126,7 +127,8 @@ void resetForm(HWND window) {
     SendDlgItemMessageA(window, IDC_DATE, DTM_SETFORMATA, 0,
                         reinterpret_cast<LPARAM>(longDatePicture));
     // Before the first tick the reading is all zero, which the picker refuses.
-    if (tickTime().wYear != 0) setPickedDate(window, tickTime());
+    if (tickTime().wYear != 0)
+        setPickedDate(window, tickTime());
     setBox(window, IDC_RESTART, false);
     setBox(window, IDC_SHUTDOWN, false);
     EnableWindow(GetDlgItem(window, IDC_RESTART), TRUE);
@@ -140,12 +142,15 @@ void composeEventCommand(HWND window) {
     {
         EventList::Batch batch(s.list);
         outcome = s.editor.composeEvent(form);
-        if (outcome != Editor::Outcome::NotStored) resetForm(window);
+        if (outcome != Editor::Outcome::NotStored)
+            resetForm(window);
         s.due.tableChanged(s.platform.localTime());
     }
     // Told once the batch has ended, so the list is drawn and live behind the message.
-    if (outcome == Editor::Outcome::NotStored) tellNotWritten(window, notStoredText, notStoredEnd);
-    else if (outcome == Editor::Outcome::Added) tellPartlyDue(window, form);
+    if (outcome == Editor::Outcome::NotStored)
+        tellNotWritten(window, notStoredText, notStoredEnd);
+    else if (outcome == Editor::Outcome::Added)
+        tellPartlyDue(window, form);
 }
 
 void deleteSelectedCommand(HWND window) {
@@ -159,7 +164,8 @@ void deleteSelectedCommand(HWND window) {
             s.due.tableChanged(s.platform.localTime());
         }
     }
-    if (!deleted) tellNotWritten(window, notDeletedText, notDeletedEnd);
+    if (!deleted)
+        tellNotWritten(window, notDeletedText, notDeletedEnd);
 }
 
 void editRowCommand(HWND window) {
@@ -171,7 +177,8 @@ void editRowCommand(HWND window) {
     }
     Event taken;
     EventList::Batch batch(s.list);
-    if (!s.editor.editRow(selected, taken)) return;
+    if (!s.editor.editRow(selected, taken))
+        return;
     showForm(window, formOf(taken));
     s.due.tableChanged(s.platform.localTime());
 }

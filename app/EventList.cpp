@@ -23,8 +23,7 @@ int EventList::selectedRow() const {
 }
 
 void EventList::answerDisplayInfo(NMLVDISPINFOA &info) const {
-    if (!table_ || !(info.item.mask & LVIF_TEXT) || !info.item.pszText ||
-        info.item.cchTextMax <= 0)
+    if (!table_ || !(info.item.mask & LVIF_TEXT) || !info.item.pszText || info.item.cchTextMax <= 0)
         return;
     const std::string &text = table_->cell(info.item.iItem, info.item.iSubItem);
     lstrcpynA(info.item.pszText, text.c_str(), info.item.cchTextMax);
@@ -40,7 +39,8 @@ void EventList::changing() {
 }
 
 void EventList::endBatch() {
-    if (--batchDepth_ > 0 || !redrawPaused_) return;
+    if (--batchDepth_ > 0 || !redrawPaused_)
+        return;
     redrawPaused_ = false;
     SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);

@@ -4,6 +4,7 @@
 #include "EventTable.h"
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 // A virtual list view: the table holds the texts and the list asks for the cells it draws, so

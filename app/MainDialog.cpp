@@ -19,7 +19,6 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-
 namespace {
 
 constexpr UINT_PTR tickTimer = 1;
@@ -54,7 +53,8 @@ void armTickTimer(HWND window, WORD milliseconds) {
     const bool inPhase = milliseconds >= tickPhaseMilliseconds &&
                          milliseconds < tickPhaseMilliseconds + tickSlackMilliseconds;
     const UINT period = inPhase ? tickPeriod : tickPeriod - milliseconds + tickPhaseMilliseconds;
-    if (period == armedPeriod) return;
+    if (period == armedPeriod)
+        return;
     SetTimer(window, tickTimer, period, nullptr);
     armedPeriod = period;
 }
@@ -98,13 +98,15 @@ void startScheduling(HWND window) {
 
 // The face shows a skin and the setting keeps it; a stored value of no skin changes nothing.
 void applySkin(HWND window, int skin) {
-    if (showSkin(window, skin)) writeIntegerSetting(skinsValue, skin);
+    if (showSkin(window, skin))
+        writeIntegerSetting(skinsValue, skin);
 }
 
 // The colour dialog; a confirmed colour, black included, becomes the font colour and is kept.
 void chooseFontColour(HWND window) {
     COLORREF chosen = 0;
-    if (!chooseColour(window, programInstance, CC_FULLOPEN, chosen)) return;
+    if (!chooseColour(window, programInstance, CC_FULLOPEN, chosen))
+        return;
     writeFontColour(chosen);
     showFontColour(window, chosen, FALSE);
 }
@@ -139,7 +141,8 @@ BOOL initMainDialog(HWND window) {
     // Today window to close, while its ticks go on.
     readIntegerSetting(todayValue, todaySetting);
     showTodayMark(window);
-    if (todaySetting == 1) runTodayWindow();
+    if (todaySetting == 1)
+        runTodayWindow();
 
     int skin = 0;
     readIntegerSetting(skinsValue, skin);
@@ -159,7 +162,8 @@ void showNextAction(const LocalTime &now) {
     static int shownDay = 0;
     const auto &next = s.due.nextAction();
     const std::int64_t action = next ? next->utc * 2 + next->shutDown : -1;
-    if (action == shownAction && now.day == shownDay) return;
+    if (action == shownAction && now.day == shownDay)
+        return;
     shownAction = action;
     shownDay = now.day;
     showTrayTip(trayTipOf(next, now, s.platform));
@@ -201,7 +205,8 @@ void powerChanged(WPARAM change) {
 
 // Started minimised: hides once the window has been shown, as a recreated task bar does.
 void deferredStart(HWND window) {
-    if (readFlag(minimizeValue) == '1') PostMessageA(window, hideMessage, 0, 0);
+    if (readFlag(minimizeValue) == '1')
+        PostMessageA(window, hideMessage, 0, 0);
 }
 
 // Shown again, or restored: the face shows the time at once, formatted afresh.
@@ -212,18 +217,23 @@ void faceBack(HWND window) {
 }
 
 void shown(HWND window, WPARAM showing) {
-    if (showing) faceBack(window);
+    if (showing)
+        faceBack(window);
 }
 
 // The hide waits until the minimise has run to its end: hidden in the middle of it, the
 // window is made visible again by the rest of it on Wine.
 void sized(HWND window, WPARAM kind) {
-    if (kind == SIZE_MINIMIZED) PostMessageA(window, hideMessage, 0, 0);
-    else if (kind == SIZE_RESTORED) faceBack(window);
+    if (kind == SIZE_MINIMIZED)
+        PostMessageA(window, hideMessage, 0, 0);
+    else if (kind == SIZE_RESTORED)
+        faceBack(window);
 }
 
 void menuCommand(HWND window, WORD command) {
-    if (trayCommand(window, command) || mainMenuCommand(window, command)) return;
+    if (trayCommand(window, command) || mainMenuCommand(window, command))
+        return;
+    // clang-format off
     switch (command) {
     case IDM_WHITE:       applySkin(window, 0);        break;
     case IDM_METAL:       applySkin(window, 1);        break;
@@ -231,17 +241,21 @@ void menuCommand(HWND window, WORD command) {
     case IDM_ABOUT:       showAboutNotice(window);     break;
     default: break;
     }
+    // clang-format on
 }
 
 // The warning's answers, carried out at once, with the list drawn once.
 void answerWarning(WPARAM command) {
     Scheduling &s = scheduling();
     EventList::Batch batch(s.list);
-    if (command == IDC_WARNING_SKIP) s.due.skipWarned(s.platform.localTime());
-    else s.due.runWarnedNow(s.platform.localTime());
+    if (command == IDC_WARNING_SKIP)
+        s.due.skipWarned(s.platform.localTime());
+    else
+        s.due.runWarnedNow(s.platform.localTime());
 }
 
 void controlCommand(HWND window, WPARAM command) {
+    // clang-format off
     switch (command) {
     case IDC_OK:             composeEventCommand(window);   break;
     case IDC_DELETE:         deleteSelectedCommand(window); break;
@@ -249,12 +263,15 @@ void controlCommand(HWND window, WPARAM command) {
     case IDC_WARNING_NOW:  answerWarning(command);        break;
     default: break;
     }
+    // clang-format on
 }
 
 // Menus send no control handle, controls do; the power-action rule applies after either.
 void routeCommand(HWND window, WPARAM wParam, LPARAM lParam) {
-    if (lParam == 0) menuCommand(window, LOWORD(wParam));
-    else controlCommand(window, wParam);
+    if (lParam == 0)
+        menuCommand(window, LOWORD(wParam));
+    else
+        controlCommand(window, wParam);
     excludePowerActions(window, wParam);
 }
 
@@ -263,8 +280,8 @@ void routeNotify(HWND window, const NMHDR &notice) {
     case NM_DBLCLK: editRowCommand(window); break;
     case LVN_GETDISPINFOA:
         if (notice.idFrom == IDC_EVENTS)
-            scheduling().list.answerDisplayInfo(*reinterpret_cast<NMLVDISPINFOA *>(
-                const_cast<NMHDR *>(&notice)));
+            scheduling().list.answerDisplayInfo(
+                *reinterpret_cast<NMLVDISPINFOA *>(const_cast<NMHDR *>(&notice)));
         break;
     default: break;
     }
@@ -274,14 +291,16 @@ void routeNotify(HWND window, const NMHDR &notice) {
 void settingChanged(LPARAM area) {
     scheduling().platform.clockMayHaveChanged(); // the zone may be the setting that changed
     const char *name = reinterpret_cast<const char *>(area);
-    if (!name || lstrcmpA(name, "intl") != 0) return;
+    if (!name || lstrcmpA(name, "intl") != 0)
+        return;
     Scheduling &s = scheduling();
     EventList::Batch batch(s.list);
     s.due.adoptCurrentLanguage(s.platform.localTime());
 }
 
 void confirmExit(HWND window) {
-    if (MessageBoxA(window, exitQuestion, exitCaption, MB_YESNO) != IDYES) return;
+    if (MessageBoxA(window, exitQuestion, exitCaption, MB_YESNO) != IDYES)
+        return;
     KillTimer(window, tickTimer);
     removeTrayIcon();
     DestroyWindow(window);
@@ -296,6 +315,7 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         hideToTray(window);
         return TRUE;
     }
+    // clang-format off
     switch (message) {
     case WM_CLOSE:      confirmExit(window);                                   return TRUE;
     case WM_INITDIALOG: return initMainDialog(window);
@@ -321,16 +341,19 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case hideMessage:   hideToTray(window);                                    return TRUE;
     default:            return FALSE;
     }
+    // clang-format on
 }
 
 // The window's own message loop rather than the modal one: the modal loop asks the window
 // server twice for each message, and every tick in the tray would pay for the second asking.
 INT_PTR runMainDialog() {
     HWND window = CreateDialogParamA(programInstance, "DIAL", nullptr, mainDialogProc, 0);
-    if (!window) return -1;
+    if (!window)
+        return -1;
     MSG message = {};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(window, &message)) continue;
+        if (IsDialogMessageA(window, &message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -4,7 +4,8 @@
 #include <windows.h>
 
 std::string narrowOf(const std::wstring &wide, UINT codePage) {
-    if (wide.empty()) return std::string();
+    if (wide.empty())
+        return std::string();
     const int size = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(size), '\0');
@@ -14,7 +15,8 @@ std::string narrowOf(const std::wstring &wide, UINT codePage) {
 }
 
 std::wstring wideOf(const std::string &text, UINT codePage) {
-    if (text.empty()) return std::wstring();
+    if (text.empty())
+        return std::wstring();
     const int size =
         MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
@@ -29,8 +31,8 @@ bool ansiOf(const std::string &utf8, std::string &ansi) {
                                          nullptr, 0, nullptr, nullptr);
     ansi.assign(static_cast<std::size_t>(size), '\0');
     if (size > 0)
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0],
-                            size, nullptr, &lossy);
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0], size,
+                            nullptr, &lossy);
     return !lossy;
 }
 
@@ -47,12 +49,14 @@ std::string runningExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) return std::string();
+        if (length == 0)
+            return std::string();
         if (length < path.size() - 1) {
             path.resize(length);
             return narrowOf(path);
         }
-        if (path.size() >= 32768) return std::string();
+        if (path.size() >= 32768)
+            return std::string();
         path.resize(path.size() * 2);
     }
 }
@@ -65,6 +69,7 @@ std::string directoryOf(const std::string &executablePath) {
 std::wstring fileSystemPath(const std::string &path) {
     const std::wstring wide = wideOf(path);
     const bool drivePath = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
-    if (wide.size() < MAX_PATH - 12 || !drivePath) return wide;
+    if (wide.size() < MAX_PATH - 12 || !drivePath)
+        return wide;
     return L"\\\\?\\" + wide;
 }

@@ -33,7 +33,8 @@ public:
             key_ = nullptr;
     }
     ~SettingsKey() {
-        if (key_) RegCloseKey(key_);
+        if (key_)
+            RegCloseKey(key_);
     }
     SettingsKey(const SettingsKey &) = delete;
     SettingsKey &operator=(const SettingsKey &) = delete;
@@ -41,7 +42,8 @@ public:
     // At most capacity bytes of a REG_SZ value; the count of bytes read, or -1 when the value
     // is missing or of another type.
     long read(const char *name, BYTE *data, DWORD capacity) const {
-        if (!key_) return -1;
+        if (!key_)
+            return -1;
         DWORD type = 0, size = 0;
         if (RegQueryValueExA(key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
             type != REG_SZ)
@@ -100,10 +102,10 @@ bool readIntegerSetting(const char *name, int &value) {
         return true;
     }
     BYTE data[4] = {};
-    if (key.read(name, data, sizeof data) < 4) return false;
+    if (key.read(name, data, sizeof data) < 4)
+        return false;
     value = static_cast<int>(static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 |
-                             static_cast<DWORD>(data[2]) << 16 |
-                             static_cast<DWORD>(data[3]) << 24);
+                             static_cast<DWORD>(data[2]) << 16 | static_cast<DWORD>(data[3]) << 24);
     return true;
 }
 
@@ -150,7 +152,8 @@ char queryFlag(const char *name) {
 std::string runEntryData(const std::string &executablePath) {
     std::string data = "\"" + executablePath + "\"";
     data.push_back('\0');
-    if (data.size() < runEntryBytes) data.resize(runEntryBytes, '\0');
+    if (data.size() < runEntryBytes)
+        data.resize(runEntryBytes, '\0');
     return data;
 }
 
@@ -167,17 +170,17 @@ bool writeRunValue(HKEY root, const std::string &utf8Path) {
     LONG result;
     if (ansiOf(utf8Path, ansi)) {
         const std::string data = runEntryData(ansi);
-        result = RegSetValueExA(key, runValue, 0, REG_SZ,
-                                reinterpret_cast<const BYTE *>(data.data()),
-                                static_cast<DWORD>(data.size()));
+        result =
+            RegSetValueExA(key, runValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.data()),
+                           static_cast<DWORD>(data.size()));
     } else {
         std::wstring data = L"\"" + wideOf(utf8Path) + L"\"";
         data.push_back(L'\0');
         if (data.size() * sizeof(wchar_t) < runEntryBytes)
             data.resize(runEntryBytes / sizeof(wchar_t), L'\0');
-        result = RegSetValueExW(key, L"Velkorin", 0, REG_SZ,
-                                reinterpret_cast<const BYTE *>(data.data()),
-                                static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+        result =
+            RegSetValueExW(key, L"Velkorin", 0, REG_SZ, reinterpret_cast<const BYTE *>(data.data()),
+                           static_cast<DWORD>(data.size() * sizeof(wchar_t)));
     }
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
@@ -185,7 +188,8 @@ bool writeRunValue(HKEY root, const std::string &utf8Path) {
 
 void deleteRunValue(HKEY root) {
     HKEY key;
-    if (RegOpenKeyExA(root, runKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(root, runKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
     RegDeleteValueA(key, runValue);
     RegCloseKey(key);
 }
@@ -195,7 +199,8 @@ void deleteRunValue(HKEY root) {
 bool setRunEntry(const std::string &executablePath) {
     // The machine's Run key is never virtualised: a standard user may not write it, and the
     // box would show ticked while nothing starts. The user's own key starts it for that user.
-    if (writeRunValue(HKEY_LOCAL_MACHINE, executablePath)) return true;
+    if (writeRunValue(HKEY_LOCAL_MACHINE, executablePath))
+        return true;
     return writeRunValue(HKEY_CURRENT_USER, executablePath);
 }
 

@@ -6,11 +6,11 @@
 
 #include <string>
 
-extern const char fontColorValue[];  // "FontColor": 4 bytes of a COLORREF
-extern const char todayValue[];      // "Today": integer setting
-extern const char skinsValue[];      // "Skins": integer setting
-extern const char minimizeValue[];   // "Minimize": flag text
-extern const char loadValue[];       // "Load": flag text
+extern const char fontColorValue[]; // "FontColor": 4 bytes of a COLORREF
+extern const char todayValue[];     // "Today": integer setting
+extern const char skinsValue[];     // "Skins": integer setting
+extern const char minimizeValue[];  // "Minimize": flag text
+extern const char loadValue[];      // "Load": flag text
 
 // Each read opens the key (created when missing), reads one value and closes it. A value that
 // is missing, of another type than REG_SZ or shorter than its form leaves the setting
@@ -33,8 +33,8 @@ bool writeFlag(const char *name, bool on);
 char queryFlag(const char *name);
 
 // Start with Windows: the Run value "Velkorin" holds the executable's whole path (UTF-8 here)
-// in double quotes, so that Windows does not split it at a blank. Where the machine's Run key cannot be
-// written (a standard user), the user's own Run key takes the value instead. False when
+// in double quotes, so that Windows does not split it at a blank. Where the machine's Run key
+// cannot be written (a standard user), the user's own Run key takes the value instead. False when
 // neither could be written.
 bool setRunEntry(const std::string &executablePath);
 // Deletes the Run value from both keys.

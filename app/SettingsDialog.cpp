@@ -13,12 +13,14 @@ namespace {
 const char notStartingText[] = "Velkorin could not be set to start with Windows: neither the "
                                "computer's nor your own start-up list can be written.";
 
-HWND openDialog = nullptr;     // the one Settings dialog while it is open
+HWND openDialog = nullptr;    // the one Settings dialog while it is open
 HBITMAP background = nullptr; // picture 25, loaded at each opening
 
 void tickFrom(HWND dialog, int box, char flag) {
-    if (flag == '1') CheckDlgButton(dialog, box, BST_CHECKED);
-    else if (flag == '0') CheckDlgButton(dialog, box, BST_UNCHECKED);
+    if (flag == '1')
+        CheckDlgButton(dialog, box, BST_CHECKED);
+    else if (flag == '0')
+        CheckDlgButton(dialog, box, BST_UNCHECKED);
 }
 
 BOOL initSettings(HWND dialog) {
@@ -42,7 +44,8 @@ void applySettings(HWND dialog) {
     if (ticked(dialog, IDC_START_WITH_WINDOWS)) {
         const bool set = setRunEntry(executablePath);
         writeFlag(loadValue, set);
-        if (!set) MessageBoxA(dialog, notStartingText, "Settings", MB_OK | MB_ICONWARNING);
+        if (!set)
+            MessageBoxA(dialog, notStartingText, "Settings", MB_OK | MB_ICONWARNING);
     } else {
         deleteRunEntry();
         writeFlag(loadValue, false);
@@ -55,7 +58,8 @@ void closeSettings(HWND dialog) {
 }
 
 void settingsCommand(HWND dialog, WPARAM command) {
-    if (command != IDC_APPLY) return;
+    if (command != IDC_APPLY)
+        return;
     applySettings(dialog);
     closeSettings(dialog);
 }
@@ -68,6 +72,7 @@ void closed() {
 }
 
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    // clang-format off
     switch (message) {
     case WM_CLOSE:      closeSettings(dialog);           return TRUE;
     case WM_INITDIALOG: return initSettings(dialog);
@@ -76,6 +81,7 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_NCDESTROY:  closed();                        return FALSE;
     default:            return FALSE;
     }
+    // clang-format on
 }
 
 } // namespace
@@ -88,6 +94,7 @@ void runSettingsDialog(HWND owner) {
     }
     // Owned by the main window while it shows, which it disables meanwhile; from the tray it
     // stands alone, as a hidden owner would hide it too.
-    if (!owner || !IsWindowVisible(owner) || IsIconic(owner)) owner = nullptr;
+    if (!owner || !IsWindowVisible(owner) || IsIconic(owner))
+        owner = nullptr;
     DialogBoxParamA(programInstance, "DIALS", owner, settingsDialogProc, 0);
 }

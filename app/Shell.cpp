@@ -7,7 +7,9 @@ HMENU mainMenu = nullptr;
 std::string executablePath;
 std::string programDirectory;
 
-bool ticked(HWND dialog, int box) { return IsDlgButtonChecked(dialog, box) == BST_CHECKED; }
+bool ticked(HWND dialog, int box) {
+    return IsDlgButtonChecked(dialog, box) == BST_CHECKED;
+}
 
 Scheduling &scheduling() {
     static Scheduling instance(programDirectory);

@@ -87,12 +87,14 @@ void closeToday(HWND dialog) {
 }
 
 INT_PTR CALLBACK todayWindowProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    // clang-format off
     switch (message) {
     case WM_CLOSE:      closeToday(dialog);      return TRUE;
     case WM_INITDIALOG: return initToday(dialog);
     case WM_PAINT:      paintToday(dialog);      return TRUE;
     default:            return FALSE;
     }
+    // clang-format on
 }
 
 } // namespace

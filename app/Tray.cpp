@@ -24,18 +24,16 @@ struct TrayEntry {
     WORD id;
     const char *text;
 };
-const TrayEntry trayEntries[] = {{IDM_TRAY_SHOW_WINDOW, "Show Window"},
-                                 {IDM_TRAY_SETTINGS, "Settings"},
-                                 {IDM_TRAY_TODAY, "Show the window today"},
-                                 {IDM_TRAY_HELP, "Help Topics"},
-                                 {IDM_TRAY_SITE, "Visit site Marbrook"},
-                                 {IDM_TRAY_EXIT, "Exit"}};
+const TrayEntry trayEntries[] = {
+    {IDM_TRAY_SHOW_WINDOW, "Show Window"},     {IDM_TRAY_SETTINGS, "Settings"},
+    {IDM_TRAY_TODAY, "Show the window today"}, {IDM_TRAY_HELP, "Help Topics"},
+    {IDM_TRAY_SITE, "Visit site Marbrook"},    {IDM_TRAY_EXIT, "Exit"}};
 
 const char helpFileName[] = "\\HelpVelkorin.chm";
 
-NOTIFYICONDATAA trayIcon = {}; // empty until the first hide; deleting it then does nothing
+NOTIFYICONDATAA trayIcon = {};    // empty until the first hide; deleting it then does nothing
 std::string trayTip = "Velkorin"; // the next power action, or the program's name
-bool inTray = false; // hidden into the tray, until the tray brings the window back
+bool inTray = false;              // hidden into the tray, until the tray brings the window back
 
 void fillTrayIcon(HWND window) {
     trayIcon = {};
@@ -53,10 +51,12 @@ void openTrayMenu(HWND window) {
     GetCursorPos(&cursor);
     HMENU menu = CreatePopupMenu();
     for (const TrayEntry &entry : trayEntries) {
-        if (entry.id != IDM_TRAY_SHOW_WINDOW) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        if (entry.id != IDM_TRAY_SHOW_WINDOW)
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(menu, MF_STRING, entry.id, entry.text);
     }
-    CheckMenuItem(menu, IDM_TRAY_TODAY, MF_BYCOMMAND | (todaySetting == 1 ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDM_TRAY_TODAY,
+                  MF_BYCOMMAND | (todaySetting == 1 ? MF_CHECKED : MF_UNCHECKED));
     SetForegroundWindow(window);
     TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
     PostMessageA(window, WM_NULL, 0, 0);
@@ -78,7 +78,8 @@ void bringBack(HWND window) {
 }
 
 void toggleToday(HWND window) {
-    if (todaySetting != 0 && todaySetting != 1) return; // another stored value blocks it
+    if (todaySetting != 0 && todaySetting != 1)
+        return; // another stored value blocks it
     todaySetting = 1 - todaySetting;
     showTodayMark(window);
     writeIntegerSetting(todayValue, todaySetting);
@@ -101,24 +102,30 @@ void hideToTray(HWND window) {
     fillTrayIcon(window);
     // Minimised first and hidden last: a minimise after the hide makes the window visible
     // again on Wine, minimised on the task bar.
-    if (!IsIconic(window)) SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    if (!IsIconic(window))
+        SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     inTray = true;
     // In the tray the window holds neither the keyboard focus (the hour box would go on
     // blinking its caret unseen) nor the foreground; the dialog gives the focus back to the
     // box when the tray brings the window back.
     ShowWindow(window, SW_HIDE);
-    if (GetForegroundWindow() == window) SetForegroundWindow(GetDesktopWindow());
+    if (GetForegroundWindow() == window)
+        SetForegroundWindow(GetDesktopWindow());
     SetFocus(nullptr);
     Shell_NotifyIconA(NIM_ADD, &trayIcon); // an icon already there simply stays
 }
 
 void trayCallback(HWND window, WPARAM iconId, LPARAM mouseMessage) {
-    if (iconId != 0) return;
-    if (mouseMessage == WM_RBUTTONDOWN) openTrayMenu(window);
-    else if (mouseMessage == WM_LBUTTONDOWN) bringBack(window);
+    if (iconId != 0)
+        return;
+    if (mouseMessage == WM_RBUTTONDOWN)
+        openTrayMenu(window);
+    else if (mouseMessage == WM_LBUTTONDOWN)
+        bringBack(window);
 }
 
 bool trayCommand(HWND window, WORD id) {
+    // clang-format off
     switch (id) {
     case IDM_TRAY_SHOW_WINDOW: restore(window);                                   return true;
     case IDM_TRAY_EXIT:       SendMessageA(window, WM_CLOSE, 0, 0);              return true;
@@ -128,9 +135,11 @@ bool trayCommand(HWND window, WORD id) {
     case IDM_TRAY_SITE:       SendMessageA(window, WM_COMMAND, IDM_SITE, 0);     return true;
     default: return false;
     }
+    // clang-format on
 }
 
 bool mainMenuCommand(HWND window, WORD id) {
+    // clang-format off
     switch (id) {
     case IDM_SETTINGS: runSettingsDialog(window); return true;
     case IDM_TODAY:    toggleToday(window);  return true;
@@ -138,6 +147,7 @@ bool mainMenuCommand(HWND window, WORD id) {
     case IDM_SITE:     openSite(window);     return true;
     default: return false;
     }
+    // clang-format on
 }
 
 void showTodayMark(HWND window) {
@@ -146,24 +156,31 @@ void showTodayMark(HWND window) {
 }
 
 void keepHiddenInTray(WINDOWPOS &change) {
-    if (inTray) change.flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+    if (inTray)
+        change.flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
 }
 
 bool keepFocusInTray(HWND window) {
-    if (!inTray) return false;
+    if (!inTray)
+        return false;
     HWND focus = GetFocus();
-    if (focus && IsChild(window, focus)) SetFocus(nullptr);
+    if (focus && IsChild(window, focus))
+        SetFocus(nullptr);
     return true;
 }
 
 void showTrayTip(const std::string &tip) {
-    if (tip == trayTip) return;
+    if (tip == trayTip)
+        return;
     trayTip = tip;
-    if (!trayIcon.hWnd) return; // not in the tray yet: the first hide shows it
+    if (!trayIcon.hWnd)
+        return; // not in the tray yet: the first hide shows it
     lstrcpynA(trayIcon.szTip, trayTip.c_str(), sizeof trayIcon.szTip);
     NOTIFYICONDATAA change = trayIcon;
     change.uFlags = NIF_TIP;
     Shell_NotifyIconA(NIM_MODIFY, &change);
 }
 
-void removeTrayIcon() { Shell_NotifyIconA(NIM_DELETE, &trayIcon); }
+void removeTrayIcon() {
+    Shell_NotifyIconA(NIM_DELETE, &trayIcon);
+}

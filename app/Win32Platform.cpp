@@ -23,14 +23,16 @@ class FileHandle {
 public:
     explicit FileHandle(HANDLE handle) : handle_(handle) {}
     ~FileHandle() {
-        if (valid()) CloseHandle(handle_);
+        if (valid())
+            CloseHandle(handle_);
     }
     FileHandle(const FileHandle &) = delete;
     FileHandle &operator=(const FileHandle &) = delete;
     bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
     HANDLE get() const { return handle_; }
     void close() {
-        if (valid()) CloseHandle(handle_);
+        if (valid())
+            CloseHandle(handle_);
         handle_ = INVALID_HANDLE_VALUE;
     }
     void take(HANDLE handle) {
@@ -121,7 +123,8 @@ LocalTime Win32Platform::readClock(SYSTEMTIME &now) {
     // daylight-saving change falls on a UTC minute boundary and is read at its first second.
     // Asking every second costs Wine a look at the system's zone file each time.
     const std::int64_t minute = floorDiv(utc, 60);
-    if (!offsetKnown_ || minute != offsetMinute_) readOffsets(utcTime);
+    if (!offsetKnown_ || minute != offsetMinute_)
+        readOffsets(utcTime);
     LocalTime local = fromWallSecond(utc + knownOffset_);
     local.utcOffset = knownOffset_;
     local.standardOffset = knownStandardOffset_;
@@ -154,13 +157,15 @@ void Win32Platform::readOffsets(const FILETIME &utc) {
 }
 
 Win32Platform::~Win32Platform() {
-    if (wakeTimer_) CloseHandle(wakeTimer_);
+    if (wakeTimer_)
+        CloseHandle(wakeTimer_);
 }
 
 int Win32Platform::utcOffsetAt(std::int64_t utcSecond) {
     const SYSTEMTIME utc = utcSystemTimeOf(utcSecond);
     SYSTEMTIME local;
-    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) return localTime().utcOffset;
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return localTime().utcOffset;
     return static_cast<int>(wallSecond(localTimeOf(local)) - utcSecond);
 }
 
@@ -172,15 +177,18 @@ std::string wakeTimerName(DWORD processId) {
 // timers are allowed in its power options, and simply does not otherwise.
 void Win32Platform::wakeAt(std::int64_t utcSecond) {
     if (!wakeTimer_)
-        wakeTimer_ = CreateWaitableTimerA(nullptr, TRUE, wakeTimerName(GetCurrentProcessId()).c_str());
-    if (!wakeTimer_) return;
+        wakeTimer_ =
+            CreateWaitableTimerA(nullptr, TRUE, wakeTimerName(GetCurrentProcessId()).c_str());
+    if (!wakeTimer_)
+        return;
     LARGE_INTEGER due;
     due.QuadPart = (utcSecond + secondsFrom1601To1970) * fileTimeUnits;
     SetWaitableTimer(wakeTimer_, &due, 0, nullptr, nullptr, TRUE);
 }
 
 void Win32Platform::cancelWake() {
-    if (wakeTimer_) CancelWaitableTimer(wakeTimer_);
+    if (wakeTimer_)
+        CancelWaitableTimer(wakeTimer_);
 }
 
 std::string Win32Platform::formatDate(const LocalTime &time, const char *picture) {
@@ -228,12 +236,16 @@ std::string requestSystemExit(UINT flags) {
         AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
     const DWORD error = GetLastError();
     CloseHandle(token);
-    if (error != ERROR_SUCCESS) return systemMessage(error);
-    if (!ExitWindowsEx(flags, plannedMaintenance)) return systemMessage(GetLastError());
+    if (error != ERROR_SUCCESS)
+        return systemMessage(error);
+    if (!ExitWindowsEx(flags, plannedMaintenance))
+        return systemMessage(GetLastError());
     return std::string();
 }
 
-std::string Win32Platform::requestRestart() { return requestSystemExit(EWX_REBOOT); }
+std::string Win32Platform::requestRestart() {
+    return requestSystemExit(EWX_REBOOT);
+}
 
 std::string Win32Platform::requestShutdown() {
     return requestSystemExit(EWX_SHUTDOWN | EWX_POWEROFF);
@@ -288,7 +300,8 @@ Platform::FileRead Win32Platform::readFile(const std::string &path, std::string 
             fileError_ = GetLastError(); // a read that fails part-way is no shorter file
             return FileRead::Failed;
         }
-        if (read == 0) break;
+        if (read == 0)
+            break;
         done += read;
     }
     contents.resize(done);
@@ -308,7 +321,8 @@ bool Win32Platform::replaceFile(const std::string &path, const std::string &cont
                                    std::to_string(++temporaryCount_));
         HANDLE created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (created != INVALID_HANDLE_VALUE) file.take(created);
+        if (created != INVALID_HANDLE_VALUE)
+            file.take(created);
         else {
             fileError_ = GetLastError();
             if (fileError_ != ERROR_FILE_EXISTS && fileError_ != ERROR_ALREADY_EXISTS &&
@@ -316,20 +330,24 @@ bool Win32Platform::replaceFile(const std::string &path, const std::string &cont
                 return false;
         }
     }
-    if (!file.valid()) return false;
+    if (!file.valid())
+        return false;
     bool written = writeAll(file.get(), contents) && FlushFileBuffers(file.get());
-    if (!written) fileError_ = GetLastError();
+    if (!written)
+        fileError_ = GetLastError();
     file.close();
     if (written && MoveFileExW(temporary.c_str(), target.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    if (written) fileError_ = GetLastError();
+    if (written)
+        fileError_ = GetLastError();
     DeleteFileW(temporary.c_str());
     return false;
 }
 
 bool Win32Platform::deleteFile(const std::string &path) {
-    if (DeleteFileW(fileSystemPath(path).c_str())) return true;
+    if (DeleteFileW(fileSystemPath(path).c_str()))
+        return true;
     fileError_ = GetLastError();
     return fileError_ == ERROR_FILE_NOT_FOUND || fileError_ == ERROR_PATH_NOT_FOUND;
 }
@@ -338,12 +356,14 @@ void Win32Platform::appendFile(const std::string &path, const std::string &text)
     FileHandle file(CreateFileW(fileSystemPath(path).c_str(), FILE_APPEND_DATA,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.valid()) writeAll(file.get(), text);
+    if (file.valid())
+        writeAll(file.get(), text);
 }
 
 std::size_t Win32Platform::fileSize(const std::string &path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(fileSystemPath(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (!GetFileAttributesExW(fileSystemPath(path).c_str(), GetFileExInfoStandard, &data))
+        return 0;
     return static_cast<std::size_t>(data.nFileSizeLow) |
            static_cast<std::size_t>(data.nFileSizeHigh) << 31 << 1;
 }

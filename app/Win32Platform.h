@@ -65,4 +65,3 @@ private:
 // flags, logged as planned maintenance by an application. Empty when Windows took the request;
 // else the system's reason why the privilege or the request was refused.
 std::string requestSystemExit(UINT flags);
-

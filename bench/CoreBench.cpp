@@ -110,7 +110,11 @@ void readEventsBench(benchmark::State &state) {
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(readEventsBench)->Name("readEvents")->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(readEventsBench)
+    ->Name("readEvents")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond);
 
 // Ten thousand rows of every kind but Hourly, spread over the days and times from 2027 on, a
 // third of them with a power action (Daily rows without, so that none requests anything while a
@@ -122,7 +126,8 @@ void fillMixedTable(EventTable &table, int rows) {
         const LocalTime when = fromWallSecond(wallSecond(at(2027, 1, 1, 0, 0, 0)) + i * 97);
         const char *kind = kinds[i % 5];
         Event fields = eventAt(when, kind, clockText(platform, repeatKindOf(kind), when));
-        if (i % 3 == 0 && i % 5 != 1) fields.restart = "Restart";
+        if (i % 3 == 0 && i % 5 != 1)
+            fields.restart = "Restart";
         table.insertRow(i, fields);
     }
 }
@@ -154,8 +159,8 @@ void warningAfresh(benchmark::State &state) {
     Scheduled s(static_cast<int>(state.range(0)));
     const LocalTime now = at(2026, 12, 7, 12, 0, 0);
     s.due.startAfter(now);
-    Event soon = eventAt(later(now, 10), "",
-                               clockText(s.platform, RepeatKind::OneTime, later(now, 10)));
+    Event soon =
+        eventAt(later(now, 10), "", clockText(s.platform, RepeatKind::OneTime, later(now, 10)));
     soon.shutDown = "Shut down";
     for (auto _ : state) {
         s.table.insertRow(s.table.rowCount(), soon);
@@ -177,8 +182,7 @@ void nextAction(benchmark::State &state) {
         for (int i = 0; i < state.range(0); ++i) {
             const LocalTime when = fromWallSecond(wallSecond(at(2027, 1, 1, 0, 0, 0)) + i * 97);
             const char *kind = kinds[i % 6];
-            Event fields =
-                eventAt(when, kind, clockText(s.platform, repeatKindOf(kind), when));
+            Event fields = eventAt(when, kind, clockText(s.platform, repeatKindOf(kind), when));
             fields.shutDown = "Shut down";
             s.table.insertRow(i, fields);
         }
@@ -186,7 +190,8 @@ void nextAction(benchmark::State &state) {
     Schedule schedule(s.table, s.platform);
     schedule.start(at(2026, 12, 7, 12, 0, 0));
     const auto none = [](std::int64_t) { return false; };
-    for (auto _ : state) benchmark::DoNotOptimize(schedule.nextAction(none));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(schedule.nextAction(none));
 }
 BENCHMARK(nextAction)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond);
 

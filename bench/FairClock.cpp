@@ -1,27 +1,15 @@
 // The idle benchmark's fair clock: the same one-second timer as Velkorin's main window, and on
 // each tick the time line formatted and painted over a background picture in the same font,
-// so the side-by-side ratio shows what the rest of the shown program costs.
-#include <windows.h>
-
-#include <cstring>
+// so the side-by-side ratio shows what the rest of the shown program costs. The font is the
+// face's own.
+#include "ClockFace.h"
+#include "IdleWindow.h"
 
 namespace {
 
 const RECT timeLine = {80, 50, 400, 78};
 char timeText[100] = "";
 HBITMAP background = nullptr;
-
-HFONT createClockFont() {
-    LOGFONTA font = {};
-    font.lfHeight = 18;
-    font.lfWidth = 7;
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = CLEARTYPE_QUALITY;
-    font.lfPitchAndFamily = FF_MODERN;
-    std::strcpy(font.lfFaceName, "Times New Roman");
-    return CreateFontIndirectA(&font);
-}
 
 void tick(HWND window) {
     SYSTEMTIME now;
@@ -59,29 +47,18 @@ void paint(HWND window) {
 }
 
 LRESULT CALLBACK clockProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // clang-format off
     switch (message) {
     case WM_TIMER:   tick(window); return 0;
     case WM_PAINT:   paint(window); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default:         return DefWindowProcA(window, message, wParam, lParam);
     }
+    // clang-format on
 }
 
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = clockProc;
-    windowClass.hInstance = instance;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = "FairClock";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "FairClock", "Fair clock", WS_OVERLAPPEDWINDOW, 1300, 0, 572,
-                                  475, nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, SW_SHOW);
-    SetTimer(window, 1, 1000, nullptr);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
-    return 0;
+    return runIdleWindow(instance, "FairClock", "Fair clock", 1300, clockProc);
 }

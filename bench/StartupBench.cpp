@@ -23,9 +23,14 @@ double nowMs() {
 std::vector<FileEvent> futureEvents(int count) {
     std::vector<FileEvent> events;
     for (int i = 0; i < count; ++i) {
-        SYSTEMTIME when = {static_cast<WORD>(2031 + i % 5), static_cast<WORD>(1 + i % 12), 0,
-                           static_cast<WORD>(1 + i % 28), static_cast<WORD>(i % 24),
-                           static_cast<WORD>(i / 24 % 60), static_cast<WORD>(i % 60), 0};
+        SYSTEMTIME when = {static_cast<WORD>(2031 + i % 5),
+                           static_cast<WORD>(1 + i % 12),
+                           0,
+                           static_cast<WORD>(1 + i % 28),
+                           static_cast<WORD>(i % 24),
+                           static_cast<WORD>(i / 24 % 60),
+                           static_cast<WORD>(i % 60),
+                           0};
         events.push_back({oneTimeKey(when), i % 3 ? "" : "Restart", "", "", when});
     }
     return events;
@@ -35,21 +40,24 @@ std::vector<FileEvent> futureEvents(int count) {
 // from the start to the window, and the file as the program left it.
 double startOnce(int events, const std::string &fileText, std::string *left = nullptr) {
     Program program("startup-" + std::to_string(events));
-    if (events > 0) program.writeEventFile(fileText);
+    if (events > 0)
+        program.writeEventFile(fileText);
     const double start = nowMs();
     program.start();
     HWND window = nullptr;
     while (!window && nowMs() - start < 60000) {
         std::vector<HWND> shown = program.windowsTitled("Velkorin");
-        if (!shown.empty()) window = shown.front();
-        else Sleep(1);
+        if (!shown.empty())
+            window = shown.front();
+        else
+            Sleep(1);
     }
     const double shownAfter = nowMs() - start;
     if (left) {
         Sleep(500);
-        HANDLE file = CreateFileA(program.eventFilePath().c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
+        HANDLE file =
+            CreateFileA(program.eventFilePath().c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         left->clear();
         if (file != INVALID_HANDLE_VALUE) { // with no events there is no file
             left->assign(GetFileSize(file, nullptr), '\0');
@@ -59,11 +67,13 @@ double startOnce(int events, const std::string &fileText, std::string *left = nu
             CloseHandle(file);
         }
     }
-    TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, [&] {
-        DWORD id = 0;
-        GetWindowThreadProcessId(window, &id);
-        return id;
-    }()), 0);
+    TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE,
+                                 [&] {
+                                     DWORD id = 0;
+                                     GetWindowThreadProcessId(window, &id);
+                                     return id;
+                                 }()),
+                     0);
     Sleep(300);
     return shownAfter;
 }

@@ -141,6 +141,7 @@ add_executable(idle_baseline WIN32 bench/MinimalTimer.cpp)
 target_link_options(idle_baseline PRIVATE ${VELKORIN_STATIC} -s)
 # The fair clock: the same timer, and the time line formatted and painted each second.
 add_executable(idle_clock WIN32 bench/FairClock.cpp)
+target_link_libraries(idle_clock PRIVATE ui)
 target_link_options(idle_clock PRIVATE ${VELKORIN_STATIC} -s)
 
 # Start-up side by side: launch to main window with growing event files.

@@ -19,7 +19,9 @@ constexpr std::int64_t sleptMs = 2500;
 // The tray tip holds 63 characters.
 constexpr std::size_t trayTipCapacity = 64;
 
-const char *actionName(bool shutDown) { return shutDown ? "shut down" : "restart"; }
+const char *actionName(bool shutDown) {
+    return shutDown ? "shut down" : "restart";
+}
 
 bool beats(const Event &a, const Event &b) {
     return powerActionOf(a) == PowerAction::ShutDown && powerActionOf(b) != PowerAction::ShutDown;
@@ -29,8 +31,7 @@ bool beats(const Event &a, const Event &b) {
 
 const char refusedNoticeTitle[] = "Velkorin: restart or shut down refused";
 
-std::string refusedNoticeText(const Event &fields, PowerAction action,
-                              const std::string &reason) {
+std::string refusedNoticeText(const Event &fields, PowerAction action, const std::string &reason) {
     return std::string("Velkorin could not ") +
            (action == PowerAction::ShutDown ? "shut down" : "restart") +
            " this computer for the event\r\n" + fields.matchKey + "\r\n\r\n" + reason;
@@ -46,17 +47,20 @@ std::string notStoredNoticeText(const std::string &path, const std::string &reas
 bool runPowerAction(const Event &fields, const EventTable &table, EventFile &file,
                     Platform &platform, History *history, const LocalTime *when) {
     const PowerAction action = powerActionOf(fields);
-    if (action == PowerAction::None) return true;
+    if (action == PowerAction::None)
+        return true;
     const bool stored = file.saveThrough(table);
     const char *name = action == PowerAction::ShutDown ? "shut down" : "restart";
     // Written down before Windows is asked: afterwards there may be no time left.
-    if (history && when) history->record(*when, std::string(name) + " requested", fields);
-    const std::string refused = action == PowerAction::ShutDown ? platform.requestShutdown()
-                                                                : platform.requestRestart();
+    if (history && when)
+        history->record(*when, std::string(name) + " requested", fields);
+    const std::string refused =
+        action == PowerAction::ShutDown ? platform.requestShutdown() : platform.requestRestart();
     // The event counts as fired all the same (a one-time row has gone); the user learns why
     // the computer stayed on.
     if (!refused.empty()) {
-        if (history && when) history->record(*when, std::string(name) + " refused: " + refused, fields);
+        if (history && when)
+            history->record(*when, std::string(name) + " refused: " + refused, fields);
         platform.showNotice(refusedNoticeTitle, refusedNoticeText(fields, action, refused));
     }
     return stored;
@@ -68,16 +72,21 @@ void DueCheck::noteStored(bool stored, const LocalTime &now) {
         return;
     }
     // A file that could not be read at start is left alone on purpose; the user knows.
-    if (file_.blocked()) return;
+    if (file_.blocked())
+        return;
     unsaved_ = true;
-    if (told_) return;
+    if (told_)
+        return;
     told_ = true;
-    if (history_) history_->record(now, "events not stored: " + file_.lastError());
-    platform_.showNotice(notStoredNoticeTitle, notStoredNoticeText(file_.path(), file_.lastError()));
+    if (history_)
+        history_->record(now, "events not stored: " + file_.lastError());
+    platform_.showNotice(notStoredNoticeTitle,
+                         notStoredNoticeText(file_.path(), file_.lastError()));
 }
 
 void DueCheck::record(const LocalTime &time, const std::string &what, const Event &event) {
-    if (history_) history_->record(time, what, event);
+    if (history_)
+        history_->record(time, what, event);
 }
 
 int DueCheck::rowOf(const Event &event) const {
@@ -96,13 +105,14 @@ void DueCheck::adoptCurrentLanguage(const LocalTime &now) {
     const int pendingRow = pending_ ? rowOf(pending_->event) : -1;
     const int warnedRow = warning_.open ? rowOf(warning_.action.event) : -1;
     if (const int changed = recomposeInCurrentLanguage(table_, platform_); changed > 0) {
-        if (pendingRow >= 0) pending_->event.matchKey = table_.event(pendingRow).matchKey;
-        if (warnedRow >= 0) warning_.action.event.matchKey = table_.event(warnedRow).matchKey;
+        if (pendingRow >= 0)
+            pending_->event.matchKey = table_.event(pendingRow).matchKey;
+        if (warnedRow >= 0)
+            warning_.action.event.matchKey = table_.event(warnedRow).matchKey;
         file_.keepCopyBeforeNextWrite();
         noteStored(file_.rewriteEventFile(table_), now);
         if (history_)
-            history_->record(now, std::to_string(changed) +
-                                      (changed == 1 ? " event" : " events") +
+            history_->record(now, std::to_string(changed) + (changed == 1 ? " event" : " events") +
                                       " brought into the current language");
     }
     tableChanged(now);
@@ -119,11 +129,14 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
         return;
     }
     lastElapsed_ = now.elapsed;
-    if (!schedule_.started()) schedule_.start(now);
+    if (!schedule_.started())
+        schedule_.start(now);
     const Passage passage = schedule_.advance(now);
     noteClockChange(passage, now);
-    if (passage.anew) answers_.clear();
-    if (passage.change != ClockChange::None) replan_ = true;
+    if (passage.anew)
+        answers_.clear();
+    if (passage.change != ClockChange::None)
+        replan_ = true;
 
     std::vector<int> leaving;
     std::optional<Action> fired;
@@ -161,7 +174,8 @@ void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector
         answers_.erase(found);
     }
     schedule_.dueAt(second, run.rows, due_);
-    if (due_.empty()) return;
+    if (due_.empty())
+        return;
     LocalTime time = fromWallSecond(second);
     time.utcOffset = run.utcOffset;
     std::vector<int> actions; // the rows whose action is still to run
@@ -169,26 +183,36 @@ void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector
         const Event &event = table_.event(row);
         const bool oneTime = table_.row(row).kind == RepeatKind::OneTime;
         // A late tick across a repeated hour reaches a one-time row's second twice.
-        if (oneTime && std::find(leaving.begin(), leaving.end(), row) != leaving.end()) continue;
+        if (oneTime && std::find(leaving.begin(), leaving.end(), row) != leaving.end())
+            continue;
         const bool hasAction = powerActionOf(event) != PowerAction::None;
-        if (hasAction && answer == Answer::Now) continue; // carried out already
+        if (hasAction && answer == Answer::Now)
+            continue; // carried out already
         record(time, "fired", event);
-        if (hasAction && answer == Answer::Skip) record(time, "action skipped", event);
-        else if (hasAction) actions.push_back(row);
-        if (oneTime) leaving.push_back(row);
+        if (hasAction && answer == Answer::Skip)
+            record(time, "action skipped", event);
+        else if (hasAction)
+            actions.push_back(row);
+        if (oneTime)
+            leaving.push_back(row);
     }
-    if (actions.empty()) return;
+    if (actions.empty())
+        return;
     const Action action{table_.readRow(winnerAmong(actions)), second, run.rows};
-    if (!fired || beats(action.event, fired->event)) fired = action;
+    if (!fired || beats(action.event, fired->event))
+        fired = action;
 }
 
 std::optional<DueCheck::Action> DueCheck::firstActionAhead() {
-    if (!schedule_.anyActions()) return std::nullopt;
+    if (!schedule_.anyActions())
+        return std::nullopt;
     for (const SecondRun &run : schedule_.ahead(warningLead))
         for (std::int64_t second = run.from; second <= run.to; ++second) {
-            if (answers_.count(second)) continue; // answered: the next action is warned of
+            if (answers_.count(second))
+                continue; // answered: the next action is warned of
             schedule_.dueAt(second, run.rows, due_, true);
-            if (!due_.empty()) return Action{table_.readRow(winnerAmong(due_)), second, run.rows};
+            if (!due_.empty())
+                return Action{table_.readRow(winnerAmong(due_)), second, run.rows};
         }
     return std::nullopt;
 }
@@ -196,12 +220,14 @@ std::optional<DueCheck::Action> DueCheck::firstActionAhead() {
 int DueCheck::winnerAmong(const std::vector<int> &rows) const {
     int winner = rows.front();
     for (int row : rows)
-        if (beats(table_.event(row), table_.event(winner))) winner = row;
+        if (beats(table_.event(row), table_.event(winner)))
+            winner = row;
     return winner;
 }
 
 void DueCheck::announce(const LocalTime &now) {
-    if (!schedule_.started()) return;
+    if (!schedule_.started())
+        return;
     for (;;) {
         const std::optional<Action> next = pending_ ? pending_ : firstActionAhead();
         if (!next) {
@@ -210,8 +236,10 @@ void DueCheck::announce(const LocalTime &now) {
         }
         // Another action than the one named is a new warning, with a minute of its own, shown
         // also where the user closed the last one.
-        if (warning_.open && !warning_.action.same(*next)) closeWarning();
-        if (!warning_.open) warning_ = {true, *next, now.elapsed};
+        if (warning_.open && !warning_.action.same(*next))
+            closeWarning();
+        if (!warning_.open)
+            warning_ = {true, *next, now.elapsed};
         const std::int64_t shownMs = now.elapsed - warning_.shownSince;
         if (pending_ && shownMs >= fullMinuteMs) {
             const Action action = *pending_;
@@ -221,8 +249,10 @@ void DueCheck::announce(const LocalTime &now) {
             continue; // the next action is warned of in its turn
         }
         if (pending_ && !pendingRecorded_) {
-            record(now, std::string(actionName(next->shutDown())) +
-                            " held until its warning has shown a minute", next->event);
+            record(now,
+                   std::string(actionName(next->shutDown())) +
+                       " held until its warning has shown a minute",
+                   next->event);
             pendingRecorded_ = true;
         }
         // A fired action waits only for its minute; one ahead for its second too.
@@ -238,7 +268,8 @@ void DueCheck::plan(const LocalTime &now) {
     const std::int64_t pendingSecond = pending_ ? pending_->second : INT64_MIN;
     const bool stale = replan_ || planVersion_ != table_.version() ||
                        (upcoming_ && !schedule_.comesAgain(upcoming_->wall));
-    if (!stale && pendingSecond == plannedPending_) return;
+    if (!stale && pendingSecond == plannedPending_)
+        return;
     if (stale) {
         upcoming_ = schedule_.nextAction(
             [this](std::int64_t second) { return answers_.count(second) > 0; });
@@ -246,10 +277,13 @@ void DueCheck::plan(const LocalTime &now) {
         planVersion_ = table_.version();
         // Woken ahead of the action, so the warning has its whole minute after the wake.
         std::optional<std::int64_t> wake;
-        if (upcoming_) wake = upcoming_->real.utc - wakeLead;
+        if (upcoming_)
+            wake = upcoming_->real.utc - wakeLead;
         if (wake != wakeAt_) {
-            if (wake) platform_.wakeAt(*wake);
-            else platform_.cancelWake();
+            if (wake)
+                platform_.wakeAt(*wake);
+            else
+                platform_.cancelWake();
             wakeAt_ = wake;
         }
     }
@@ -257,7 +291,8 @@ void DueCheck::plan(const LocalTime &now) {
     if (pending_) {
         LocalTime at = fromWallSecond(pending_->second);
         at.utcOffset = now.utcOffset;
-        next_ = NextAction{pending_->event, pending_->shutDown(), at, pending_->second - at.utcOffset};
+        next_ =
+            NextAction{pending_->event, pending_->shutDown(), at, pending_->second - at.utcOffset};
     } else if (upcoming_) {
         const Event &event = table_.event(upcoming_->row);
         const std::int64_t utc = upcoming_->real.utc;
@@ -271,38 +306,47 @@ void DueCheck::plan(const LocalTime &now) {
 }
 
 void DueCheck::asleep(const LocalTime &now) {
-    if (asleep_) return;
+    if (asleep_)
+        return;
     asleep_ = true;
     lastElapsed_ = now.elapsed;
-    if (history_) history_->record(now, "asleep");
+    if (history_)
+        history_->record(now, "asleep");
 }
 
 void DueCheck::awake(const LocalTime &now) {
     // Windows tells of one wake twice; a resume without a suspend told of first is a wake when
     // the forward clock jumped.
-    if (!asleep_ && now.elapsed - lastElapsed_ < sleptMs) return;
+    if (!asleep_ && now.elapsed - lastElapsed_ < sleptMs)
+        return;
     asleep_ = false;
     lastElapsed_ = now.elapsed;
-    if (history_) history_->record(now, "awake");
-    if (!schedule_.started()) return;
+    if (history_)
+        history_->record(now, "awake");
+    if (!schedule_.started())
+        return;
     // Nobody saw the warning's minute: a waiting action is not run, the next gets a new one.
     if (pending_) {
-        record(now, std::string(actionName(pending_->shutDown())) +
-                        " not run: the computer slept through its warning", pending_->event);
+        record(now,
+               std::string(actionName(pending_->shutDown())) +
+                   " not run: the computer slept through its warning",
+               pending_->event);
         pending_.reset();
     }
     closeWarning();
     schedule_.sleptUntil(now);
     for (auto answer = answers_.begin(); answer != answers_.end();)
         answer = schedule_.comesAgain(answer->first) ? std::next(answer) : answers_.erase(answer);
-    noteStored(sweepMissedEvents(table_, file_, platform_, now, history_, MissedNotices::Together), now);
+    noteStored(sweepMissedEvents(table_, file_, platform_, now, history_, MissedNotices::Together),
+               now);
     replan_ = true;
     checkDueEvents(now); // the second of the wake, and the warning afresh
 }
 
 std::string trayTipOf(const std::optional<DueCheck::NextAction> &next, const LocalTime &now,
                       Platform &platform) {
-    if (!next) return "Velkorin";
+    if (!next)
+        return "Velkorin";
     std::string tip = std::string("Velkorin: ") + actionName(next->shutDown) + " at " +
                       platform.formatTime(next->at, clockTimePicture);
     if (next->at.year != now.year || next->at.month != now.month || next->at.day != now.day)
@@ -316,7 +360,8 @@ void DueCheck::request(const Action &action, const LocalTime &now) {
 }
 
 void DueCheck::closeWarning() {
-    if (warning_.open) platform_.closeWarning();
+    if (warning_.open)
+        platform_.closeWarning();
     warning_ = Warning();
 }
 
@@ -332,18 +377,22 @@ void DueCheck::tableChanged(const LocalTime &now) {
 }
 
 void DueCheck::skipWarned(const LocalTime &now) {
-    if (!warning_.open) return;
+    if (!warning_.open)
+        return;
     replan_ = true;
     const Action action = warning_.action;
-    if (pending_) pending_.reset();
-    else answers_[action.second] = Answer::Skip;
+    if (pending_)
+        pending_.reset();
+    else
+        answers_[action.second] = Answer::Skip;
     record(now, std::string(actionName(action.shutDown())) + " skipped", action.event);
     closeWarning();
     announce(now);
 }
 
 void DueCheck::runWarnedNow(const LocalTime &now) {
-    if (!warning_.open) return;
+    if (!warning_.open)
+        return;
     replan_ = true;
     const Action action = warning_.action;
     const bool early = !pending_;
@@ -356,26 +405,31 @@ void DueCheck::runWarnedNow(const LocalTime &now) {
         schedule_.dueAt(action.second, action.rows, due_, true);
         std::vector<int> leaving;
         for (int row : due_)
-            if (table_.row(row).kind == RepeatKind::OneTime) leaving.push_back(row);
+            if (table_.row(row).kind == RepeatKind::OneTime)
+                leaving.push_back(row);
         table_.deleteRows(leaving);
     }
     record(now, std::string(actionName(action.shutDown())) + (early ? " run early" : " run now"),
            action.event);
     request(action, now);
     closeWarning();
-    if (!unsaved_) noteStored(file_.rewriteEventFile(table_), now);
+    if (!unsaved_)
+        noteStored(file_.rewriteEventFile(table_), now);
     announce(now);
 }
 
 void DueCheck::noteClockChange(const Passage &passage, const LocalTime &now) {
-    if (!history_) return;
+    if (!history_)
+        return;
     const std::string by = std::to_string(passage.step < 0 ? -passage.step : passage.step) + " s";
     switch (passage.change) {
     case ClockChange::None: return;
     case ClockChange::DaylightSaving:
         history_->record(now, "clocks changed for daylight saving by " + by);
         return;
-    case ClockChange::Zone: history_->record(now, "time zone changed: the clock moved " + by); return;
+    case ClockChange::Zone:
+        history_->record(now, "time zone changed: the clock moved " + by);
+        return;
     case ClockChange::SetForward: history_->record(now, "clock set forward by " + by); return;
     case ClockChange::SetBack: history_->record(now, "clock set back by " + by); return;
     }

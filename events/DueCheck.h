@@ -19,7 +19,8 @@
 // request the system refuses is reported in a notice with its reason. False when the save
 // failed.
 bool runPowerAction(const Event &fields, const EventTable &table, EventFile &file,
-                    Platform &platform, History *history = nullptr, const LocalTime *when = nullptr);
+                    Platform &platform, History *history = nullptr,
+                    const LocalTime *when = nullptr);
 
 // The notice for events that could not be stored.
 extern const char notStoredNoticeTitle[];
@@ -27,8 +28,7 @@ std::string notStoredNoticeText(const std::string &path, const std::string &reas
 
 // The notice for a refused restart or shutdown.
 extern const char refusedNoticeTitle[];
-std::string refusedNoticeText(const Event &fields, PowerAction action,
-                              const std::string &reason);
+std::string refusedNoticeText(const Event &fields, PowerAction action, const std::string &reason);
 
 class DueCheck {
 public:
@@ -148,7 +148,7 @@ private:
         std::int64_t shownSince = 0; // the forward clock when it began to name this action
     } warning_;
     std::map<std::int64_t, Answer> answers_; // by the wall second they answer for
-    std::vector<int> due_;                    // reused for each second
+    std::vector<int> due_;                   // reused for each second
 
     bool asleep_ = false;
     std::int64_t lastElapsed_ = 0; // the forward clock at the last reading
@@ -156,8 +156,8 @@ private:
     // The next action as last worked out, and what it rested on.
     std::optional<Schedule::Upcoming> upcoming_;
     std::optional<NextAction> next_;
-    bool replan_ = true;             // a clock change, an answer or a wake since
-    unsigned planVersion_ = 0;       // the table's version then
+    bool replan_ = true;       // a clock change, an answer or a wake since
+    unsigned planVersion_ = 0; // the table's version then
     std::int64_t plannedPending_ = INT64_MIN;
     std::optional<std::int64_t> wakeAt_; // the UTC second the wake is armed for
 };

@@ -34,17 +34,21 @@ bool composeFields(const EventForm &form, Platform &platform, Event &fields) {
     const std::string hour = timeText(form.hour, hourPlaceholder, placeholders);
     const std::string minute = timeText(form.minute, minutePlaceholder, placeholders);
     const std::string second = timeText(form.second, secondPlaceholder, placeholders);
-    if (placeholders == 3) return false;
+    if (placeholders == 3)
+        return false;
 
     Event event;
     event.hour = hour;
     event.minute = minute;
     event.second = second;
-    if (form.restart) event.restart = "Restart";
-    else if (form.shutDown) event.shutDown = "Shut down";
+    if (form.restart)
+        event.restart = "Restart";
+    else if (form.shutDown)
+        event.shutDown = "Shut down";
     event.repeat = form.repeat;
     cutToCapacity(event.repeat, repeatCapacity);
-    if (event.repeat == repeatPlaceholder) event.repeat.clear();
+    if (event.repeat == repeatPlaceholder)
+        event.repeat.clear();
 
     const RepeatKind kind = repeatKindOf(event.repeat);
     if (kind == RepeatKind::Hourly) {
@@ -57,9 +61,10 @@ bool composeFields(const EventForm &form, Platform &platform, Event &fields) {
         // formatter, locale and picture of the due check's clock text, so the two are equal
         // at the event's second in every language.
         const char *picture = kind == RepeatKind::Unknown ? longDatePicture : datePictureOf(kind);
-        if (kind == RepeatKind::Weekly) event.dayOfWeek = formatTwoDigits(form.date.dayOfWeek);
-        event.matchKey = platform.formatDate(form.date, picture) + " " + hour + ":" + minute +
-                         ":" + second;
+        if (kind == RepeatKind::Weekly)
+            event.dayOfWeek = formatTwoDigits(form.date.dayOfWeek);
+        event.matchKey =
+            platform.formatDate(form.date, picture) + " " + hour + ":" + minute + ":" + second;
         event.year = formatTwoDigits(form.date.year);
         event.month = formatTwoDigits(form.date.month);
         event.day = formatTwoDigits(form.date.day);
@@ -91,9 +96,11 @@ namespace {
 template <typename Visit> void forEachName(std::string_view text, Visit visit) {
     std::size_t start = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text[i] != ' ' && text[i] != ':') continue;
+        if (i < text.size() && text[i] != ' ' && text[i] != ':')
+            continue;
         const std::string_view word = text.substr(start, i - start);
-        if (word.find_first_not_of("0123456789") != std::string_view::npos) visit(word);
+        if (word.find_first_not_of("0123456789") != std::string_view::npos)
+            visit(word);
         start = i + 1;
     }
 }
@@ -103,7 +110,8 @@ std::vector<std::string> numbersIn(const std::string &text) {
     std::vector<std::string> numbers;
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t start = text.find_first_of("0123456789", i);
-        if (start == std::string::npos) break;
+        if (start == std::string::npos)
+            break;
         const std::size_t end = std::min(text.find_first_not_of("0123456789", start), text.size());
         numbers.push_back(text.substr(start, end - start));
         i = end;
@@ -118,7 +126,8 @@ std::vector<std::string> currentNames(Platform &platform) {
         forEachName(platform.formatDate(date, picture),
                     [&](std::string_view name) { names.emplace_back(name); });
     };
-    for (int day = 1; day <= 7; ++day) add(fromWallSecond(wallSecond({2027, 2, 0, day})), "dddd");
+    for (int day = 1; day <= 7; ++day)
+        add(fromWallSecond(wallSecond({2027, 2, 0, day})), "dddd");
     for (int month = 1; month <= 12; ++month) {
         const LocalTime first = fromWallSecond(wallSecond({2027, month, 0, 1}));
         add(first, longDatePicture);
@@ -135,7 +144,8 @@ std::string partlyDueNote(const EventForm &form) {
     const int day = form.date.day;
     if (kind == RepeatKind::Yearly && form.date.month == 2 && day == 29)
         return "This Yearly event comes due on 29 February only: in leap years.";
-    if (kind != RepeatKind::Monthly || day < 29 || day > 31) return std::string();
+    if (kind != RepeatKind::Monthly || day < 29 || day > 31)
+        return std::string();
     const char *without = day == 29   ? "not in February, except in leap years"
                           : day == 30 ? "not in February"
                                       : "not in February, April, June, September, November";
@@ -152,14 +162,17 @@ int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
         if (row.kind != RepeatKind::OneTime && row.kind != RepeatKind::Weekly &&
             row.kind != RepeatKind::Yearly)
             continue; // the other kinds have no names
-        if (known.empty()) known = currentNames(platform);
+        if (known.empty())
+            known = currentNames(platform);
         bool foreign = false;
         forEachName(row.event.matchKey, [&](std::string_view name) {
             foreign = foreign || !std::binary_search(known.begin(), known.end(), name);
         });
-        if (!foreign) continue; // it can come due in this language as it is
+        if (!foreign)
+            continue; // it can come due in this language as it is
         EventForm form = formOf(row.event);
-        if (!isRealDate(form.date.year, form.date.month, form.date.day)) continue;
+        if (!isRealDate(form.date.year, form.date.month, form.date.day))
+            continue;
         form.date = fromWallSecond(wallSecond(form.date)); // with its day of the week
         Event composed;
         if (!composeFields(form, platform, composed) || composed.matchKey == row.event.matchKey ||
@@ -168,17 +181,20 @@ int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
              parseNumber(row.event.dayOfWeek) != form.date.dayOfWeek))
             continue;
         if (rows.empty())
-            for (int i = 0; i < table.rowCount(); ++i) rows.push_back(table.event(i));
+            for (int i = 0; i < table.rowCount(); ++i)
+                rows.push_back(table.event(i));
         rows[static_cast<std::size_t>(index)].matchKey = composed.matchKey;
         ++changed;
     }
-    if (changed > 0) table.replaceRows(std::move(rows));
+    if (changed > 0)
+        table.replaceRows(std::move(rows));
     return changed;
 }
 
 Editor::Outcome Editor::composeEvent(const EventForm &form) {
     Event fields;
-    if (!composeFields(form, platform_, fields)) return Outcome::NothingToAdd;
+    if (!composeFields(form, platform_, fields))
+        return Outcome::NothingToAdd;
     const int asked = editPending_ ? editIndex_ : table_.rowCount();
     const int at = asked < table_.rowCount() ? asked : table_.rowCount();
     table_.insertRow(asked, fields);
@@ -187,7 +203,8 @@ Editor::Outcome Editor::composeEvent(const EventForm &form) {
     file_.releaseEdit();
     if (!file_.saveThrough(table_)) {
         table_.deleteRow(at);
-        if (editPending_) file_.holdForEdit(editIndex_, taken_);
+        if (editPending_)
+            file_.holdForEdit(editIndex_, taken_);
         return Outcome::NotStored;
     }
     editPending_ = false;
@@ -202,15 +219,18 @@ bool Editor::deleteSelected(int selected) {
     }
     const TableRow removed = table_.row(selected);
     table_.deleteRow(selected);
-    if (file_.rewriteEventFile(table_)) return true;
+    if (file_.rewriteEventFile(table_))
+        return true;
     table_.putBack(selected, removed);
     return false;
 }
 
 bool Editor::editRow(int selected, Event &taken) {
-    if (selected < 0 || selected >= table_.rowCount()) return false;
+    if (selected < 0 || selected >= table_.rowCount())
+        return false;
     taken = table_.readRow(selected);
-    if (taken.matchKey.empty()) return false;
+    if (taken.matchKey.empty())
+        return false;
     editPending_ = true;
     editIndex_ = selected;
     taken_ = taken;

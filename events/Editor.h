@@ -38,9 +38,9 @@ bool composeFields(const EventForm &form, Platform &platform, Event &fields);
 // refuses).
 EventForm formOf(const Event &row);
 
-// What to tell the user of the event a form composes, when it comes due in some months or years only: a Monthly one
-// on the 29th, 30th or 31st ("... not in February, April, June, September, November") or a
-// Yearly one on 29 February. Empty for any other.
+// What to tell the user of the event a form composes, when it comes due in some months or years
+// only: a Monthly one on the 29th, 30th or 31st ("... not in February, April, June, September,
+// November") or a Yearly one on 29 February. Empty for any other.
 std::string partlyDueNote(const EventForm &form);
 
 // After the language of the formats changed, or for a file made in another language: each row
@@ -71,7 +71,6 @@ public:
     // index for the next OK; until then every write of the file keeps the row as it was. False,
     // with nothing changed, when there is no such row.
     bool editRow(int selected, Event &taken);
-
 
 private:
     EventTable &table_;

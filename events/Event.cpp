@@ -23,18 +23,26 @@ void cutToCapacity(std::string &text, std::size_t capacity) {
 }
 
 RepeatKind repeatKindOf(const std::string &repeat) {
-    if (repeat.empty()) return RepeatKind::OneTime;
-    if (repeat == "Hourly") return RepeatKind::Hourly;
-    if (repeat == "Daily") return RepeatKind::Daily;
-    if (repeat == "Weekly") return RepeatKind::Weekly;
-    if (repeat == "Monthly") return RepeatKind::Monthly;
-    if (repeat == "Yearly") return RepeatKind::Yearly;
+    if (repeat.empty())
+        return RepeatKind::OneTime;
+    if (repeat == "Hourly")
+        return RepeatKind::Hourly;
+    if (repeat == "Daily")
+        return RepeatKind::Daily;
+    if (repeat == "Weekly")
+        return RepeatKind::Weekly;
+    if (repeat == "Monthly")
+        return RepeatKind::Monthly;
+    if (repeat == "Yearly")
+        return RepeatKind::Yearly;
     return RepeatKind::Unknown;
 }
 
 PowerAction powerActionOf(const Event &event) {
-    if (!event.shutDown.empty()) return PowerAction::ShutDown;
-    if (!event.restart.empty()) return PowerAction::Restart;
+    if (!event.shutDown.empty())
+        return PowerAction::ShutDown;
+    if (!event.restart.empty())
+        return PowerAction::Restart;
     return PowerAction::None;
 }
 
@@ -54,7 +62,8 @@ std::int32_t parseNumber(const std::string &text) {
     std::uint32_t value = 0;
     for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
         value = value * 10u + static_cast<std::uint32_t>(text[at] - '0');
-    if (negative) value = 0u - value;
+    if (negative)
+        value = 0u - value;
     return static_cast<std::int32_t>(value);
 }
 
@@ -63,14 +72,16 @@ void appendTwoDigits(std::string &text, int number) {
     // times at a start with many events.
     char digits[12];
     char *start = digits + sizeof digits;
-    unsigned magnitude = number < 0 ? 0u - static_cast<unsigned>(number)
-                                    : static_cast<unsigned>(number);
+    unsigned magnitude =
+        number < 0 ? 0u - static_cast<unsigned>(number) : static_cast<unsigned>(number);
     do {
         *--start = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude > 0);
-    if (number < 0) *--start = '-';
-    if (digits + sizeof digits - start < 2) *--start = ' ';
+    if (number < 0)
+        *--start = '-';
+    if (digits + sizeof digits - start < 2)
+        *--start = ' ';
     text.append(start, static_cast<std::size_t>(digits + sizeof digits - start));
 }
 

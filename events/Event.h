@@ -8,10 +8,10 @@
 
 // One scheduled event. Each text holds at most its field's capacity less one character.
 struct Event {
-    std::string matchKey;  // compared with the clock text of the repeat kind
-    std::string restart;   // "Restart" or empty
-    std::string shutDown;  // "Shut down" or empty
-    std::string repeat;    // empty for a one-time event, else the repeat kind's text
+    std::string matchKey; // compared with the clock text of the repeat kind
+    std::string restart;  // "Restart" or empty
+    std::string shutDown; // "Shut down" or empty
+    std::string repeat;   // empty for a one-time event, else the repeat kind's text
     std::string year;
     std::string month;
     std::string day;
@@ -22,8 +22,8 @@ struct Event {
 };
 
 struct EventFieldInfo {
-    const char *name;      // list column header and event file section
-    std::size_t capacity;  // buffer size including the terminator
+    const char *name;     // list column header and event file section
+    std::size_t capacity; // buffer size including the terminator
     std::string Event::*member;
 };
 
@@ -34,9 +34,9 @@ extern const std::array<EventFieldInfo, eventFieldCount> eventFields;
 
 // The fields' capacities, each its buffer size including the terminator.
 constexpr std::size_t matchKeyCapacity = 200;
-constexpr std::size_t actionCapacity = 10;  // "Restart", "Shut down"
-constexpr std::size_t repeatCapacity = 10;  // the repeat kind's text
-constexpr std::size_t numberCapacity = 20;  // year, month, day, hour, minute, second, weekday
+constexpr std::size_t actionCapacity = 10; // "Restart", "Shut down"
+constexpr std::size_t repeatCapacity = 10; // the repeat kind's text
+constexpr std::size_t numberCapacity = 20; // year, month, day, hour, minute, second, weekday
 
 // Cuts a text to a field's capacity less one, the longest text the field holds.
 void cutToCapacity(std::string &text, std::size_t capacity);

@@ -21,15 +21,21 @@ namespace {
 // The event number a key names in a section: the section name, then "%2d" of the number
 // (compared like any profile name: ASCII case ignored). 0 when the key names no event.
 std::size_t eventNumberOf(std::string_view key, std::string_view section) {
-    if (key.size() <= section.size() + 1) return 0;
-    if (!ProfileDocument::sameName(key.substr(0, section.size()), section)) return 0;
+    if (key.size() <= section.size() + 1)
+        return 0;
+    if (!ProfileDocument::sameName(key.substr(0, section.size()), section))
+        return 0;
     std::string_view digits = key.substr(section.size());
-    if (digits.size() == 2 && digits[0] == ' ') digits.remove_prefix(1);
-    else if (digits[0] == '0' || digits.size() < 2) return 0;
-    if (digits.size() > 9) return 0;
+    if (digits.size() == 2 && digits[0] == ' ')
+        digits.remove_prefix(1);
+    else if (digits[0] == '0' || digits.size() < 2)
+        return 0;
+    if (digits.size() > 9)
+        return 0;
     std::size_t number = 0;
     for (char c : digits) {
-        if (c < '0' || c > '9') return 0;
+        if (c < '0' || c > '9')
+            return 0;
         number = number * 10 + static_cast<std::size_t>(c - '0');
     }
     return number;
@@ -43,9 +49,11 @@ std::vector<std::string_view> eventValues(const ProfileDocument &document, const
     std::vector<bool> seen(limit + 1);
     document.forEachKey(section, [&](std::string_view key, std::string_view value, bool hasValue) {
         std::size_t number = eventNumberOf(key, section);
-        if (number == 0 || number > limit || seen[number]) return;
+        if (number == 0 || number > limit || seen[number])
+            return;
         seen[number] = true;
-        if (hasValue) values[number] = value;
+        if (hasValue)
+            values[number] = value;
     });
     if (present)
         *present = std::move(seen);
@@ -89,20 +97,23 @@ namespace {
 
 // A fresh file of `count` events, event k (from 0) being eventAt(k), handed to `take` a line
 // at a time with its line end; it stops where `take` says false.
-template <typename EventAt, typename Take> bool renderEvents(int count, EventAt eventAt, Take take) {
+template <typename EventAt, typename Take>
+bool renderEvents(int count, EventAt eventAt, Take take) {
     std::string line;
     bool first = true;
     for (const EventFieldInfo &field : eventFields) {
         line.assign(first ? "[" : "\r\n[").append(field.name).append("]\r\n");
         first = false;
-        if (!take(line)) return false;
+        if (!take(line))
+            return false;
         for (int index = 0; index < count; ++index) {
             line.assign(field.name);
             appendTwoDigits(line, index + 1);
             line += '=';
             ProfileDocument::appendStoredForm(line, eventAt(index).*field.member);
             line += "\r\n";
-            if (!take(line)) return false;
+            if (!take(line))
+                return false;
         }
     }
     return true;
@@ -125,7 +136,8 @@ bool writesExactly(const EventTable &table, std::string_view text) {
     const bool same = renderEvents(
         table.rowCount(), [&](int index) -> const Event & { return table.event(index); },
         [&](const std::string &line) {
-            if (text.compare(at, line.size(), line) != 0) return false;
+            if (text.compare(at, line.size(), line) != 0)
+                return false;
             at += line.size();
             return true;
         });
@@ -139,7 +151,8 @@ bool readWrittenFile(std::string_view text, std::vector<Event> &rows) {
     rows.clear();
     std::size_t at = 0;
     const auto take = [&](std::string_view piece) {
-        if (text.compare(at, piece.size(), piece) != 0) return false;
+        if (text.compare(at, piece.size(), piece) != 0)
+            return false;
         at += piece.size();
         return true;
     };
@@ -147,29 +160,37 @@ bool readWrittenFile(std::string_view text, std::vector<Event> &rows) {
     std::size_t count = 0;
     for (std::size_t field = 0; field < eventFieldCount; ++field) {
         const EventFieldInfo &info = eventFields[field];
-        if (!take(field == 0 ? "[" : "\r\n[") || !take(info.name) || !take("]\r\n")) return false;
+        if (!take(field == 0 ? "[" : "\r\n[") || !take(info.name) || !take("]\r\n"))
+            return false;
         for (std::size_t index = 0;; ++index) {
-            if (field == 0 ? at == text.size() || text[at] == '\r' : index == count) break;
+            if (field == 0 ? at == text.size() || text[at] == '\r' : index == count)
+                break;
             expected.assign(info.name);
             appendTwoDigits(expected, static_cast<int>(index) + 1);
             expected += '=';
-            if (!take(expected)) return false;
+            if (!take(expected))
+                return false;
             std::size_t end = at;
-            while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+            while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+                ++end;
             const std::string_view raw = text.substr(at, end - at);
             at = end;
-            if (!take("\r\n")) return false;
+            if (!take("\r\n"))
+                return false;
             const std::string_view value = ProfileDocument::valueAsRead(raw, info.capacity);
             expected.clear();
             ProfileDocument::appendStoredForm(expected, value);
-            if (expected != raw) return false;
+            if (expected != raw)
+                return false;
             if (field == 0) {
-                if (value.empty()) return false; // a gap: what lies beyond is the rules' to judge
+                if (value.empty())
+                    return false; // a gap: what lies beyond is the rules' to judge
                 rows.emplace_back();
             }
             rows[index].*info.member = value;
         }
-        if (field == 0) count = rows.size();
+        if (field == 0)
+            count = rows.size();
     }
     return at == text.size();
 }
@@ -289,7 +310,7 @@ std::size_t eventsNotIn(const ProfileDocument &document, const EventTable &table
             for (std::size_t field = 1; field < eventFields.size() && held; ++field)
                 held = !present[field][number] ||
                        ProfileDocument::valueAsRead(values[field][number],
-                                                   eventFields[field].capacity) ==
+                                                    eventFields[field].capacity) ==
                            table.event(at->second).*eventFields[field].member;
         }
         missing += !held;
@@ -351,7 +372,8 @@ Platform::FileRead EventFile::loadAll(EventTable &table) {
     std::vector<Event> rows;
     if (readWrittenFile(knownText_, rows)) {
         table.replaceRows(std::move(rows));
-        if (!holding_) knowTableText(table);
+        if (!holding_)
+            knowTableText(table);
         return read;
     }
     ProfileDocument document(knownText_);
@@ -445,7 +467,8 @@ std::string EventFile::textOf(const std::string &bytes) {
 }
 
 bool EventFile::refused() {
-    if (!unreadable_) return false;
+    if (!unreadable_)
+        return false;
     lastError_ = "The event file exists but could not be read; it is left as it is.";
     return true;
 }
@@ -467,7 +490,8 @@ bool EventFile::keepBackup() {
 }
 
 bool EventFile::replaceWith(const std::string &text) {
-    if (refused() || !keepBackup()) return false;
+    if (refused() || !keepBackup())
+        return false;
     if (!platform_.replaceFile(path_, utf16_ ? bytesOf(platform_.toUtf16(text)) : text)) {
         lastError_ = platform_.fileError();
         return false;
@@ -516,18 +540,20 @@ bool EventFile::writeThrough(const EventTable &table, std::string *written) {
     std::string text = fileText(table);
     if (!replaceWith(text))
         return false;
-    if (!holding_) knowTableText(table);
+    if (!holding_)
+        knowTableText(table);
     if (written)
         *written = holding_ ? renderEventFile(table) : std::move(text);
     return true;
 }
 
-bool EventFile::saveThrough(const EventTable &table) { return writeThrough(table, nullptr); }
+bool EventFile::saveThrough(const EventTable &table) {
+    return writeThrough(table, nullptr);
+}
 
 bool EventFile::rewriteEventFile(EventTable &table) {
     // A table unchanged since its text was read or written needs no rendering to tell.
-    const bool unchanged =
-        !holding_ && knownTable_ == &table && knownVersion_ == table.version();
+    const bool unchanged = !holding_ && knownTable_ == &table && knownVersion_ == table.version();
     if (textKnown_ && keepFirst_.empty() && (table.rowCount() > 0 || holding_) &&
         table.numberedInOrder() && (unchanged || fileText(table) == knownText_))
         return true;
@@ -537,8 +563,11 @@ bool EventFile::rewriteEventFile(EventTable &table) {
     // Cleared and loaded again from what was written (without a row held in the form), in one
     // change; the program's own writing is read in one pass.
     std::vector<Event> rows;
-    if (readWrittenFile(written, rows)) table.replaceRows(std::move(rows));
-    else readEvents(table, ProfileDocument(std::move(written)));
-    if (!holding_) knowTableText(table);
+    if (readWrittenFile(written, rows))
+        table.replaceRows(std::move(rows));
+    else
+        readEvents(table, ProfileDocument(std::move(written)));
+    if (!holding_)
+        knowTableText(table);
     return true;
 }

@@ -39,8 +39,7 @@ std::string describe(const LeftOut &left);
 // replaced or deleted.
 class EventFile {
 public:
-    EventFile(Platform &platform, std::string path)
-        : platform_(platform), path_(std::move(path)) {}
+    EventFile(Platform &platform, std::string path) : platform_(platform), path_(std::move(path)) {}
 
     const std::string &path() const { return path_; }
     // Where content is kept aside, and told of: "InformationSW.20261207-152233.bak" for now.

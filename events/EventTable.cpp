@@ -18,27 +18,31 @@ const std::array<EventColumn, eventColumnCount> eventColumns = {{
 
 Event EventTable::readRow(int index) const {
     Event fields;
-    if (index < 0 || index >= rowCount()) return fields;
+    if (index < 0 || index >= rowCount())
+        return fields;
     return rows_[static_cast<std::size_t>(index)].event;
 }
 
 void EventTable::insertRow(int index, const Event &fields) {
     ++version_;
-    if (index < 0) index = 0;
+    if (index < 0)
+        index = 0;
     TableRow row{formatTwoDigits(index + 1), fields, RepeatKind::Unknown};
     for (const EventFieldInfo &field : eventFields)
         cutToCapacity(row.event.*field.member, field.capacity);
     row.kind = repeatKindOf(row.event.repeat);
     int at = index < rowCount() ? index : rowCount();
     rows_.insert(rows_.begin() + at, std::move(row));
-    if (mirror_) mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
+    if (mirror_)
+        mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
 }
 
 void EventTable::putBack(int index, const TableRow &row) {
     ++version_;
     const int at = index >= 0 && index < rowCount() ? index : rowCount();
     rows_.insert(rows_.begin() + at, row);
-    if (mirror_) mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
+    if (mirror_)
+        mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
 }
 
 void EventTable::replaceRows(std::vector<Event> events) {
@@ -54,14 +58,17 @@ void EventTable::replaceRows(std::vector<Event> events) {
         rows.push_back(std::move(row));
     }
     rows_ = std::move(rows);
-    if (mirror_) mirror_->tableReloaded();
+    if (mirror_)
+        mirror_->tableReloaded();
 }
 
 void EventTable::deleteRow(int index) {
-    if (index < 0 || index >= rowCount()) return;
+    if (index < 0 || index >= rowCount())
+        return;
     ++version_;
     rows_.erase(rows_.begin() + index);
-    if (mirror_) mirror_->rowDeleted(index);
+    if (mirror_)
+        mirror_->rowDeleted(index);
 }
 
 const std::string &EventTable::cell(int index, int column) const {
@@ -81,7 +88,8 @@ bool EventTable::numberedInOrder() const {
 }
 
 void EventTable::deleteRows(const std::vector<int> &indexes) {
-    if (indexes.empty()) return;
+    if (indexes.empty())
+        return;
     ++version_;
     std::vector<TableRow> kept;
     kept.reserve(rows_.size());
@@ -94,5 +102,6 @@ void EventTable::deleteRows(const std::vector<int> &indexes) {
         kept.push_back(std::move(rows_[static_cast<std::size_t>(index)]));
     }
     rows_ = std::move(kept);
-    if (mirror_) mirror_->tableReloaded();
+    if (mirror_)
+        mirror_->tableReloaded();
 }

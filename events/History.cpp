@@ -37,6 +37,8 @@ void History::record(const LocalTime &time, const std::string &what) {
 void History::recordEach(const LocalTime &time, const std::string &what,
                          const std::vector<const Event *> &events) {
     std::string text;
-    for (const Event *event : events) text += line(time, what, event);
-    if (!text.empty()) append(text);
+    for (const Event *event : events)
+        text += line(time, what, event);
+    if (!text.empty())
+        append(text);
 }

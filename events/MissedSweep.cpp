@@ -23,7 +23,8 @@ bool isRealMoment(const Event &fields) {
 } // namespace
 
 bool isMissed(const Event &fields, const LocalTime &now) {
-    if (!isRealMoment(fields)) return false; // it stays, and fires if its text comes due
+    if (!isRealMoment(fields))
+        return false; // it stays, and fires if its text comes due
     const std::uint16_t current[] = {
         static_cast<std::uint16_t>(now.year),   static_cast<std::uint16_t>(now.month),
         static_cast<std::uint16_t>(now.day),    static_cast<std::uint16_t>(now.hour),
@@ -31,7 +32,8 @@ bool isMissed(const Event &fields, const LocalTime &now) {
     const std::uint16_t stored[] = {low16(fields.year), low16(fields.month),  low16(fields.day),
                                     low16(fields.hour), low16(fields.minute), low16(fields.second)};
     for (int i = 0; i < 6; ++i)
-        if (current[i] != stored[i]) return current[i] > stored[i];
+        if (current[i] != stored[i])
+            return current[i] > stored[i];
     return false; // its very second: the due check's first tick examines it and fires it
 }
 
@@ -42,44 +44,50 @@ std::string missedNoticeText(const Event &fields) {
 
 std::string manyMissedText(const std::vector<std::string> &notices) {
     std::string text = std::to_string(notices.size()) + " more missed events:";
-    for (const std::string &notice : notices) text += "\r\n\r\n" + notice;
+    for (const std::string &notice : notices)
+        text += "\r\n\r\n" + notice;
     return text;
 }
 
 std::string sleptNoticeText(const std::vector<std::string> &notices) {
-    if (notices.size() == 1) return notices.front();
+    if (notices.size() == 1)
+        return notices.front();
     std::string text = std::to_string(notices.size()) + " events passed while the computer slept:";
-    for (const std::string &notice : notices) text += "\r\n\r\n" + notice;
+    for (const std::string &notice : notices)
+        text += "\r\n\r\n" + notice;
     return text;
 }
 
-bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
-                       const LocalTime &now, History *history, MissedNotices told) {
+bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform, const LocalTime &now,
+                       History *history, MissedNotices told) {
     // One pass finds the passed rows and one change removes them all, however many there are.
     std::vector<int> passed;
     std::vector<std::string> notices;
     std::vector<const Event *> missed;
     for (int index = 0; index < table.rowCount(); ++index) {
         const Event &row = table.event(index);
-        if (table.row(index).kind != RepeatKind::OneTime || !isMissed(row, now)) continue;
+        if (table.row(index).kind != RepeatKind::OneTime || !isMissed(row, now))
+            continue;
         passed.push_back(index);
         notices.push_back(missedNoticeText(row));
         missed.push_back(&row);
     }
-    if (history) history->recordEach(now, "missed", missed);
+    if (history)
+        history->recordEach(now, "missed", missed);
     table.deleteRows(passed);
     if (told == MissedNotices::Together) {
-        if (!notices.empty()) platform.showMissedEventNotice(sleptNoticeText(notices));
+        if (!notices.empty())
+            platform.showMissedEventNotice(sleptNoticeText(notices));
         return file.rewriteEventFile(table);
     }
     // A notice of its own for each of the first ones; the rest together in one more, so any
     // number is reported at once without a window for each.
-    const std::size_t own = notices.size() <= maxMissedNotices + 1 ? notices.size()
-                                                                   : maxMissedNotices;
-    for (std::size_t i = 0; i < own; ++i) platform.showMissedEventNotice(notices[i]);
+    const std::size_t own =
+        notices.size() <= maxMissedNotices + 1 ? notices.size() : maxMissedNotices;
+    for (std::size_t i = 0; i < own; ++i)
+        platform.showMissedEventNotice(notices[i]);
     if (own < notices.size())
-        platform.showMissedEventNotice(manyMissedText(
-            std::vector<std::string>(notices.begin() + static_cast<std::ptrdiff_t>(own),
-                                     notices.end())));
+        platform.showMissedEventNotice(manyMissedText(std::vector<std::string>(
+            notices.begin() + static_cast<std::ptrdiff_t>(own), notices.end())));
     return file.rewriteEventFile(table);
 }

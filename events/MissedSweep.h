@@ -29,6 +29,5 @@ std::string sleptNoticeText(const std::vector<std::string> &notices);
 
 // Reports the missed one-time rows in table order and removes them, then rewrites the event
 // file in full, also when nothing was missed. False when the file could not be written.
-bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform,
-                       const LocalTime &now, History *history = nullptr,
-                       MissedNotices told = MissedNotices::EachOwn);
+bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform, const LocalTime &now,
+                       History *history = nullptr, MissedNotices told = MissedNotices::EachOwn);

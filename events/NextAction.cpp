@@ -37,9 +37,11 @@ std::optional<std::int64_t> nextOccurrence(const Event &row, RepeatKind kind, st
     const LocalTime start = fromWallSecond(from);
     switch (kind) {
     case RepeatKind::OneTime: {
-        if (!dated) return std::nullopt;
+        if (!dated)
+            return std::nullopt;
         const std::int64_t at = wallOf(year, month, dayOfMonth, timeOfDay);
-        if (at >= from) return at;
+        if (at >= from)
+            return at;
         return std::nullopt;
     }
     case RepeatKind::Hourly: {
@@ -51,30 +53,36 @@ std::optional<std::int64_t> nextOccurrence(const Event &row, RepeatKind kind, st
         return at >= from ? at : at + day;
     }
     case RepeatKind::Weekly: {
-        if (!dated) return std::nullopt;
+        if (!dated)
+            return std::nullopt;
         const int weekday = fromWallSecond(wallOf(year, month, dayOfMonth, 0)).dayOfWeek;
         const std::int64_t today = floorDiv(from, day);
         std::int64_t at = (today + (weekday - start.dayOfWeek + 7) % 7) * day + timeOfDay;
         return at >= from ? at : at + 7 * day;
     }
     case RepeatKind::Monthly: {
-        if (dayOfMonth < 1 || dayOfMonth > 31) return std::nullopt;
+        if (dayOfMonth < 1 || dayOfMonth > 31)
+            return std::nullopt;
         int y = start.year, m = start.month;
         for (int i = 0; i < monthsAhead; ++i) {
             if (isRealDate(y, m, dayOfMonth)) {
                 const std::int64_t at = wallOf(y, m, dayOfMonth, timeOfDay);
-                if (at >= from) return at;
+                if (at >= from)
+                    return at;
             }
-            if (++m > 12) m = 1, ++y;
+            if (++m > 12)
+                m = 1, ++y;
         }
         return std::nullopt;
     }
     case RepeatKind::Yearly: {
-        if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > 31) return std::nullopt;
+        if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > 31)
+            return std::nullopt;
         for (int y = start.year; y < start.year + yearsAhead; ++y)
             if (isRealDate(y, month, dayOfMonth)) {
                 const std::int64_t at = wallOf(y, month, dayOfMonth, timeOfDay);
-                if (at >= from) return at;
+                if (at >= from)
+                    return at;
             }
         return std::nullopt;
     }
@@ -95,16 +103,20 @@ RealMoment realMomentOf(Platform &platform, std::int64_t wall, std::int64_t notB
         if (utc >= notBefore && platform.utcOffsetAt(utc) == offset && (!first || utc < *first))
             first = utc;
     }
-    if (first) return {*first, false};
+    if (first)
+        return {*first, false};
     const int least = *std::min_element(offsets.begin(), offsets.end());
     const int most = *std::max_element(offsets.begin(), offsets.end());
-    if (least == most) return {std::max(wall - now, notBefore), false}; // read already
+    if (least == most)
+        return {std::max(wall - now, notBefore), false}; // read already
     // The clocks go forward over it: the first UTC second whose wall clock reads past it.
     std::int64_t low = wall - most, high = wall - least;
     while (low < high) {
         const std::int64_t middle = low + (high - low) / 2;
-        if (middle + platform.utcOffsetAt(middle) > wall) high = middle;
-        else low = middle + 1;
+        if (middle + platform.utcOffsetAt(middle) > wall)
+            high = middle;
+        else
+            low = middle + 1;
     }
     return {std::max(low, notBefore), true};
 }

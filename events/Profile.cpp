@@ -3,13 +3,16 @@
 
 namespace {
 
-unsigned char lowerAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+unsigned char lowerAscii(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
 
 // Where the first CR or LF stands, or npos: one pass, without a search of the two-byte set
 // for every byte of a large file.
 std::size_t lineBreakIn(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\r' || text[i] == '\n') return i;
+        if (text[i] == '\r' || text[i] == '\n')
+            return i;
     return std::string_view::npos;
 }
 
@@ -36,7 +39,8 @@ std::size_t ProfileDocument::NoCaseHash::operator()(std::string_view text) const
 }
 
 bool ProfileDocument::sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (lowerAscii(static_cast<unsigned char>(a[i])) !=
             lowerAscii(static_cast<unsigned char>(b[i])))
@@ -46,13 +50,15 @@ bool ProfileDocument::sameName(std::string_view a, std::string_view b) {
 
 ProfileDocument::ProfileDocument(std::string text) : parsed_(std::move(text)) {
     // A moved std::string may carry a short text inside itself; give the views a heap copy.
-    if (parsed_.capacity() < 32) parsed_.reserve(32);
+    if (parsed_.capacity() < 32)
+        parsed_.reserve(32);
     parse();
 }
 
 void ProfileDocument::parse() {
     std::string_view rest = parsed_;
-    if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
+    if (rest.substr(0, 3) == "\xEF\xBB\xBF")
+        rest.remove_prefix(3);
     sections_.push_back({std::string_view(), false, {}}); // lines before the first section
     while (!rest.empty()) {
         // A line ends at any run of CR and LF characters.
@@ -61,14 +67,16 @@ void ProfileDocument::parse() {
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
         while (!rest.empty() && (rest.front() == '\r' || rest.front() == '\n'))
             rest.remove_prefix(1);
-        if (line.empty()) continue;
+        if (line.empty())
+            continue;
         if (line.front() == '[') {
             std::size_t close = line.rfind(']');
             if (close != std::string_view::npos) {
                 // "[]" opens a section without a name, which no lookup ever finds.
                 std::string_view name = upToNul(trimmed(line.substr(1, close - 1)));
                 sections_.push_back({name, !name.empty(), {}});
-                if (!name.empty()) sectionIndex_.emplace(name, sections_.size() - 1);
+                if (!name.empty())
+                    sectionIndex_.emplace(name, sections_.size() - 1);
                 continue;
             }
         }
@@ -104,13 +112,16 @@ void ProfileDocument::appendStoredForm(std::string &text, std::string_view value
 }
 
 std::string_view ProfileDocument::valueAsRead(std::string_view value, std::size_t capacity) {
-    if (capacity == 0) return std::string_view();
+    if (capacity == 0)
+        return std::string_view();
     // The platform copies at most capacity - 1 characters; a value in matching quotes loses
     // the opening quote, and the closing one only when the copy reached it.
     bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                   value.back() == value.front();
-    if (quoted) value.remove_prefix(1);
+    if (quoted)
+        value.remove_prefix(1);
     std::string_view copy = value.substr(0, capacity - 1);
-    if (quoted && capacity >= value.size() && !copy.empty()) copy.remove_suffix(1);
+    if (quoted && capacity >= value.size() && !copy.empty())
+        copy.remove_suffix(1);
     return copy;
 }

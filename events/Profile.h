@@ -9,9 +9,9 @@
 #include <vector>
 
 // Reading follows GetPrivateProfileStringA: lines end at CR or LF; white space around a line, a
-// section name, a key and a value is dropped; a section is "[" up to the last "]"; names match without
-// regard to ASCII case; the first matching section and, in it, the first matching key decide;
-// a value in matching quotes loses them; names and values end at a NUL byte.
+// section name, a key and a value is dropped; a section is "[" up to the last "]"; names match
+// without regard to ASCII case; the first matching section and, in it, the first matching key
+// decide; a value in matching quotes loses them; names and values end at a NUL byte.
 class ProfileDocument {
 public:
     ProfileDocument() = default;
@@ -25,7 +25,8 @@ public:
     // whether the line has an "=").
     template <class Visit> void forEachKey(std::string_view section, Visit visit) const {
         auto found = sectionIndex_.find(trimmed(section));
-        if (found == sectionIndex_.end()) return;
+        if (found == sectionIndex_.end())
+            return;
         for (const Entry &entry : sections_[found->second].entries)
             visit(entry.name, entry.value, entry.hasValue);
     }
@@ -44,8 +45,8 @@ public:
         }
     }
 
-    // Appends the text a writer puts after "=" so that a reader returns the value: up to the first line
-    // break, without leading white space (the profile writer drops it too, and a "%2d" blank
+    // Appends the text a writer puts after "=" so that a reader returns the value: up to the first
+    // line break, without leading white space (the profile writer drops it too, and a "%2d" blank
     // means nothing), and in one more pair of quotes where a reader would otherwise take quotes
     // or white space off its end, or the whole value would be white space.
     static void appendStoredForm(std::string &text, std::string_view value);

@@ -312,7 +312,8 @@ void Schedule::dueAt(std::int64_t second, Examined rows, std::vector<int> &due, 
 
 void Schedule::sleptUntil(const LocalTime &now) {
     const Reading reading{wallSecond(now), now.utcOffset, now.standardOffset, now.elapsed};
-    if (!started_) start(now);
+    if (!started_)
+        start(now);
     marks_.repeating = false;
     marks_.upTo = std::max(marks_.upTo, reading.wall - 1);
     marks_.hourlyUpTo = std::max(marks_.hourlyUpTo, reading.wall - 1 - reading.offset);
@@ -321,7 +322,8 @@ void Schedule::sleptUntil(const LocalTime &now) {
 
 std::optional<Schedule::Upcoming>
 Schedule::nextAction(const std::function<bool(std::int64_t)> &answered) {
-    if (!started_ || !anyActions()) return std::nullopt;
+    if (!started_ || !anyActions())
+        return std::nullopt;
     // Each row's next second, earliest first; the wall clock reaches them in that order, also
     // across a daylight-saving change ahead.
     struct Candidate {
@@ -361,14 +363,16 @@ Schedule::nextAction(const std::function<bool(std::int64_t)> &answered) {
         std::pop_heap(heap.begin(), heap.end(), later);
         const Candidate candidate = heap.back();
         heap.pop_back();
-        if (best && candidate.wall > best->wall) break;
+        if (best && candidate.wall > best->wall)
+            break;
         const TableRow &entry = table_.row(candidate.row);
         const RealMoment real = candidate.repeated
                                     ? RealMoment{candidate.wall - last_.offset, false}
                                     : realMomentOf(platform_, candidate.wall, nowUtc);
         // An Hourly row's minute in an hour the clocks skip comes in the next hour.
         if (answered(candidate.wall) || (real.skipped && entry.kind == RepeatKind::Hourly)) {
-            if (++passedOver > 64) continue;
+            if (++passedOver > 64)
+                continue;
             if (const auto at = nextOccurrence(entry.event, entry.kind, candidate.wall + 1)) {
                 heap.push_back({*at, candidate.row, false});
                 std::push_heap(heap.begin(), heap.end(), later);

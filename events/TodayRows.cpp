@@ -43,6 +43,7 @@ bool concernsDay(const Event &row, const LocalTime &today) {
 std::vector<int> todaysRows(const EventTable &table, const LocalTime &today) {
     std::vector<int> rows;
     for (int index = 0; index < table.rowCount(); ++index)
-        if (concernsDay(table.event(index), today)) rows.push_back(index);
+        if (concernsDay(table.event(index), today))
+            rows.push_back(index);
     return rows;
 }

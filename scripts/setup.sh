@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make clang libclang-rt-14-dev g++ googletest libgtest-dev libbenchmark-dev
+    cmake make clang clang-format libclang-rt-14-dev g++ googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686 binutils-mingw-w64-i686
     wine wine64 wine32:i386 xvfb xauth openbox imagemagick x11-utils fonts-dejavu-core
     fp-utils libchm-bin wixl msitools zip unzip libxml2-utils

@@ -32,6 +32,10 @@ step() { # runs one test step and counts it
     if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 }
 
+# Every source file as the committed .clang-format writes it.
+echo "clang-format: every source file in the committed form"
+step bash -c 'git ls-files "*.cpp" "*.h" | xargs clang-format --dry-run --Werror'
+
 step bash -c 'cd build/native && ctest --output-on-failure'
 step bash -c 'cd build/win32 && ctest --output-on-failure'
 

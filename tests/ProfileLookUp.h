@@ -15,9 +15,11 @@ inline std::string lookUp(const ProfileDocument &document, std::string_view sect
     std::string value;
     bool found = key.empty();
     document.forEachKey(section, [&](std::string_view name, std::string_view raw, bool hasValue) {
-        if (found || !ProfileDocument::sameName(name, key)) return;
+        if (found || !ProfileDocument::sameName(name, key))
+            return;
         found = true;
-        if (hasValue) value = ProfileDocument::valueAsRead(raw, capacity);
+        if (hasValue)
+            value = ProfileDocument::valueAsRead(raw, capacity);
     });
     return value;
 }

@@ -24,8 +24,8 @@ HANDLE slot(HWND button, int offset) {
 
 void showPicture(HWND button, int pictureSlot) {
     HANDLE previous = reinterpret_cast<HANDLE>(
-        SendMessageA(static_cast<HWND>(slot(button, pictureChildSlot)), STM_SETIMAGE,
-                     IMAGE_BITMAP, reinterpret_cast<LPARAM>(slot(button, pictureSlot))));
+        SendMessageA(static_cast<HWND>(slot(button, pictureChildSlot)), STM_SETIMAGE, IMAGE_BITMAP,
+                     reinterpret_cast<LPARAM>(slot(button, pictureSlot))));
     // A static control of the version 6 controls may show a copy of a picture it was given and
     // hand the copy back here: the copy is ours to release.
     if (previous && previous != slot(button, upPictureSlot) &&
@@ -41,7 +41,8 @@ void pressButton(HWND button) {
 
 // False when no press came before: the release is dropped without default processing.
 bool releaseButton(HWND button, LPARAM point) {
-    if (!buttonPressed) return false;
+    if (!buttonPressed)
+        return false;
     buttonPressed = 0;
     showPicture(button, upPictureSlot);
     // Signed: while the mouse is captured, points left of or above the button are negative.
@@ -59,7 +60,8 @@ bool releaseButton(HWND button, LPARAM point) {
 // The press ends without a click when the mouse capture goes elsewhere (Alt+Tab, a window
 // that takes it): the button shows up again, and a later release is no click.
 void captureLost(HWND button, HWND newOwner) {
-    if (!buttonPressed || newOwner == button) return;
+    if (!buttonPressed || newOwner == button)
+        return;
     buttonPressed = 0;
     showPicture(button, upPictureSlot);
 }
@@ -71,6 +73,7 @@ void releasePictures(HWND button) {
 }
 
 LRESULT CALLBACK bitmapButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+    // clang-format off
     switch (message) {
     case WM_LBUTTONDOWN: pressButton(button); break;
     case WM_LBUTTONUP:   if (!releaseButton(button, lParam)) return 0; break;
@@ -78,6 +81,7 @@ LRESULT CALLBACK bitmapButtonProc(HWND button, UINT message, WPARAM wParam, LPAR
     case WM_NCDESTROY:   releasePictures(button); break;
     default: break;
     }
+    // clang-format on
     return DefWindowProcA(button, message, wParam, lParam);
 }
 

@@ -32,18 +32,6 @@ char timeText[textCapacity] = "";
 char lastPaintedDate[textCapacity] = "";
 HBITMAP skinPicture = nullptr;
 
-HFONT createClockFont() {
-    LOGFONTA font = {};
-    font.lfHeight = 18;
-    font.lfWidth = 7;
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = CLEARTYPE_QUALITY;
-    font.lfPitchAndFamily = FF_MODERN;
-    std::strcpy(font.lfFaceName, "Times New Roman");
-    return CreateFontIndirectA(&font);
-}
-
 // The picture at the top left, never scaled. Where it does not reach (the White skin is
 // narrower than the window), its last column and row are drawn out to the edge, so the skin
 // seems to go on; with no picture the face is plain white.
@@ -79,7 +67,21 @@ void drawLine(HDC dc, const char *text, const RECT &line) {
 
 } // namespace
 
-const SYSTEMTIME &tickTime() { return lastTick; }
+HFONT createClockFont() {
+    LOGFONTA font = {};
+    font.lfHeight = 18;
+    font.lfWidth = 7;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    font.lfPitchAndFamily = FF_MODERN;
+    std::strcpy(font.lfFaceName, "Times New Roman");
+    return CreateFontIndirectA(&font);
+}
+
+const SYSTEMTIME &tickTime() {
+    return lastTick;
+}
 
 void paintClockFace(HWND window) {
     PAINTSTRUCT paint;
@@ -105,7 +107,8 @@ void paintClockFace(HWND window) {
 
 void clockWork(HWND window, const SYSTEMTIME &now) {
     lastTick = now;
-    if (!IsWindowVisible(window) || IsIconic(window)) return;
+    if (!IsWindowVisible(window) || IsIconic(window))
+        return;
     formatReading();
     InvalidateRect(window, &timeLine, FALSE);
     if (lstrcmpiA(dateText, lastPaintedDate) != 0) {
@@ -121,17 +124,20 @@ void faceShown(HWND window, const SYSTEMTIME &now) {
 }
 
 HBRUSH controlColours(HWND window, HDC dc, HWND control) {
-    if (!IsChild(window, control)) return nullptr;
+    if (!IsChild(window, control))
+        return nullptr;
     SetTextColor(dc, fontColour);
     return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 }
 
 bool showSkin(HWND window, int skin) {
-    if (skin != 0 && skin != 1) return false;
+    if (skin != 0 && skin != 1)
+        return false;
     const Skin &shown = skins[skin];
     const Skin &other = skins[1 - skin];
     HBITMAP picture = pictureFromResource(GetModuleHandleA(nullptr), shown.picture);
-    if (skinPicture) DeleteObject(skinPicture); // the replaced skin goes
+    if (skinPicture)
+        DeleteObject(skinPicture); // the replaced skin goes
     skinPicture = picture;
     InvalidateRect(window, nullptr, TRUE);
     HMENU menu = GetMenu(window);
@@ -158,7 +164,8 @@ bool chooseColour(HWND owner, HINSTANCE instance, DWORD flags, COLORREF &chosen)
     dialog.hInstance = reinterpret_cast<HWND>(instance);
     dialog.lpCustColors = customColours;
     dialog.Flags = flags;
-    if (!ChooseColorA(&dialog)) return false;
+    if (!ChooseColorA(&dialog))
+        return false;
     chosen = dialog.rgbResult;
     return true;
 }

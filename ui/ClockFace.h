@@ -13,6 +13,9 @@ const SYSTEMTIME &tickTime();
 
 void paintClockFace(HWND window);
 
+// The face's font, made for each paint; the caller deletes it.
+HFONT createClockFont();
+
 // The clock work of a tick: takes the reading and, while the face shows, formats the date and
 // time, redraws the time line, and the whole face once when the date text changes. Hidden or
 // minimised, the face keeps the reading only: nothing is formatted or drawn.

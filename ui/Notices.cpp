@@ -18,17 +18,16 @@ struct NoticeKind {
     int height;
 };
 
-const NoticeKind missedEventNotice = {
-    "Ooops! Your missed event.", WS_EX_TOPMOST,
-    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
-        WS_VSCROLL | ES_MULTILINE,
-    300, 300};
+const NoticeKind missedEventNotice = {"Ooops! Your missed event.", WS_EX_TOPMOST,
+                                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
+                                          WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VSCROLL |
+                                          ES_MULTILINE,
+                                      300, 300};
 
-const NoticeKind aboutNotice = {
-    "About Velkorin " VELKORIN_VERSION_TEXT, 0,
-    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
-        ES_MULTILINE,
-    220, 150};
+const NoticeKind aboutNotice = {"About Velkorin " VELKORIN_VERSION_TEXT, 0,
+                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
+                                    WS_MINIMIZEBOX | WS_MAXIMIZEBOX | ES_MULTILINE,
+                                220, 150};
 
 // Both kinds stand at the same place, worked out from the screen with the same constants
 // whatever their size.
@@ -50,7 +49,8 @@ const char fontProperty[] = "VelkorinNoticeFont";
 // message: the control may still use its font until then.
 LRESULT CALLBACK aboutNoticeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(window, originalProcProperty));
-    if (message != WM_NCDESTROY) return CallWindowProcA(original, window, message, wParam, lParam);
+    if (message != WM_NCDESTROY)
+        return CallWindowProcA(original, window, message, wParam, lParam);
     HGDIOBJ font = RemovePropA(window, fontProperty);
     RemovePropA(window, originalProcProperty);
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
@@ -65,7 +65,8 @@ HWND createNotice(HWND owner, const NoticeKind &kind) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     HWND notice = CreateWindowExA(kind.extendedStyle, "edit", kind.title, kind.style, x, y,
                                   kind.width, kind.height, owner, nullptr, instance, nullptr);
-    if (!notice) return nullptr;
+    if (!notice)
+        return nullptr;
     // The edit control takes WS_BORDER off its window to draw a border of its own, and the
     // title bar would go with it: give the window its whole caption style back.
     SetWindowLongA(notice, GWL_STYLE, static_cast<LONG>(kind.style));
@@ -89,7 +90,8 @@ void showNotice(HWND notice) {
 
 HWND showMissedEventNotice(HWND owner, const std::string &text) {
     HWND notice = createNotice(owner, missedEventNotice);
-    if (!notice) return nullptr;
+    if (!notice)
+        return nullptr;
     SetWindowTextA(notice, text.c_str());
     showNotice(notice);
     return notice;
@@ -99,7 +101,8 @@ HWND showTitledNotice(HWND owner, const std::string &title, const std::string &t
     NoticeKind kind = missedEventNotice;
     kind.title = title.c_str();
     HWND notice = createNotice(owner, kind);
-    if (!notice) return nullptr;
+    if (!notice)
+        return nullptr;
     SetWindowTextA(notice, text.c_str());
     showNotice(notice);
     return notice;
@@ -107,7 +110,8 @@ HWND showTitledNotice(HWND owner, const std::string &title, const std::string &t
 
 HWND showAboutNotice(HWND owner) {
     HWND notice = createNotice(owner, aboutNotice);
-    if (!notice) return nullptr;
+    if (!notice)
+        return nullptr;
     HFONT font = CreateFontA(17, 7, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, "Times new Roman");

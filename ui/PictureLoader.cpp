@@ -23,7 +23,8 @@ void copyMemory(const void *source, void *destination, DWORD length) {
 struct ScreenContexts {
     ScreenContexts() : screen(GetDC(nullptr)), memory(CreateCompatibleDC(screen)) {}
     ~ScreenContexts() {
-        if (memory) DeleteDC(memory);
+        if (memory)
+            DeleteDC(memory);
         ReleaseDC(nullptr, screen);
     }
     ScreenContexts(const ScreenContexts &) = delete;
@@ -43,7 +44,8 @@ HBITMAP bitmapFromPicture(IPicture *picture) {
     HBITMAP bitmap = nullptr;
     {
         ScreenContexts dc;
-        if (!dc.memory) return nullptr;
+        if (!dc.memory)
+            return nullptr;
         OLE_XSIZE_HIMETRIC himetricWidth = 0;
         OLE_YSIZE_HIMETRIC himetricHeight = 0;
         picture->get_Width(&himetricWidth);
@@ -53,7 +55,8 @@ HBITMAP bitmapFromPicture(IPicture *picture) {
         const int height = MulDiv(himetricHeight, GetDeviceCaps(dc.screen, LOGPIXELSY), 2540);
         // Compatible with the screen, not with the fresh memory context, which is monochrome.
         bitmap = CreateCompatibleBitmap(dc.screen, width, height);
-        if (!bitmap) return nullptr;
+        if (!bitmap)
+            return nullptr;
         HGDIOBJ previous = SelectObject(dc.memory, bitmap);
         if (!previous) {
             DeleteObject(bitmap);
@@ -61,8 +64,8 @@ HBITMAP bitmapFromPicture(IPicture *picture) {
         }
         // The HIMETRIC y axis runs upwards: starting at the bottom edge with a negative height
         // draws the picture upright.
-        rendered = picture->Render(dc.memory, 0, 0, width, height, 0, himetricHeight,
-                                   himetricWidth, -himetricHeight, nullptr);
+        rendered = picture->Render(dc.memory, 0, 0, width, height, 0, himetricHeight, himetricWidth,
+                                   -himetricHeight, nullptr);
         SelectObject(dc.memory, previous);
         if (FAILED(rendered)) {
             DeleteObject(bitmap);
@@ -70,7 +73,8 @@ HBITMAP bitmapFromPicture(IPicture *picture) {
         }
     }
     // Set after the clean-up, which could overwrite it otherwise.
-    if (FAILED(rendered)) SetLastError(static_cast<DWORD>(rendered));
+    if (FAILED(rendered))
+        SetLastError(static_cast<DWORD>(rendered));
     return bitmap;
 }
 
@@ -78,7 +82,8 @@ HBITMAP pictureFromMemory(const void *data, DWORD size) {
     // The stream frees its block with GlobalFree, so the block comes from GlobalAlloc: memory
     // of another allocator would only work where both happen to share a heap.
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block) return nullptr;
+    if (!block)
+        return nullptr;
     void *copy = GlobalLock(block);
     if (!copy) {
         GlobalFree(block);

@@ -28,16 +28,18 @@ void dismiss(HWND window) {
 }
 
 LRESULT CALLBACK warningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // clang-format off
     switch (message) {
     case WM_COMMAND:       buttonCommand(wParam, lParam); return 0;
     case WM_CLOSE:         dismiss(window);               return 0;
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE; // what the user types keeps its focus
     default:               return DefWindowProcA(window, message, wParam, lParam);
     }
+    // clang-format on
 }
 
-HWND child(HWND parent, const char *className, const char *text, DWORD style, int x, int y,
-           int w, int h, int id) {
+HWND child(HWND parent, const char *className, const char *text, DWORD style, int x, int y, int w,
+           int h, int id) {
     HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
                                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleA(nullptr), nullptr);
@@ -59,11 +61,10 @@ HWND createWarning() {
     // too, without taking the focus from what the user is doing.
     RECT area;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW,
-                                  warningWindowClass, "Velkorin warning",
-                                  WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_BORDER,
-                                  area.right - width - 16, area.bottom - height - 16, width, height,
-                                  nullptr, nullptr, module, nullptr);
+    HWND window = CreateWindowExA(
+        WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, warningWindowClass, "Velkorin warning",
+        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_BORDER, area.right - width - 16,
+        area.bottom - height - 16, width, height, nullptr, nullptr, module, nullptr);
     HWND icon = child(window, "STATIC", "", SS_ICON, 14, 14, 32, 32, 0);
     SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32)), 0);
     child(window, "STATIC", "", SS_LEFT, 60, 14, width - 76, 18, IDC_WARNING_TEXT);
@@ -85,9 +86,11 @@ std::string warningText(bool shutDown, int secondsLeft) {
 void showWarningWindow(HWND mainWindow, bool shutDown, const std::string &matchKey,
                        int secondsLeft) {
     answersTo = mainWindow;
-    if (dismissed) return;
+    if (dismissed)
+        return;
     const bool opening = !warning;
-    if (opening) warning = createWarning();
+    if (opening)
+        warning = createWarning();
     SetDlgItemTextA(warning, IDC_WARNING_TEXT, warningText(shutDown, secondsLeft).c_str());
     SetDlgItemTextA(warning, IDC_WARNING_KEY, matchKey.c_str());
     if (opening) {
@@ -97,7 +100,8 @@ void showWarningWindow(HWND mainWindow, bool shutDown, const std::string &matchK
 }
 
 void closeWarningWindow() {
-    if (warning) DestroyWindow(warning);
+    if (warning)
+        DestroyWindow(warning);
     warning = nullptr;
     dismissed = false;
 }

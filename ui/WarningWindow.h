@@ -9,8 +9,8 @@
 extern const char warningWindowClass[];
 
 // Shows the warning, or updates the one that shows, with the seconds left. Its buttons send
-// IDC_WARNING_SKIP and IDC_WARNING_NOW (with the button as sender) to the main window. After its close box
-// it stays away until the next warning: closing it is no answer.
+// IDC_WARNING_SKIP and IDC_WARNING_NOW (with the button as sender) to the main window. After its
+// close box it stays away until the next warning: closing it is no answer.
 void showWarningWindow(HWND mainWindow, bool shutDown, const std::string &matchKey,
                        int secondsLeft);
 void closeWarningWindow();

@@ -25,12 +25,11 @@ struct ListWindow {
         hostClass.hInstance = GetModuleHandleA(nullptr);
         hostClass.lpszClassName = "EventListHost";
         RegisterClassA(&hostClass);
-        host = CreateWindowExA(0, "EventListHost", "", WS_POPUP, 0, 0, 620, 420, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
-        handle = CreateWindowExA(0, WC_LISTVIEWA, "",
-                                 WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA,
-                                 0, 0, 600, 400, host, reinterpret_cast<HMENU>(57),
-                                 GetModuleHandleA(nullptr), nullptr);
+        host = CreateWindowExA(0, "EventListHost", "", WS_POPUP, 0, 0, 620, 420, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+        handle = CreateWindowExA(
+            0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA,
+            0, 0, 600, 400, host, reinterpret_cast<HMENU>(57), GetModuleHandleA(nullptr), nullptr);
         shownList = &list;
         list.attach(handle, table);
         list.setUpEventColumns();

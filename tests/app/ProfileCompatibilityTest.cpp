@@ -36,8 +36,8 @@ void writeBytes(const std::string &path, const std::string &bytes) {
 std::string profileRead(const std::string &path, const char *section, const std::string &key,
                         std::size_t capacity) {
     std::vector<char> buffer(capacity + 1, '\0');
-    GetPrivateProfileStringA(section, key.c_str(), "", buffer.data(),
-                             static_cast<DWORD>(capacity), path.c_str());
+    GetPrivateProfileStringA(section, key.c_str(), "", buffer.data(), static_cast<DWORD>(capacity),
+                             path.c_str());
     return buffer.data();
 }
 
@@ -50,7 +50,8 @@ std::vector<Event> profileRows(const std::string &path) {
         for (const EventFieldInfo &field : eventFields)
             fields.*field.member =
                 profileRead(path, field.name, keyOf(field.name, number), field.capacity);
-        if (fields.matchKey.empty()) return rows;
+        if (fields.matchKey.empty())
+            return rows;
         rows.push_back(fields);
     }
 }
@@ -66,8 +67,8 @@ void expectSameRows(const std::string &path, const EventTable &table) {
 
 Event sample(int i) {
     Event fields;
-    fields.matchKey = "Monday " + std::to_string(10 + i % 18) + " June 2030 08:05:" +
-                      std::to_string(10 + i % 50);
+    fields.matchKey =
+        "Monday " + std::to_string(10 + i % 18) + " June 2030 08:05:" + std::to_string(10 + i % 50);
     fields.restart = i % 3 == 0 ? "Restart" : "";
     fields.shutDown = i % 3 == 1 ? "Shut down" : "";
     fields.repeat = i % 4 == 0 ? "Weekly" : "";
@@ -137,8 +138,8 @@ TEST(ProfileCompatibility, HandEditedOdditiesReadAsTheProfileFunctionsReadThem) 
         "[Date&Time]\nDate&Time 1=\"double\"\nDate&Time 2='single'\nDate&Time 3=\"open\n",
         "Date&Time 1=no section\n[Date&Time]\nDate&Time 2=two\n",
         "[Date&Time]\nDate&Time 1=one\nDate&Time 3=three\n",
-        "[Date&Time]\nDate&Time 1=" + std::string(400, 'L') + "\n[Year]\nYear 1=" +
-            std::string(50, '9') + "\n",
+        "[Date&Time]\nDate&Time 1=" + std::string(400, 'L') +
+            "\n[Year]\nYear 1=" + std::string(50, '9') + "\n",
         "[Date&Time]\nDate&Time 1=last line without end",
         "[Date&Time]\n\tDate&Time 1\t=\ttabs\t\n[Shut down]\nShut down 1 = Shut down \n",
         "[ Date&Time ]\nDate&Time 1=bracket spaces\n",
@@ -161,7 +162,8 @@ TEST(ProfileCompatibility, HandEditedOdditiesReadAsTheProfileFunctionsReadThem) 
 TEST(ProfileCompatibility, WhiteSpaceIsTheSameBytes) {
     Win32Platform platform;
     for (int code = 1; code < 256; ++code) {
-        if (code == '\n' || code == '[' || code == '=' || code == '"' || code == '\'') continue;
+        if (code == '\n' || code == '[' || code == '=' || code == '"' || code == '\'')
+            continue;
         const char c = static_cast<char>(code);
         const std::string text = std::string("[S]\n") + c + "k" + c + "=" + c + "v" + c + "\n";
         const std::string path = freshPath("byte");

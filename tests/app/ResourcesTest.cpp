@@ -52,7 +52,8 @@ struct DialogTemplate {
 DialogTemplate loadTemplate(const char *name) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(5));
-    const auto *dialog = static_cast<const DLGTEMPLATE *>(LockResource(LoadResource(module, found)));
+    const auto *dialog =
+        static_cast<const DLGTEMPLATE *>(LockResource(LoadResource(module, found)));
     DialogTemplate result{dialog->style, dialog->cx, dialog->cy, "", "", 0, {}};
     const WORD *at = reinterpret_cast<const WORD *>(dialog + 1);
     readName(at); // menu
@@ -94,14 +95,15 @@ TEST(Resources, TheMainDialogTemplateHasEveryControlAtItsPlace) {
                               DS_CENTER | DS_SETFOREGROUND | DS_LOCALEDIT;
     EXPECT_EQ(dialog.style, windowStyle);
 
-    const DWORD combo = WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP;
+    const DWORD combo =
+        WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP;
     const std::vector<TemplateItem> expected = {
         {combo, 8, 47, 20, 60, IDC_HOUR, "COMBOBOX", ""},
         {combo, 28, 47, 20, 60, IDC_MINUTE, "COMBOBOX", ""},
         {combo | WS_BORDER, 48, 47, 20, 60, IDC_SECOND, "COMBOBOX", ""},
         {combo, 226, 47, 48, 80, IDC_REPEAT, "COMBOBOX", ""},
-        {WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | WS_BORDER, 8, 70, 267, 132,
-         IDC_EVENTS, "SysListView32", ""},
+        {WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | WS_BORDER, 8, 70, 267,
+         132, IDC_EVENTS, "SysListView32", ""},
         {WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 8, 30, 6, 6, IDC_RESTART, "BUTTON", ""},
         {WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 267, 30, 6, 6, IDC_SHUTDOWN, "BUTTON", ""},
         {WS_CHILD | WS_VISIBLE | WS_TABSTOP, 78, 47, 140, 12, IDC_DATE, "SysDateTimePick32",
@@ -112,7 +114,8 @@ TEST(Resources, TheMainDialogTemplateHasEveryControlAtItsPlace) {
         SCOPED_TRACE("control " + std::to_string(expected[i].id));
         const TemplateItem &item = dialog.items[i];
         EXPECT_EQ(item.id, expected[i].id);
-        EXPECT_STRCASEEQ(item.className.c_str(), expected[i].className.c_str()); // windres capitalises
+        EXPECT_STRCASEEQ(item.className.c_str(),
+                         expected[i].className.c_str()); // windres capitalises
         EXPECT_EQ(item.title, expected[i].title);
         EXPECT_EQ(item.style, expected[i].style);
         EXPECT_EQ(item.x, expected[i].x);
@@ -128,10 +131,13 @@ TEST(Resources, TheMenuOffersItsEntriesInOrderWithSeparatorsBetween) {
     ASSERT_EQ(GetMenuItemCount(menu), 1);
     EXPECT_EQ(menuText(menu, 0), "&Options");
     HMENU options = GetSubMenu(menu, 0);
-    const std::vector<std::pair<UINT, std::string>> entries = {
-        {IDM_SETTINGS, "Settings"}, {0, "&Skins"}, {IDM_TODAY, "Show the window today"},
-        {IDM_COLOR_FONTS, "Color fonts"}, {IDM_HELP, "&Help Topics"},
-        {IDM_SITE, "Visit site Marbrook"}, {IDM_ABOUT, "&About"}};
+    const std::vector<std::pair<UINT, std::string>> entries = {{IDM_SETTINGS, "Settings"},
+                                                               {0, "&Skins"},
+                                                               {IDM_TODAY, "Show the window today"},
+                                                               {IDM_COLOR_FONTS, "Color fonts"},
+                                                               {IDM_HELP, "&Help Topics"},
+                                                               {IDM_SITE, "Visit site Marbrook"},
+                                                               {IDM_ABOUT, "&About"}};
     ASSERT_EQ(GetMenuItemCount(options), 13);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const int position = static_cast<int>(i) * 2;

@@ -15,14 +15,16 @@ const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 bool stored(HKEY root, const char *key, const char *name, std::vector<BYTE> &data,
             DWORD *type = nullptr) {
     HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
     DWORD size = 0, kind = 0;
     LONG result = RegQueryValueExA(opened, name, nullptr, &kind, nullptr, &size);
     data.assign(size, 0);
     if (result == ERROR_SUCCESS && size)
         result = RegQueryValueExA(opened, name, nullptr, &kind, data.data(), &size);
     RegCloseKey(opened);
-    if (type) *type = kind;
+    if (type)
+        *type = kind;
     return result == ERROR_SUCCESS;
 }
 
@@ -48,8 +50,7 @@ TEST(Settings, EveryWriteHasItsByteForm) {
     ASSERT_TRUE(stored(HKEY_LOCAL_MACHINE, settingsKey, skinsValue, data, &type));
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     ASSERT_EQ(data.size(), 10u);
-    EXPECT_EQ(std::vector<BYTE>(data.begin(), data.begin() + 4),
-              (std::vector<BYTE>{4, 3, 2, 1}));
+    EXPECT_EQ(std::vector<BYTE>(data.begin(), data.begin() + 4), (std::vector<BYTE>{4, 3, 2, 1}));
 
     ASSERT_TRUE(writeFlag(minimizeValue, true));
     ASSERT_TRUE(stored(HKEY_LOCAL_MACHINE, settingsKey, minimizeValue, data, &type));

@@ -1,7 +1,7 @@
 // The Windows platform: date pictures in real locales, files, paths.
+#include "Win32Platform.h"
 #include "DueCheck.h"
 #include "ProgramPaths.h"
-#include "Win32Platform.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,7 +14,9 @@ std::string tempDirectory() {
     return directory;
 }
 
-LocalTime monday() { return {2010, 6, 1, 7, 8, 5, 9}; }
+LocalTime monday() {
+    return {2010, 6, 1, 7, 8, 5, 9};
+}
 
 } // namespace
 
@@ -52,8 +54,8 @@ TEST(DatePictures, KeysComposedForAMomentComeDueAtIt) {
     Win32Platform platform;
     for (std::int64_t day = 0; day < 366; ++day) {
         const LocalTime moment = fromWallSecond(wallSecond(monday()) + day * 86400 + day * 61);
-        for (RepeatKind kind : {RepeatKind::OneTime, RepeatKind::Weekly, RepeatKind::Monthly,
-                                RepeatKind::Yearly}) {
+        for (RepeatKind kind :
+             {RepeatKind::OneTime, RepeatKind::Weekly, RepeatKind::Monthly, RepeatKind::Yearly}) {
             ClockTextCache clock(platform);
             EXPECT_EQ(clock.text(kind, wallSecond(moment)), clockText(platform, kind, moment));
         }
@@ -66,9 +68,11 @@ namespace {
 int leftBeside(const std::string &path) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((path + ".new*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
     int count = 0;
-    do ++count;
+    do
+        ++count;
     while (FindNextFileA(search, &found));
     FindClose(search);
     return count;
@@ -90,7 +94,8 @@ TEST(Clock, ReadingsAreWindowsLocalTime) {
         const auto seconds = [](const FILETIME &t) {
             return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000000;
         };
-        if (seconds(before) != seconds(after)) continue; // a second boundary fell between
+        if (seconds(before) != seconds(after))
+            continue; // a second boundary fell between
         FILETIME readAsFile, localAsFile;
         SystemTimeToFileTime(&read, &readAsFile);
         SystemTimeToFileTime(&local, &localAsFile);
@@ -105,15 +110,16 @@ TEST(Clock, ReadingsAreWindowsLocalTime) {
         TIME_ZONE_INFORMATION zone;
         GetTimeZoneInformation(&zone);
         EXPECT_EQ(reading.standardOffset, -static_cast<int>(zone.Bias + zone.StandardBias) * 60);
-        if (i % 10 == 9) platform.clockMayHaveChanged();
+        if (i % 10 == 9)
+            platform.clockMayHaveChanged();
         Sleep(37);
     }
 }
 
 TEST(Files, ReplacingPutsTheWholeNewFileInPlaceAndLeavesNothingBehind) {
     Win32Platform platform;
-    const std::string path = tempDirectory() + "velkorin-replace-" +
-                             std::to_string(GetCurrentProcessId());
+    const std::string path =
+        tempDirectory() + "velkorin-replace-" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(platform.replaceFile(path, "old"));
     ASSERT_TRUE(platform.replaceFile(path, std::string(3 * 1024 * 1024, 'n')));
     std::string contents;
@@ -127,8 +133,8 @@ TEST(Files, ReplacingPutsTheWholeNewFileInPlaceAndLeavesNothingBehind) {
 
 TEST(Files, NothingLyingBesideTheFileBlocksItsSaves) {
     Win32Platform platform;
-    const std::string path = tempDirectory() + "velkorin-blocked-" +
-                             std::to_string(GetCurrentProcessId());
+    const std::string path =
+        tempDirectory() + "velkorin-blocked-" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(platform.replaceFile(path, "old"));
     // The name the temporary once had, taken by a directory, made every save fail for good.
     ASSERT_TRUE(CreateDirectoryA((path + ".new").c_str(), nullptr));
@@ -142,8 +148,8 @@ TEST(Files, NothingLyingBesideTheFileBlocksItsSaves) {
 
 TEST(Files, AFailedReplaceLeavesTheOldFileAndSaysWhy) {
     Win32Platform platform;
-    const std::string path = tempDirectory() + "velkorin-locked-" +
-                             std::to_string(GetCurrentProcessId());
+    const std::string path =
+        tempDirectory() + "velkorin-locked-" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(platform.replaceFile(path, "old"));
     // Another program holds the file open and lets nobody replace or delete it.
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -162,12 +168,12 @@ TEST(Files, AFailedReplaceLeavesTheOldFileAndSaysWhy) {
 
 TEST(Files, AFileThatCannotBeReadIsNeverTakenForAMissingOne) {
     Win32Platform platform;
-    const std::string path = tempDirectory() + "velkorin-unreadable-" +
-                             std::to_string(GetCurrentProcessId());
+    const std::string path =
+        tempDirectory() + "velkorin-unreadable-" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(platform.replaceFile(path, "[Date&Time]\r\nDate&Time 1=x\r\n"));
     // Held open with delete allowed but reading refused.
-    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     std::string contents;
     EXPECT_EQ(platform.readFile(path, contents), Platform::FileRead::Failed);
@@ -184,8 +190,8 @@ TEST(ProgramPaths, TheDirectoryKeepsItsBackslash) {
 }
 
 TEST(ProgramPaths, AnEventFileInADirectoryLongerThanMaxPathWorks) {
-    std::string directory = tempDirectory() + "velkorin-deep-" +
-                            std::to_string(GetCurrentProcessId()) + "\\";
+    std::string directory =
+        tempDirectory() + "velkorin-deep-" + std::to_string(GetCurrentProcessId()) + "\\";
     for (int level = 0; directory.size() < 400; ++level) {
         ASSERT_TRUE(CreateDirectoryW(fileSystemPath(directory).c_str(), nullptr) ||
                     GetLastError() == ERROR_ALREADY_EXISTS)

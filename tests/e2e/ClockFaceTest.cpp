@@ -21,7 +21,8 @@ void storeFontColour(const BYTE (&colour)[4]) {
 
 void forgetFontColour() {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return;
     RegDeleteValueA(key, "FontColor");
     RegCloseKey(key);
 }

@@ -16,7 +16,8 @@ TEST(DaylightSaving, AOneTimeEventInTheSkippedHourFiresAndIsNotReportedMissed) {
     int dayOfYear = 0, hour = 0, minute = 0;
     if (std::sscanf(zone, "VST0VDT-1,%d/%d:%d", &dayOfYear, &hour, &minute) != 3)
         GTEST_SKIP() << "run by the test command with a TZ rule";
-    if (hour == 23 && minute >= 30) GTEST_SKIP() << "the skipped hour would cross midnight";
+    if (hour == 23 && minute >= 30)
+        GTEST_SKIP() << "the skipped hour would cross midnight";
 
     // Half an hour into the skipped hour, as the local clock names it after the change.
     SYSTEMTIME today;

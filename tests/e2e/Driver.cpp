@@ -87,7 +87,8 @@ std::string unixPath(const std::string &windowsPath) {
     wchar_t wide[MAX_PATH * 4];
     MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH * 4);
     char *unix = toUnix ? toUnix(wide) : nullptr;
-    if (!unix) return windowsPath;
+    if (!unix)
+        return windowsPath;
     std::string result = unix;
     HeapFree(GetProcessHeap(), 0, unix);
     return result;
@@ -143,7 +144,7 @@ std::string eventFileText(const std::vector<FileEvent> &events) {
         return std::string(text);
     };
     std::string text;
-    const char *names[] = {"Date&Time", "Restart", "Shut down", "Repeat", "Year", "Month",
+    const char *names[] = {"Date&Time", "Restart", "Shut down", "Repeat", "Year",     "Month",
                            "Day",       "H",       "M",         "S",      "DayOfWeek"};
     for (int section = 0; section < 11; ++section) {
         text += std::string("[") + names[section] + "]\r\n";
@@ -154,11 +155,16 @@ std::string eventFileText(const std::vector<FileEvent> &events) {
             std::snprintf(two[0], sizeof two[0], "%02d", m.wHour);
             std::snprintf(two[1], sizeof two[1], "%02d", m.wMinute);
             std::snprintf(two[2], sizeof two[2], "%02d", m.wSecond);
-            const std::string values[] = {e.matchKey,        e.restart,
-                                          e.shutDown,        e.repeat,
-                                          number(m.wYear),   number(m.wMonth),
-                                          number(m.wDay),    two[0],
-                                          two[1],            two[2],
+            const std::string values[] = {e.matchKey,
+                                          e.restart,
+                                          e.shutDown,
+                                          e.repeat,
+                                          number(m.wYear),
+                                          number(m.wMonth),
+                                          number(m.wDay),
+                                          two[0],
+                                          two[1],
+                                          two[2],
                                           ""};
             text += keyOf(names[section], static_cast<int>(i) + 1) + "=" + values[section] + "\r\n";
         }
@@ -190,7 +196,7 @@ SYSTEMTIME secondsFromNow(int seconds) {
 
 std::string clockTextOf(const std::string &repeat, const SYSTEMTIME &moment, LCID locale) {
     char date[200] = "", time[50] = "";
-    const char *picture = repeat.empty()       ? "dddd dd MMMM yyyy"
+    const char *picture = repeat.empty()        ? "dddd dd MMMM yyyy"
                           : repeat == "Weekly"  ? "dddd"
                           : repeat == "Monthly" ? "dd"
                           : repeat == "Yearly"  ? "dd MMMM"
@@ -212,7 +218,8 @@ void setText(HWND control, const std::string &text) {
 
 HWND pictureButton(HWND window, int id) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (GetDlgCtrlID(child) == id && className(child) == "Bmp_Button_Class") return child;
+        if (GetDlgCtrlID(child) == id && className(child) == "Bmp_Button_Class")
+            return child;
     return nullptr;
 }
 
@@ -270,7 +277,8 @@ void Program::writeEventFile(const std::string &text) const {
 }
 
 bool Program::readEventFile(std::string &text) const {
-    if (GetFileAttributesA(eventFilePath().c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    if (GetFileAttributesA(eventFilePath().c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
     text = readWholeFile(eventFilePath());
     return true;
 }
@@ -279,7 +287,8 @@ std::string readWholeFile(const std::string &path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
     DWORD size = GetFileSize(file, nullptr), read = 0;
     std::string text(size, '\0');
     ReadFile(file, &text[0], size, &read, nullptr);
@@ -294,9 +303,11 @@ void Program::start(const std::vector<std::string> &environment) {
     startup.cb = sizeof startup;
     // This process's environment with the extra settings put in front of it.
     std::string block;
-    for (const std::string &setting : environment) block += setting + '\0';
+    for (const std::string &setting : environment)
+        block += setting + '\0';
     char *own = GetEnvironmentStringsA();
-    for (const char *entry = own; *entry; entry += std::strlen(entry) + 1) block += std::string(entry) + '\0';
+    for (const char *entry = own; *entry; entry += std::strlen(entry) + 1)
+        block += std::string(entry) + '\0';
     FreeEnvironmentStringsA(own);
     block += '\0';
     CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
@@ -344,8 +355,8 @@ std::vector<std::vector<std::string>> Program::listRows(HWND list, int columns) 
         for (int column = 0; column < columns; ++column) {
             LVITEMA item = {};
             item.iSubItem = column;
-            cells.push_back(remote.askForText(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                                              item));
+            cells.push_back(
+                remote.askForText(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), item));
         }
         rows.push_back(cells);
     }
@@ -390,7 +401,8 @@ HWND Program::waitForMessageBox(DWORD milliseconds) const {
     waitUntil(
         [&] {
             for (HWND window : windowsTitled("Velkorin"))
-                if (window != main && className(window) == "#32770") found = window;
+                if (window != main && className(window) == "#32770")
+                    found = window;
             return found != nullptr;
         },
         milliseconds);
@@ -409,7 +421,8 @@ std::vector<COLORREF> screenPixels(HWND window, const RECT &region) {
     BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
     std::vector<COLORREF> pixels;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(memory, x, y));
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(GetPixel(memory, x, y));
     SelectObject(memory, previous);
     DeleteObject(copy);
     DeleteDC(memory);
@@ -452,7 +465,8 @@ HWND mainWindowOf(DWORD processId, DWORD milliseconds) {
         [&] {
             window = FindWindowA("#32770", "Velkorin");
             DWORD owner = 0;
-            if (window) GetWindowThreadProcessId(window, &owner);
+            if (window)
+                GetWindowThreadProcessId(window, &owner);
             return window && owner == processId && IsWindowVisible(window);
         },
         milliseconds);

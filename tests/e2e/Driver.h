@@ -26,7 +26,7 @@ void screenshot(const std::string &name);
 
 // What a user would see of a window: its class, title, style and position.
 std::string className(HWND window);
-std::string windowText(HWND window);  // WM_GETTEXT, which other processes may send too
+std::string windowText(HWND window); // WM_GETTEXT, which other processes may send too
 
 // The event file text of a one-time event at a moment, as the program composes and the clock
 // formats it in this locale.
@@ -99,7 +99,9 @@ public:
     std::vector<HWND> windowsTitled(const std::string &title, bool hidden = false) const;
     // Waits until a window of that title shows; null when none did in time.
     HWND waitForWindow(const std::string &title, DWORD milliseconds = 30000) const;
-    HWND mainWindow(DWORD milliseconds = 30000) const { return waitForWindow("Velkorin", milliseconds); }
+    HWND mainWindow(DWORD milliseconds = 30000) const {
+        return waitForWindow("Velkorin", milliseconds);
+    }
     // The main window once it has hidden into the tray, or null after the time.
     HWND mainWindowInTray(DWORD milliseconds = 30000) const;
 
@@ -126,8 +128,10 @@ HWND mainWindowOf(DWORD processId, DWORD milliseconds = 30000);
 template <class Condition> bool waitUntil(Condition condition, DWORD milliseconds) {
     const DWORD start = GetTickCount();
     for (;;) {
-        if (condition()) return true;
-        if (GetTickCount() - start > milliseconds) return false;
+        if (condition())
+            return true;
+        if (GetTickCount() - start > milliseconds)
+            return false;
         Sleep(50);
     }
 }

@@ -131,11 +131,12 @@ TEST(Editor, OverLongTypedTextsAreCutAndNothingBreaks) {
     ASSERT_EQ(rows.size(), 2u);
     for (const auto &row : rows) {
         EXPECT_LE(row[1].size(), 199u);
-        EXPECT_EQ(row[8].size(), 19u); // hour
+        EXPECT_EQ(row[8].size(), 19u);  // hour
         EXPECT_EQ(row[10].size(), 19u); // second
     }
     EXPECT_EQ(rows[0][4], std::string(9, 'Y'));
-    EXPECT_EQ(rows[1][1], std::string(19, '4') + ":" + std::string(19, '4') + ":" + std::string(19, '4'));
+    EXPECT_EQ(rows[1][1],
+              std::string(19, '4') + ":" + std::string(19, '4') + ":" + std::string(19, '4'));
     EXPECT_TRUE(program.running());
 }
 
@@ -205,8 +206,8 @@ TEST(Editor, ARowInTheFormSurvivesAWriteMeanwhileAndTheExit) {
     Program program("edit-in-progress");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const SYSTEMTIME soon = secondsFromNow(6);
-    program.writeEventFile(eventFileText({{oneTimeKey(future), "Restart", "", "", future},
-                                          {oneTimeKey(soon), "", "", "", soon}}));
+    program.writeEventFile(eventFileText(
+        {{oneTimeKey(future), "Restart", "", "", future}, {oneTimeKey(soon), "", "", "", soon}}));
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
@@ -218,7 +219,9 @@ TEST(Editor, ARowInTheFormSurvivesAWriteMeanwhileAndTheExit) {
     ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).empty(); }, 15000));
     std::string text;
     ASSERT_TRUE(waitUntil(
-        [&] { return program.readEventFile(text) && text.find(oneTimeKey(soon)) == std::string::npos; },
+        [&] {
+            return program.readEventFile(text) && text.find(oneTimeKey(soon)) == std::string::npos;
+        },
         5000));
     EXPECT_NE(text.find(oneTimeKey(future)), std::string::npos) << text;
     PostMessageA(window, WM_CLOSE, 0, 0);
@@ -236,7 +239,8 @@ TEST(Editor, ARowInTheFormSurvivesAWriteMeanwhileAndTheExit) {
 TEST(Editor, AMonthlyEventOnThe31stTellsWhichMonthsItSkips) {
     Program program("monthly-31st");
     const SYSTEMTIME last = {2027, 1, 0, 31, 10, 0, 0, 0};
-    program.writeEventFile(eventFileText({{clockTextOf("Monthly", last), "", "", "Monthly", last}}));
+    program.writeEventFile(
+        eventFileText({{clockTextOf("Monthly", last), "", "", "Monthly", last}}));
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);

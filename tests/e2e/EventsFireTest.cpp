@@ -10,8 +10,8 @@ TEST(EventsFire, AOneTimeEventAFewSecondsAheadFiresAndLeavesTheFile) {
     Program program("fires");
     const SYSTEMTIME soon = secondsFromNow(6);
     const SYSTEMTIME later = {2033, 1, 0, 1, 12, 0, 0, 0};
-    program.writeEventFile(
-        eventFileText({{oneTimeKey(soon), "", "", "", soon}, {oneTimeKey(later), "", "", "", later}}));
+    program.writeEventFile(eventFileText(
+        {{oneTimeKey(soon), "", "", "", soon}, {oneTimeKey(later), "", "", "", later}}));
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
@@ -69,8 +69,8 @@ TEST(EventsFire, PassedEventsAtStartGiveOneStackedTopmostNoticeEach) {
 
     for (HWND notice : notices)
         PostMessageA(notice, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(waitUntil([&] { return program.windowsTitled("Ooops! Your missed event.").empty(); },
-                          5000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return program.windowsTitled("Ooops! Your missed event.").empty(); }, 5000));
     Sleep(500);
     EXPECT_TRUE(program.running());
     EXPECT_TRUE(IsWindowVisible(window));
@@ -89,8 +89,8 @@ TEST(EventsFire, TheAboutCommandOpensAnAboutNoticeEachTime) {
     EXPECT_NE(windowText(about).find("Velkorin version 1.0"), std::string::npos);
     screenshot("about-notice");
     PostMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    EXPECT_TRUE(waitUntil([&] { return program.windowsTitled("About Velkorin 1.0").size() == 2; },
-                          5000));
+    EXPECT_TRUE(
+        waitUntil([&] { return program.windowsTitled("About Velkorin 1.0").size() == 2; }, 5000));
     for (HWND notice : program.windowsTitled("About Velkorin 1.0"))
         PostMessageA(notice, WM_CLOSE, 0, 0);
     Sleep(500);

@@ -11,8 +11,7 @@ const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
 constexpr UINT trayCallback = WM_USER + 5;
 
 void setNumber(HKEY key, const char *name, DWORD number) {
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number),
-                   sizeof number);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number);
 }
 
 void setText(HKEY key, const char *name, const char *text) {
@@ -49,7 +48,8 @@ TEST(GroupPolicy, SettingsWrittenAsTheTemplateWritesThemTakeEffectAtStart) {
     program.start();
 
     // Today: the day's list comes first.
-    const std::string date = oneTimeKey(secondsFromNow(0)).substr(0, oneTimeKey(secondsFromNow(0)).size() - 9);
+    const std::string date =
+        oneTimeKey(secondsFromNow(0)).substr(0, oneTimeKey(secondsFromNow(0)).size() - 9);
     HWND today = program.waitForWindow(date);
     ASSERT_NE(today, nullptr) << "no Today window";
     PostMessageA(today, WM_CLOSE, 0, 0);

@@ -12,7 +12,8 @@ namespace {
 
 // The file's bytes, or "<none>" when it is not there.
 std::string fileText(const std::string &path) {
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return "<none>";
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return "<none>";
     return readWholeFile(path);
 }
 
@@ -22,8 +23,8 @@ TEST(NothingLost, AUtf16FileLoadsAndKeepsItsEventsAndItsEncoding) {
     Program program("utf16");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const SYSTEMTIME passed = {2020, 2, 0, 29, 22, 45, 30, 0};
-    program.writeEventFile(utf16File(eventFileText(
-        {{oneTimeKey(future), "Restart", "", "", future}, {oneTimeKey(passed), "", "", "", passed}})));
+    program.writeEventFile(utf16File(eventFileText({{oneTimeKey(future), "Restart", "", "", future},
+                                                    {oneTimeKey(passed), "", "", "", passed}})));
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
@@ -104,7 +105,8 @@ TEST(NothingLost, AFileLockedAgainstReadingIsNeverDestroyed) {
     ASSERT_TRUE(waitUntil(
         [&] {
             for (HWND window : program.windowsTitled("Velkorin"))
-                if (className(window) == "#32770" && GetDlgItem(window, 0xFFFF)) question = window;
+                if (className(window) == "#32770" && GetDlgItem(window, 0xFFFF))
+                    question = window;
             return question != nullptr;
         },
         30000));
@@ -117,7 +119,8 @@ TEST(NothingLost, AFileLockedAgainstReadingIsNeverDestroyed) {
     ASSERT_TRUE(waitUntil(
         [&] {
             for (HWND w : program.windowsTitled("Velkorin"))
-                if (GetDlgItem(w, IDC_EVENTS)) window = w;
+                if (GetDlgItem(w, IDC_EVENTS))
+                    window = w;
             return window != nullptr;
         },
         10000));
@@ -150,7 +153,9 @@ TEST(NothingLost, AFileThatCannotBeWrittenWhenAnEventFiresIsToldOnceAndStoredLat
     EXPECT_NE(fileText(program.eventFilePath()).find(oneTimeKey(soon)), std::string::npos);
     CloseHandle(held);
     EXPECT_TRUE(waitUntil(
-        [&] { return fileText(program.eventFilePath()).find(oneTimeKey(soon)) == std::string::npos; },
+        [&] {
+            return fileText(program.eventFilePath()).find(oneTimeKey(soon)) == std::string::npos;
+        },
         5000))
         << "the retry did not store the table";
     EXPECT_NE(fileText(program.eventFilePath()).find(oneTimeKey(future)), std::string::npos);

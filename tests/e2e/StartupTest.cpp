@@ -16,11 +16,22 @@ struct ExpectedControl {
 };
 
 const ExpectedControl controls[] = {
-    {IDC_HOUR, "ComboBox", {8, 47, 20, 60}, CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
-    {IDC_MINUTE, "ComboBox", {28, 47, 20, 60}, CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
-    {IDC_SECOND, "ComboBox", {48, 47, 20, 60},
+    {IDC_HOUR,
+     "ComboBox",
+     {8, 47, 20, 60},
+     CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
+    {IDC_MINUTE,
+     "ComboBox",
+     {28, 47, 20, 60},
+     CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
+    {IDC_SECOND,
+     "ComboBox",
+     {48, 47, 20, 60},
      CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP | WS_BORDER},
-    {IDC_REPEAT, "ComboBox", {226, 47, 48, 80}, CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
+    {IDC_REPEAT,
+     "ComboBox",
+     {226, 47, 48, 80},
+     CBS_DROPDOWN | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP},
     {IDC_EVENTS, "SysListView32", {8, 70, 267, 132}, LVS_REPORT | LVS_SINGLESEL | WS_BORDER},
     {IDC_RESTART, "Button", {8, 30, 6, 6}, BS_AUTOCHECKBOX},
     {IDC_SHUTDOWN, "Button", {267, 30, 6, 6}, BS_AUTOCHECKBOX},
@@ -31,7 +42,8 @@ const ExpectedControl controls[] = {
 std::vector<HWND> childrenWithId(HWND window, int id) {
     std::vector<HWND> found;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (GetDlgCtrlID(child) == id) found.push_back(child);
+        if (GetDlgCtrlID(child) == id)
+            found.push_back(child);
     return found;
 }
 
@@ -42,7 +54,9 @@ RECT clientRect(HWND child, HWND window) {
     return rect;
 }
 
-INT_PTR CALLBACK measuringProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+INT_PTR CALLBACK measuringProc(HWND, UINT, WPARAM, LPARAM) {
+    return 0;
+}
 
 // Dialog units to pixels for the main window's font: a hidden dialog of the same template in
 // this process measures them.
@@ -138,14 +152,14 @@ TEST(Startup, ShowsTheMainWindowWithEveryControlAndTheLoadedEvents) {
     EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_SECOND), CB_GETCOUNT, 0, 0), 60);
     EXPECT_EQ(SendMessageA(GetDlgItem(window, IDC_REPEAT), CB_GETCOUNT, 0, 0), 6);
     // The date picker shows today in the long picture.
-    EXPECT_EQ(windowText(GetDlgItem(window, IDC_DATE)), oneTimeKey(secondsFromNow(0)).substr(
-        0, oneTimeKey(secondsFromNow(0)).size() - 9));
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_DATE)),
+              oneTimeKey(secondsFromNow(0)).substr(0, oneTimeKey(secondsFromNow(0)).size() - 9));
 
     HWND list = GetDlgItem(window, IDC_EVENTS);
     const std::vector<std::string> headers = program.listHeaders(list);
     const std::vector<std::string> expectedHeaders = {
         "\xB9/25", "Date&Time/222", "Restart/60", "Shut down/75", "Repeat/80", "Day/0",
-        "Month/0", "Year/0", "H/0", "M/0", "S/0", "DayOfWeek/0"};
+        "Month/0", "Year/0",        "H/0",        "M/0",          "S/0",       "DayOfWeek/0"};
     EXPECT_EQ(headers, expectedHeaders);
     const auto rows = program.listRows(list, 12);
     ASSERT_EQ(rows.size(), 3u);

@@ -17,7 +17,8 @@ constexpr UINT trayCallback = WM_USER + 5;
 std::vector<std::string> valueNames(HKEY root, const char *key) {
     std::vector<std::string> names;
     HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return names;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return names;
     char name[256];
     for (DWORD i = 0;; ++i) {
         DWORD size = sizeof name;
@@ -32,7 +33,8 @@ std::vector<std::string> valueNames(HKEY root, const char *key) {
 
 std::string storedText(HKEY root, const char *key, const char *name) {
     HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return "<no key>";
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return "<no key>";
     char data[512] = "";
     DWORD size = sizeof data - 1;
     const LONG result =
@@ -64,7 +66,8 @@ void expectNoCaretInTray(HWND window) {
 void confirmExit(const Program &program, HWND window) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     HWND question = program.waitForWindow("Exit from programm Velkorin", 10000);
-    if (question) PostMessageA(question, WM_COMMAND, IDYES, 0);
+    if (question)
+        PostMessageA(question, WM_COMMAND, IDYES, 0);
 }
 
 } // namespace
@@ -135,8 +138,8 @@ TEST(Tray, StartMinimisedShowsTheWindowThenHidesIt) {
 
     PostMessageA(window, trayCallback, 0, WM_RBUTTONDOWN);
     HWND menu = nullptr;
-    ASSERT_TRUE(waitUntil([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); },
-                          5000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); }, 5000));
     screenshot("tray-menu");
     PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(menu); }, 5000));
@@ -234,11 +237,13 @@ TEST(Tray, HelpTopicsOpensTheHelpFileOfAProgramDirectoryOfAnyLength) {
     for (WORD command : {static_cast<WORD>(IDM_HELP), static_cast<WORD>(IDM_TRAY_HELP)}) {
         PostMessageA(window, WM_COMMAND, command, 0);
         HWND help = nullptr;
-        EXPECT_TRUE(waitUntil([&] { return (help = FindWindowA("HH Parent", "Velkorin Help")); },
-                              20000))
+        EXPECT_TRUE(
+            waitUntil([&] { return (help = FindWindowA("HH Parent", "Velkorin Help")); }, 20000))
             << "command " << command;
-        if (!help) continue;
-        if (command == IDM_HELP) screenshot("help-file");
+        if (!help)
+            continue;
+        if (command == IDM_HELP)
+            screenshot("help-file");
         PostMessageA(help, WM_CLOSE, 0, 0);
         waitUntil([&] { return !IsWindow(help); }, 5000);
     }

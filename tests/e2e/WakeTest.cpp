@@ -57,8 +57,8 @@ TEST(Wake, TheTimerWakesTwoMinutesBeforeARestartAndFollowsADelete) {
     ASSERT_LT(utcNow(), utcOf(first) - 120 * second) << "the delete came too late to tell";
 
     ASSERT_EQ(WaitForSingleObject(timer, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
-    const LONGLONG late = static_cast<LONGLONG>(utcNow()) -
-                          static_cast<LONGLONG>(utcOf(second_) - 120 * second);
+    const LONGLONG late =
+        static_cast<LONGLONG>(utcNow()) - static_cast<LONGLONG>(utcOf(second_) - 120 * second);
     EXPECT_GE(late, 0) << "signalled " << -late / 10000 << " ms early";
     EXPECT_LT(late, static_cast<LONGLONG>(second)) << "signalled " << late / 10000 << " ms late";
     CloseHandle(timer);
@@ -83,7 +83,8 @@ TEST(Wake, SleepAndWakeAreWrittenDownAndWhatPassedIsReportedInOneNotice) {
     SendMessageA(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     program.freeze();
     const ULONGLONG wake = utcOf(daily) + 3 * second;
-    while (utcNow() < wake) Sleep(200);
+    while (utcNow() < wake)
+        Sleep(200);
     PostMessageA(window, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     PostMessageA(window, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
     program.thaw();

@@ -77,7 +77,8 @@ struct Shown {
 Shown shownWarning(const Program &program) {
     Shown shown;
     const std::vector<HWND> windows = program.windowsTitled("Velkorin warning");
-    if (windows.empty()) return shown;
+    if (windows.empty())
+        return shown;
     shown.window = windows.front();
     shown.text = windowText(GetDlgItem(shown.window, 100));
     shown.key = windowText(GetDlgItem(shown.window, 101));
@@ -112,9 +113,10 @@ HWND startWarned(Program &program, const SYSTEMTIME &moment) {
 TEST(Warning, AfterSkipTheNextRestartGetsAWarningOfItsOwn) {
     Program program("warning-next");
     const SYSTEMTIME first = secondsFromNow(20), second = secondsFromNow(45);
-    const std::string firstKey = clockTextOf("Daily", first), secondKey = clockTextOf("Daily", second);
-    program.writeEventFile(eventFileText({{firstKey, "Restart", "", "Daily", first},
-                                          {secondKey, "Restart", "", "Daily", second}}));
+    const std::string firstKey = clockTextOf("Daily", first),
+                      secondKey = clockTextOf("Daily", second);
+    program.writeEventFile(eventFileText(
+        {{firstKey, "Restart", "", "Daily", first}, {secondKey, "Restart", "", "Daily", second}}));
     program.start();
     ASSERT_NE(program.mainWindow(), nullptr);
     ASSERT_TRUE(waitForWarningOf(program, firstKey, 10000)) << shownWarning(program).key;

@@ -20,8 +20,7 @@ struct DueCheckTest : ::testing::Test {
     // A row composed the way the editor composes it for that moment and kind.
     void add(const std::string &repeat, const LocalTime &when, const char *restart = "",
              const char *shutDown = "") {
-        Event fields =
-            eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
+        Event fields = eventAt(when, repeat, clockText(platform, repeatKindOf(repeat), when));
         fields.restart = restart;
         fields.shutDown = shutDown;
         table.insertRow(table.rowCount(), fields);
@@ -39,7 +38,9 @@ struct DueCheckTest : ::testing::Test {
     void tickAt(const LocalTime &time) { due.checkDueEvents(time); }
 };
 
-LocalTime plus(const LocalTime &time, std::int64_t seconds) { return later(time, seconds); }
+LocalTime plus(const LocalTime &time, std::int64_t seconds) {
+    return later(time, seconds);
+}
 
 const LocalTime t0 = at(2010, 6, 7, 8, 5, 0);
 
@@ -102,11 +103,13 @@ TEST_F(DueCheckTest, ASecondOfATimeNoKeyEndsInIsNotFormattedAtAll) {
     due.startAfter(t0);
     tickAt(plus(t0, 1));
     platform.formatCalls = 0;
-    for (int second = 2; second <= 1799; ++second) tickAt(plus(t0, second));
+    for (int second = 2; second <= 1799; ++second)
+        tickAt(plus(t0, second));
     EXPECT_EQ(platform.formatCalls, 0);
     tickAt(plus(t0, 1800)); // the Hourly row's time: looked at, and it fires
     EXPECT_GT(platform.formatCalls, 0);
-    for (int second = 1801; second <= 3600; ++second) tickAt(plus(t0, second));
+    for (int second = 1801; second <= 3600; ++second)
+        tickAt(plus(t0, second));
     EXPECT_EQ(table.rowCount(), 2); // the one-time row fired at its second and left
 }
 
@@ -115,7 +118,8 @@ TEST_F(DueCheckTest, AKeyThatEndsInNoTimeHasEverySecondOfItsKindLookedAt) {
     add("", plus(t0, 30));
     due.startAfter(t0);
     platform.formatCalls = 0;
-    for (int second = 1; second < 30; ++second) tickAt(plus(t0, second));
+    for (int second = 1; second < 30; ++second)
+        tickAt(plus(t0, second));
     EXPECT_GE(platform.formatCalls, 29);
     tickAt(plus(t0, 30));
     ASSERT_EQ(table.rowCount(), 1);
@@ -157,7 +161,8 @@ TEST(DueCheck, TheFileWrittenBeforeTheRequestHoldsTheOtherRowsOnly) {
 TEST_F(DueCheckTest, RestartAndShutDownTogetherOnlyShutDown) {
     add("", plus(t0, 61), "Restart", "Shut down");
     due.startAfter(t0);
-    for (int second = 1; second <= 61; ++second) tickAt(plus(t0, second));
+    for (int second = 1; second <= 61; ++second)
+        tickAt(plus(t0, second));
     ASSERT_EQ(platform.requests.size(), 1u);
     EXPECT_EQ(platform.requests[0].kind, "shutdown");
 }

@@ -1,7 +1,7 @@
 // The event editor: what OK composes for each repeat kind, that every composed event comes due
 // at its second, editing and deleting rows, and what happens when the file cannot be written.
-#include "DueCheck.h"
 #include "Editor.h"
+#include "DueCheck.h"
 #include "FakePlatform.h"
 
 #include <gtest/gtest.h>
@@ -41,12 +41,14 @@ struct EditorFixture : testing::Test {
         EventTable loaded;
         file.loadAll(loaded);
         std::vector<std::string> keys;
-        for (int i = 0; i < loaded.rowCount(); ++i) keys.push_back(loaded.event(i).matchKey);
+        for (int i = 0; i < loaded.rowCount(); ++i)
+            keys.push_back(loaded.event(i).matchKey);
         return keys;
     }
     std::vector<std::string> keysInTable() {
         std::vector<std::string> keys;
-        for (int i = 0; i < table.rowCount(); ++i) keys.push_back(table.event(i).matchKey);
+        for (int i = 0; i < table.rowCount(); ++i)
+            keys.push_back(table.event(i).matchKey);
         return keys;
     }
 };
@@ -132,13 +134,15 @@ TEST_F(EditorFixture, EveryComposedEventComesDueAtItsSecond) {
     History history(platform, "");
     due.setHistory(&history);
     due.startAfter(later(moment, -60));
-    for (int second = -59; second <= 0; ++second) due.checkDueEvents(later(moment, second));
+    for (int second = -59; second <= 0; ++second)
+        due.checkDueEvents(later(moment, second));
     const std::string &log = platform.files[history.path()];
     std::size_t fired = 0;
-    for (std::size_t at = 0; (at = log.find("  fired  ", at)) != std::string::npos; ++at) ++fired;
+    for (std::size_t at = 0; (at = log.find("  fired  ", at)) != std::string::npos; ++at)
+        ++fired;
     EXPECT_EQ(fired, 6u) << log;
     EXPECT_EQ(platform.requests.size(), 1u); // one request for the one second
-    EXPECT_EQ(table.rowCount(), 5); // the one-time row has gone
+    EXPECT_EQ(table.rowCount(), 5);          // the one-time row has gone
     EXPECT_EQ(keysInFile().size(), 5u);
     // A second later nothing more is due.
     due.checkDueEvents(later(moment, 1));
@@ -174,8 +178,9 @@ TEST_F(EditorFixture, ARowInTheFormStaysInEveryWriteOfTheFile) {
     Event taken;
     ASSERT_TRUE(editor.editRow(1, taken)); // "10:11:00"
     const std::vector<std::string> heldAtTwo = {"10:10:00", "10:11:00", "10:12:00", "10:13:00"};
-    for (int second = -29; second <= 31; ++second) due.checkDueEvents(later(moment, second));
-    EXPECT_EQ(table.rowCount(), 3);         // the one-time row fired and left
+    for (int second = -29; second <= 31; ++second)
+        due.checkDueEvents(later(moment, second));
+    EXPECT_EQ(table.rowCount(), 3);          // the one-time row fired and left
     ASSERT_FALSE(platform.requests.empty()); // its restart waits; the file was saved before it
     EXPECT_EQ(keysInFile(), heldAtTwo);
     ASSERT_TRUE(editor.deleteSelected(0));
@@ -250,8 +255,8 @@ TEST_F(EditorFixture, OverLongTypedTextsAreCutToTheirFields) {
     EXPECT_EQ(event.repeat.size(), 9u);
     EXPECT_LE(event.matchKey.size(), 199u);
     f.repeat = "Daily";
-    EXPECT_EQ(composed(f).matchKey, std::string(19, '7') + ":" + std::string(19, '7') + ":" +
-                                        std::string(19, '7'));
+    EXPECT_EQ(composed(f).matchKey,
+              std::string(19, '7') + ":" + std::string(19, '7') + ":" + std::string(19, '7'));
     ASSERT_EQ(editor.composeEvent(form(typed, typed, typed, "Yearly")), Editor::Outcome::Added);
     EXPECT_LE(table.event(0).matchKey.size(), 199u);
 }
@@ -308,19 +313,21 @@ TEST(EventForm, ARowShowsAgainWithItsOneActionAndItsDate) {
 // composed again, in every pair of three languages, names with accents included.
 TEST_F(EditorFixture, KeysComposedInAnotherLanguageAreComposedAgainInThisOne) {
     const char *const languages[] = {"en", "de", "fr"};
-    const char *const repeats[] = {repeatPlaceholder, "Hourly", "Daily", "Weekly", "Monthly",
-                                   "Yearly"};
+    const char *const repeats[] = {repeatPlaceholder, "Hourly",  "Daily",
+                                   "Weekly",          "Monthly", "Yearly"};
     const LocalTime dates[] = {at(2027, 2, 10, 0, 0, 0), at(2027, 3, 1, 0, 0, 0),
                                at(2027, 8, 16, 0, 0, 0), at(2027, 12, 7, 0, 0, 0)};
     for (const char *from : languages) {
         for (const char *to : languages) {
-            if (std::string(from) == to) continue;
+            if (std::string(from) == to)
+                continue;
             platform.language = from;
             table.replaceRows({});
             for (const LocalTime &date : dates)
                 for (const char *repeat : repeats) {
                     Event fields;
-                    ASSERT_TRUE(composeFields(form("10", "20", "30", repeat, date), platform, fields));
+                    ASSERT_TRUE(
+                        composeFields(form("10", "20", "30", repeat, date), platform, fields));
                     table.insertRow(table.rowCount(), fields);
                 }
             platform.language = to;
@@ -329,7 +336,8 @@ TEST_F(EditorFixture, KeysComposedInAnotherLanguageAreComposedAgainInThisOne) {
                 for (const char *repeat : repeats)
                     expected.push_back(composed(form("10", "20", "30", repeat, date)).matchKey);
             int differ = 0; // "16 August" is the same in English and German
-            for (std::size_t i = 0; i < before.size(); ++i) differ += before[i] != expected[i];
+            for (std::size_t i = 0; i < before.size(); ++i)
+                differ += before[i] != expected[i];
             EXPECT_GE(differ, 10);
             EXPECT_EQ(recomposeInCurrentLanguage(table, platform), differ) << from << " to " << to;
             EXPECT_EQ(keysInTable(), expected) << from << " to " << to;
@@ -346,7 +354,8 @@ TEST_F(EditorFixture, KeysThatMeanAnotherMomentOrCanComeDueAsTheyAreStay) {
     Event typed = moved;
     typed.year.clear(); // fields that do not describe it
     platform.language = "en";
-    for (const Event &row : {moved, weekday, typed}) table.insertRow(table.rowCount(), row);
+    for (const Event &row : {moved, weekday, typed})
+        table.insertRow(table.rowCount(), row);
     EXPECT_EQ(recomposeInCurrentLanguage(table, platform), 0);
     EXPECT_EQ(table.event(0).matchKey, moved.matchKey);
     EXPECT_EQ(table.event(1).matchKey, "Tuesday 10:00:00");

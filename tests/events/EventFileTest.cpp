@@ -50,8 +50,8 @@ TEST(EventFilePath, JoinsTheProgramDirectoryWithoutTruncating) {
 // The program's own file is read in one pass, a file in any other form by the profile rules:
 // both must give the same rows, and the own file is not written again at start.
 TEST_F(EventFileTest, TheProgramsOwnFileLoadsAsTheProfileRulesReadIt) {
-    const std::string odd[] = {"'single'", "\"\"", "\"open", "Daily \t", "  lead", "\x1a\x1a",
-                               "a=b", "[x]", std::string(300, 'L')};
+    const std::string odd[] = {"'single'", "\"\"", "\"open", "Daily \t",           "  lead",
+                               "\x1a\x1a", "a=b",  "[x]",    std::string(300, 'L')};
     for (int i = 0; i < 12; ++i) {
         Event row = oneTime("event " + std::to_string(i + 1));
         row.repeat = odd[i % 9];

@@ -24,7 +24,9 @@ const Names languages[] = {
     {"fr",
      {"dimanche", "lundi", "mardi", "mercredi", "jeudi", "vendredi", "samedi"},
      {"janvier", "f\xE9vrier", "mars", "avril", "mai", "juin", "juillet", "ao\xFBt", "septembre",
-      "octobre", "novembre", "d\xE9" "cembre"}},
+      "octobre", "novembre",
+      "d\xE9"
+      "cembre"}},
 };
 
 std::string twoDigits(int n) {
@@ -36,19 +38,35 @@ std::string twoDigits(int n) {
 std::string render(const LocalTime &t, const char *picture, const std::string &language) {
     const Names *names = &languages[0];
     for (const Names &candidate : languages)
-        if (language == candidate.language) names = &candidate;
+        if (language == candidate.language)
+            names = &candidate;
     const auto &weekdays = names->weekdays;
     const auto &months = names->months;
     std::string out;
     for (const char *p = picture; *p;) {
-        if (!std::strncmp(p, "dddd", 4)) { out += weekdays[t.dayOfWeek]; p += 4; }
-        else if (!std::strncmp(p, "dd", 2)) { out += twoDigits(t.day); p += 2; }
-        else if (!std::strncmp(p, "MMMM", 4)) { out += months[t.month - 1]; p += 4; }
-        else if (!std::strncmp(p, "yyyy", 4)) { out += std::to_string(t.year); p += 4; }
-        else if (!std::strncmp(p, "HH", 2)) { out += twoDigits(t.hour); p += 2; }
-        else if (!std::strncmp(p, "mm", 2)) { out += twoDigits(t.minute); p += 2; }
-        else if (!std::strncmp(p, "ss", 2)) { out += twoDigits(t.second); p += 2; }
-        else out += *p++;
+        if (!std::strncmp(p, "dddd", 4)) {
+            out += weekdays[t.dayOfWeek];
+            p += 4;
+        } else if (!std::strncmp(p, "dd", 2)) {
+            out += twoDigits(t.day);
+            p += 2;
+        } else if (!std::strncmp(p, "MMMM", 4)) {
+            out += months[t.month - 1];
+            p += 4;
+        } else if (!std::strncmp(p, "yyyy", 4)) {
+            out += std::to_string(t.year);
+            p += 4;
+        } else if (!std::strncmp(p, "HH", 2)) {
+            out += twoDigits(t.hour);
+            p += 2;
+        } else if (!std::strncmp(p, "mm", 2)) {
+            out += twoDigits(t.minute);
+            p += 2;
+        } else if (!std::strncmp(p, "ss", 2)) {
+            out += twoDigits(t.second);
+            p += 2;
+        } else
+            out += *p++;
     }
     return out;
 }
@@ -66,34 +84,40 @@ std::string FakePlatform::formatTime(const LocalTime &time, const char *picture)
 }
 
 Platform::FileRead FakePlatform::readFile(const std::string &path, std::string &contents) {
-    if (unreadable.count(path)) return FileRead::Failed;
+    if (unreadable.count(path))
+        return FileRead::Failed;
     auto found = files.find(path);
-    if (found == files.end()) return FileRead::Missing;
+    if (found == files.end())
+        return FileRead::Missing;
     contents = found->second;
     return FileRead::Read;
 }
 
 std::u16string FakePlatform::toUtf16(const std::string &text) {
     std::u16string wide;
-    for (unsigned char c : text) wide.push_back(c);
+    for (unsigned char c : text)
+        wide.push_back(c);
     return wide;
 }
 
 std::string FakePlatform::fromUtf16(const std::u16string &text) {
     std::string narrow;
-    for (char16_t c : text) narrow.push_back(c < 256 ? static_cast<char>(c) : '?');
+    for (char16_t c : text)
+        narrow.push_back(c < 256 ? static_cast<char>(c) : '?');
     return narrow;
 }
 
 bool FakePlatform::replaceFile(const std::string &path, const std::string &contents) {
-    if (failWrites) return false;
+    if (failWrites)
+        return false;
     ++fileWrites;
     files[path] = contents;
     return true;
 }
 
 bool FakePlatform::deleteFile(const std::string &path) {
-    if (failWrites) return false;
+    if (failWrites)
+        return false;
     ++fileWrites;
     files.erase(path);
     return true;
@@ -139,6 +163,7 @@ Event eventAt(const LocalTime &when, const std::string &repeat, const std::strin
     fields.hour = twoDigits(when.hour);
     fields.minute = twoDigits(when.minute);
     fields.second = twoDigits(when.second);
-    if (repeat == "Weekly") fields.dayOfWeek = formatTwoDigits(when.dayOfWeek);
+    if (repeat == "Weekly")
+        fields.dayOfWeek = formatTwoDigits(when.dayOfWeek);
     return fields;
 }

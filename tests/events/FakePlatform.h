@@ -19,12 +19,12 @@ public:
 
     std::vector<std::string> notices;
     std::vector<std::string> refusedNotices;
-    std::vector<std::string> otherNotices; // events not stored, and the like
+    std::vector<std::string> otherNotices;  // events not stored, and the like
     std::map<std::string, bool> unreadable; // paths that exist but cannot be read
     std::string refuseWith; // the reason every power request is refused with, when set
     struct Request {
-        std::string kind;         // "restart" or "shutdown"
-        bool fileExisted;         // the event file as it was when the request was made
+        std::string kind; // "restart" or "shutdown"
+        bool fileExisted; // the event file as it was when the request was made
         std::string fileContents;
         // How long the warning had named this action when it was made, by the forward clock of
         // `now`; -1 when no warning named it.
@@ -40,7 +40,8 @@ public:
     std::int64_t daylightChangeAt = INT64_MAX;
     int offsetBefore = 0, offsetAfter = 0;
     int utcOffsetAt(std::int64_t utcSecond) override {
-        if (daylightChangeAt == INT64_MAX) return now.utcOffset;
+        if (daylightChangeAt == INT64_MAX)
+            return now.utcOffset;
         return utcSecond >= daylightChangeAt ? offsetAfter : offsetBefore;
     }
     // The wake timer: the UTC second it is armed for, if any, and how often it was set.
@@ -86,7 +87,8 @@ public:
     std::string requestShutdown() override { return record("shutdown"); }
     FileRead readFile(const std::string &path, std::string &contents) override;
     void appendFile(const std::string &path, const std::string &text) override {
-        if (!failWrites) files[path] += text;
+        if (!failWrites)
+            files[path] += text;
     }
     std::size_t fileSize(const std::string &path) override {
         auto found = files.find(path);
@@ -94,7 +96,8 @@ public:
     }
     void moveFile(const std::string &from, const std::string &to) override {
         auto found = files.find(from);
-        if (found == files.end() || failWrites) return;
+        if (found == files.end() || failWrites)
+            return;
         files[to] = found->second;
         files.erase(found);
     }

@@ -1,6 +1,6 @@
 // The missed-event sweep at start-up.
-#include "FakePlatform.h"
 #include "MissedSweep.h"
+#include "FakePlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,10 @@ TEST(IsMissed, ComparesFieldByFieldToTheSecond) {
     EXPECT_FALSE(isMissed(negativeYear, now)); // 65535 in 16 bits lies ahead
     // Fields that name no real moment (a hand-edited file) are never judged missed.
     for (auto spoil : {+[](Event &f) { f.year = ""; }, +[](Event &f) { f.month = "0"; },
-                       +[](Event &f) { f.day = "31"; f.month = " 4"; },
+                       +[](Event &f) {
+                           f.day = "31";
+                           f.month = " 4";
+                       },
                        +[](Event &f) { f.hour = "24"; }, +[](Event &f) { f.day = ""; }}) {
         Event unreal = dated(at(2009, 6, 7, 8, 5, 9));
         spoil(unreal);

@@ -21,7 +21,8 @@ std::string named(const char *kind) {
 std::int64_t firstFiring(ScriptedClock &clock, const std::string &key, std::int64_t seconds) {
     for (std::int64_t done = 0; done < seconds; ++done) {
         clock.run(1);
-        if (clock.fired(key) > 0) return clock.utc();
+        if (clock.fired(key) > 0)
+            return clock.utc();
     }
     return -1;
 }
@@ -67,7 +68,8 @@ TEST(NextAction, FindsLateMonthlyDaysLeapDaysAndWeekdaysAhead) {
         // The 31st skips February; the 30th too.
         {"Monthly", at(2027, 1, 31, 12, 0, 0), at(2027, 2, 1, 9, 0, 0), at(2027, 3, 31, 12, 0, 0)},
         {"Monthly", at(2027, 1, 30, 12, 0, 0), at(2027, 2, 1, 9, 0, 0), at(2027, 3, 30, 12, 0, 0)},
-        {"Monthly", at(2027, 1, 31, 12, 0, 0), at(2027, 3, 31, 12, 0, 1), at(2027, 5, 31, 12, 0, 0)},
+        {"Monthly", at(2027, 1, 31, 12, 0, 0), at(2027, 3, 31, 12, 0, 1),
+         at(2027, 5, 31, 12, 0, 0)},
         // 29 February comes in leap years only, and not in 2100.
         {"Yearly", at(2024, 2, 29, 6, 0, 0), at(2026, 12, 7, 9, 0, 0), at(2028, 2, 29, 6, 0, 0)},
         {"Yearly", at(2096, 2, 29, 6, 0, 0), at(2096, 3, 1, 9, 0, 0), at(2104, 2, 29, 6, 0, 0)},
@@ -75,7 +77,8 @@ TEST(NextAction, FindsLateMonthlyDaysLeapDaysAndWeekdaysAhead) {
         {"Weekly", at(2027, 1, 29, 8, 0, 0), at(2027, 1, 30, 9, 0, 0), at(2027, 2, 5, 8, 0, 0)},
         {"Weekly", at(2027, 1, 22, 18, 0, 0), at(2027, 1, 29, 9, 0, 0), at(2027, 1, 29, 18, 0, 0)},
         {"Daily", at(2027, 1, 1, 8, 0, 0), at(2027, 1, 29, 9, 0, 0), at(2027, 1, 30, 8, 0, 0)},
-        {"Hourly", at(2027, 1, 1, 8, 15, 30), at(2027, 1, 29, 9, 20, 0), at(2027, 1, 29, 10, 15, 30)},
+        {"Hourly", at(2027, 1, 1, 8, 15, 30), at(2027, 1, 29, 9, 20, 0),
+         at(2027, 1, 29, 10, 15, 30)},
         {"", at(2027, 6, 1, 8, 0, 0), at(2027, 1, 29, 9, 0, 0), at(2027, 6, 1, 8, 0, 0)},
     };
     for (const Case &c : cases) {
@@ -131,7 +134,8 @@ TEST(NextAction, TheWakeFollowsTheTableTheAnswersAndTheClock) {
 
 TEST(NextAction, IsWorkedOutAgainOnlyWhenSomethingChanged) {
     ScriptedClock clock(t0);
-    for (int i = 1; i <= 50; ++i) clock.add("Daily", 600 + i * 60, "Restart");
+    for (int i = 1; i <= 50; ++i)
+        clock.add("Daily", 600 + i * 60, "Restart");
     clock.begin();
     const int settings = clock.platform.wakeSettings;
     const int formats = clock.platform.formatCalls;

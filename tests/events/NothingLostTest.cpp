@@ -38,8 +38,8 @@ struct Start : testing::Test {
         for (const auto &section : sections) {
             text += std::string("[") + section[0] + "]\r\n";
             for (const auto &[number, key] : events)
-                text += section[0] + formatTwoDigits(number) + "=" + (*section[1] ? section[1] : key) +
-                        "\r\n";
+                text += section[0] + formatTwoDigits(number) + "=" +
+                        (*section[1] ? section[1] : key) + "\r\n";
         }
         return text;
     }
@@ -51,8 +51,8 @@ struct Start : testing::Test {
 } // namespace
 
 TEST_F(Start, AUtf16FileLoadsAndKeepsItsEncoding) {
-    platform.files[path] = utf16File(eventsFile(
-        {{1, "Friday 14 March 2031 09:30:00"}, {2, "Friday 14 March 2031 10:00:00"}}));
+    platform.files[path] = utf16File(
+        eventsFile({{1, "Friday 14 March 2031 09:30:00"}, {2, "Friday 14 March 2031 10:00:00"}}));
     start();
     ASSERT_EQ(table.rowCount(), 2);
     EXPECT_EQ(table.event(1).matchKey, "Friday 14 March 2031 10:00:00");
@@ -174,7 +174,7 @@ TEST_F(Start, AFileThatCannotBeReadIsNeverReplacedOrDeleted) {
     EXPECT_EQ(start(), Platform::FileRead::Failed);
     EXPECT_EQ(table.rowCount(), 0);
     EXPECT_EQ(platform.files[path], futureEvent(1)); // the sweep's rewrite did not touch it
-    EXPECT_TRUE(platform.otherNotices.empty());       // the user was asked at start already
+    EXPECT_TRUE(platform.otherNotices.empty());      // the user was asked at start already
     Event added = eventAt(at(2032, 1, 1, 0, 0, 0), "Daily", "00:00:00");
     table.insertRow(0, added);
     EXPECT_FALSE(file.saveThrough(table));
@@ -185,8 +185,8 @@ TEST_F(Start, AFileThatCannotBeReadIsNeverReplacedOrDeleted) {
 }
 
 TEST_F(Start, AFailedWriteIsToldOnceAndTriedAgainUntilItSucceeds) {
-    platform.files[path] = eventsFile(
-        {{1, "Friday 14 March 2031 09:30:00"}, {2, "Monday 07 December 2026 12:00:01"}});
+    platform.files[path] =
+        eventsFile({{1, "Friday 14 March 2031 09:30:00"}, {2, "Monday 07 December 2026 12:00:01"}});
     start();
     ASSERT_EQ(table.rowCount(), 2);
     Event restart = eventAt(plus(now, 2), "Daily", "12:00:02");
@@ -196,7 +196,7 @@ TEST_F(Start, AFailedWriteIsToldOnceAndTriedAgainUntilItSucceeds) {
     due.tableChanged(now);
     due.checkDueEvents(plus(now, 1)); // the one-time row fires: its rewrite fails
     for (int second = 2; second <= 62; ++second)
-        due.checkDueEvents(plus(now, second)); // the restart runs although its save fails
+        due.checkDueEvents(plus(now, second));   // the restart runs although its save fails
     EXPECT_EQ(platform.otherNotices.size(), 1u); // told once, not every second
     EXPECT_NE(platform.otherNotices[0].find(path), std::string::npos);
     EXPECT_EQ(platform.requests.size(), 1u);

@@ -253,7 +253,8 @@ TEST(Schedule, ASmallStepBackJustBeforeADaylightChangeFiresNothingAgain) {
 // fires at its second in it.
 TEST(Schedule, AfterAChangeOfLanguageEveryRowFiresAtItsSecondInTheNewOne) {
     ScriptedClock clock(t0);
-    for (const char *kind : kinds) clock.add(kind, 120 + (*kind ? 0 : 30));
+    for (const char *kind : kinds)
+        clock.add(kind, 120 + (*kind ? 0 : 30));
     clock.begin();
     clock.run(70); // the warning names the first of them already
     const std::string english = clock.platform.files[clock.file.path()];
@@ -267,7 +268,8 @@ TEST(Schedule, AfterAChangeOfLanguageEveryRowFiresAtItsSecondInTheNewOne) {
         EXPECT_EQ(clock.fired(key), 1) << key;
     ASSERT_EQ(clock.requestTimes.size(), 2u);
     EXPECT_EQ(clock.requestTimes[0], 120); // warned since 60 s, through the change
-    const std::vector<std::string> copies = clock.platform.filesStartingWith(clock.file.path() + ".");
+    const std::vector<std::string> copies =
+        clock.platform.filesStartingWith(clock.file.path() + ".");
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_EQ(clock.platform.files[copies[0]], english);
     EXPECT_NE(clock.platform.files[clock.history.path()].find(

@@ -111,7 +111,8 @@ void ScriptedClock::sleep(std::int64_t seconds, bool tickFirst) {
     platform.now = reading();
     due.asleep(platform.now);
     utc_ += seconds;
-    if (tickFirst) tick(false);
+    if (tickFirst)
+        tick(false);
     platform.now = reading();
     due.awake(platform.now);
     checkPromises(false);

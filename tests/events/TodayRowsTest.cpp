@@ -1,6 +1,6 @@
 // The Today window's choice: every repeat kind on its own days and on others.
-#include "FakePlatform.h"
 #include "TodayRows.h"
+#include "FakePlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,10 @@ namespace {
 // A row composed on a date, as the editor fills its fields.
 Event composedOn(const LocalTime &date, const std::string &repeat) {
     Event row = eventAt(date, repeat, "key");
-    if (repeat == "Weekly") row.dayOfWeek = formatTwoDigits(date.dayOfWeek);
-    if (repeat == "Hourly" || repeat == "Daily") row.year = row.month = row.day = "";
+    if (repeat == "Weekly")
+        row.dayOfWeek = formatTwoDigits(date.dayOfWeek);
+    if (repeat == "Hourly" || repeat == "Daily")
+        row.year = row.month = row.day = "";
     return row;
 }
 
@@ -30,14 +32,14 @@ TEST(TodayRows, EachKindIsListedOnTheDaysItComesDue) {
         {"", at(2027, 12, 7, 0, 0, 0), false},
         {"Hourly", at(2030, 5, 17, 0, 0, 0), true},
         {"Daily", at(2026, 1, 1, 0, 0, 0), true},
-        {"Weekly", at(2026, 12, 14, 0, 0, 0), true},  // the next Monday
-        {"Weekly", at(2027, 3, 1, 0, 0, 0), true},    // a Monday months later
-        {"Weekly", at(2026, 12, 8, 0, 0, 0), false},  // a Tuesday
+        {"Weekly", at(2026, 12, 14, 0, 0, 0), true}, // the next Monday
+        {"Weekly", at(2027, 3, 1, 0, 0, 0), true},   // a Monday months later
+        {"Weekly", at(2026, 12, 8, 0, 0, 0), false}, // a Tuesday
         {"Monthly", at(2027, 2, 7, 0, 0, 0), true},
         {"Monthly", at(2027, 2, 8, 0, 0, 0), false},
         {"Yearly", at(2031, 12, 7, 0, 0, 0), true},
         {"Yearly", at(2031, 11, 7, 0, 0, 0), false},
-        {"weekly", at(2026, 12, 7, 0, 0, 0), true},   // other text: by its date only
+        {"weekly", at(2026, 12, 7, 0, 0, 0), true}, // other text: by its date only
         {"weekly", at(2026, 12, 14, 0, 0, 0), false},
     };
     for (const Case &c : cases)

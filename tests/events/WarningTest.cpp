@@ -32,7 +32,8 @@ struct Warned : testing::Test {
         table.insertRow(table.rowCount(), row);
     }
     void ticks(std::int64_t from, std::int64_t to) {
-        for (std::int64_t s = from; s <= to; ++s) due.checkDueEvents(plus(s));
+        for (std::int64_t s = from; s <= to; ++s)
+            due.checkDueEvents(plus(s));
     }
     std::string log() { return platform.files["C:\\Tools\\Velkorin.log"]; }
 };
@@ -50,7 +51,8 @@ TEST_F(Warned, EachKindIsAnnouncedAMinuteAheadAndCountsDown) {
         row.restart = "Restart";
         rows.insertRow(0, row);
         check.startAfter(t0);
-        for (std::int64_t s = 0; s < 140; ++s) check.checkDueEvents(plus(s));
+        for (std::int64_t s = 0; s < 140; ++s)
+            check.checkDueEvents(plus(s));
         EXPECT_FALSE(clock.warningOpen) << kind;
         check.checkDueEvents(plus(140));
         ASSERT_TRUE(clock.warningOpen) << kind;
@@ -58,7 +60,8 @@ TEST_F(Warned, EachKindIsAnnouncedAMinuteAheadAndCountsDown) {
         EXPECT_EQ(clock.warningKey, row.matchKey);
         check.checkDueEvents(plus(143));
         EXPECT_EQ(clock.warningSeconds, 57);
-        for (std::int64_t s = 144; s <= 200; ++s) check.checkDueEvents(plus(s));
+        for (std::int64_t s = 144; s <= 200; ++s)
+            check.checkDueEvents(plus(s));
         EXPECT_FALSE(clock.warningOpen) << kind;
         EXPECT_EQ(clock.requests.size(), 1u) << kind; // unanswered, the action runs at its second
         EXPECT_EQ(clock.warningsOpened, 1) << kind;
@@ -101,8 +104,9 @@ TEST_F(Warned, NowRunsTheActionAtOnceAndNothingMoreAtItsSecond) {
     ASSERT_EQ(platform.requests.size(), 1u);
     EXPECT_EQ(platform.requests[0].kind, "restart");
     // The one-time row left and the file was saved before the request.
-    EXPECT_EQ(platform.requests[0].fileContents.find(clockText(platform, RepeatKind::OneTime, plus(70))),
-              std::string::npos);
+    EXPECT_EQ(
+        platform.requests[0].fileContents.find(clockText(platform, RepeatKind::OneTime, plus(70))),
+        std::string::npos);
     EXPECT_EQ(table.rowCount(), 1);
     ticks(21, 80);
     EXPECT_EQ(platform.requests.size(), 1u);

@@ -1,7 +1,7 @@
 // libFuzzer target: the due check, its warning and the missed-event sweep driven by random
 // tables and a scripted clock (ticks, late ticks, clocks set forward and back, daylight-saving
-// changes, changes of zone, sleep) and by the user's answers and edits, checked against the program's
-// promises after every step.
+// changes, changes of zone, sleep) and by the user's answers and edits, checked against the
+// program's promises after every step.
 #include "DueCheck.h"
 #include "FakePlatform.h"
 #include "MissedSweep.h"
@@ -19,7 +19,8 @@ const char *const kinds[] = {"", "Hourly", "Daily", "Weekly", "Monthly", "Yearly
 const char *const actions[] = {"", "Restart", "Shut down"};
 
 void check(bool promise, const std::string &what = "") {
-    if (promise) return;
+    if (promise)
+        return;
     std::fprintf(stderr, "%s\n", what.c_str());
     std::abort();
 }
@@ -74,8 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const char *action = actions[input.byte() % 3];
         (*action == 'R' ? row.restart : row.shutDown) = *action ? action : "";
         for (int i = 0; i < table.rowCount(); ++i)
-            if (table.event(i).matchKey == row.matchKey) return; // keys tell the rows apart
-        if (!*kind) oneTime[row.matchKey] = wall;
+            if (table.event(i).matchKey == row.matchKey)
+                return; // keys tell the rows apart
+        if (!*kind)
+            oneTime[row.matchKey] = wall;
         promises.kindOf(row.matchKey, kind);
         table.insertRow(table.rowCount(), row);
     };
@@ -91,11 +94,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     due.noteStored(sweepMissedEvents(table, file, platform, platform.now, &history), platform.now);
     due.startAfter(platform.now);
     std::int64_t latest = wallSecond(platform.now); // the latest wall second reached
-    std::map<std::string, bool> leftOtherwise;       // carried out early, or deleted
+    std::map<std::string, bool> leftOtherwise;      // carried out early, or deleted
     // The promises, the file and the one-time rows checked after every step.
     auto checkStep = [&](bool plain, bool nowPressed) {
         const std::int64_t wall = wallSecond(platform.now);
-        if (wall > latest) latest = wall;
+        if (wall > latest)
+            latest = wall;
         const std::string broken = promises.check(platform.now, plain, nowPressed);
         check(broken.empty(), broken);
         EventTable saved;
@@ -110,7 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             bool present = false;
             for (int i = 0; i < table.rowCount(); ++i)
                 present = present || table.event(i).matchKey == key;
-            if (present) continue;
+            if (present)
+                continue;
             check(leftOtherwise.count(key) || moment <= latest, key + " left before its moment");
             gone += !leftOtherwise.count(key) && promises.fired(key) == 0;
         }
@@ -149,7 +154,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             clock.utc += 1; // set back, by seconds to hours
             const std::int64_t back = (step - 184) * (step < 195 ? 3 : 900);
             clock.setBy -= back;
-            if (back >= Schedule::repeatLimit) promises.startAfresh();
+            if (back >= Schedule::repeatLimit)
+                promises.startAfresh();
             tick(false);
         } else if (step < 208) {
             clock.utc += 1; // the clocks go forward, or back
@@ -158,7 +164,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         } else if (step < 213) {
             clock.utc += 1; // another zone
             const int shift = (static_cast<int>(step) - 210) * 3 * 3600;
-            if (shift <= -Schedule::repeatLimit) promises.startAfresh();
+            if (shift <= -Schedule::repeatLimit)
+                promises.startAfresh();
             clock.offset += shift;
             clock.standard += shift;
             tick(false);
@@ -167,7 +174,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             platform.now = clock.reading();
             due.asleep(platform.now);
             clock.utc += 3 + input.byte() * 37;
-            if (step % 2) tick(false);
+            if (step % 2)
+                tick(false);
             platform.now = clock.reading();
             due.awake(platform.now);
             checkStep(false, false);
@@ -179,14 +187,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 due.skipWarned(platform.now);
             } else if (step < 235) {
                 std::map<std::string, bool> present;
-                for (int i = 0; i < table.rowCount(); ++i) present[table.event(i).matchKey] = true;
+                for (int i = 0; i < table.rowCount(); ++i)
+                    present[table.event(i).matchKey] = true;
                 due.runWarnedNow(platform.now);
                 nowPressed = true;
                 for (const auto &entry : oneTime) {
                     bool still = false;
                     for (int i = 0; i < table.rowCount(); ++i)
                         still = still || table.event(i).matchKey == entry.first;
-                    if (present.count(entry.first) && !still) leftOtherwise[entry.first] = true;
+                    if (present.count(entry.first) && !still)
+                        leftOtherwise[entry.first] = true;
                 }
             } else if (step < 245 && table.rowCount() > 0) {
                 const int row = static_cast<int>(input.byte() % table.rowCount());

@@ -18,10 +18,12 @@ EventTable rewritten(const EventTable &table) {
 }
 
 bool sameRows(const EventTable &a, const EventTable &b) {
-    if (a.rowCount() != b.rowCount()) return false;
+    if (a.rowCount() != b.rowCount())
+        return false;
     for (int row = 0; row < a.rowCount(); ++row)
         for (int column = 0; column < eventColumnCount; ++column)
-            if (a.cell(row, column) != b.cell(row, column)) return false;
+            if (a.cell(row, column) != b.cell(row, column))
+                return false;
     return true;
 }
 
@@ -43,11 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // A rewrite keeps every event, and after the first one (which may still shorten a quoted
     // value as long as its field) nothing changes any more.
     const EventTable once = rewritten(loaded);
-    if (once.rowCount() != loaded.rowCount()) std::abort();
-    if (!sameRows(once, rewritten(once))) std::abort();
+    if (once.rowCount() != loaded.rowCount())
+        std::abort();
+    if (!sameRows(once, rewritten(once)))
+        std::abort();
     const std::string bytes(reinterpret_cast<const char *>(data), size);
     const bool utf16 = size >= 2 && data[0] == 0xFF && data[1] == 0xFE; // read as UTF-16 there
-    if (!utf16 && !sameRows(loadedByTheFile(bytes), loaded)) std::abort();
-    if (!sameRows(loadedByTheFile(renderEventFile(once)), once)) std::abort();
+    if (!utf16 && !sameRows(loadedByTheFile(bytes), loaded))
+        std::abort();
+    if (!sameRows(loadedByTheFile(renderEventFile(once)), once))
+        std::abort();
     return 0;
 }

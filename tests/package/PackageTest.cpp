@@ -71,11 +71,12 @@ void setValue(HKEY root, const char *key, const char *name, const std::string &d
 // The value's bytes, or "<none>".
 std::string valueOf(HKEY root, const char *key, const char *name) {
     HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return "<none>";
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return "<none>";
     char data[512];
     DWORD size = sizeof data;
-    const LONG result = RegQueryValueExA(opened, name, nullptr, nullptr,
-                                         reinterpret_cast<BYTE *>(data), &size);
+    const LONG result =
+        RegQueryValueExA(opened, name, nullptr, nullptr, reinterpret_cast<BYTE *>(data), &size);
     RegCloseKey(opened);
     return result == ERROR_SUCCESS ? std::string(data, size) : "<none>";
 }
@@ -90,8 +91,8 @@ void writeFile(const std::string &path, const std::string &text) {
 std::string productVersionOf(const std::string &file) {
     DWORD ignored = 0;
     std::vector<char> data(GetFileVersionInfoSizeA(file.c_str(), &ignored));
-    if (data.empty() || !GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(data.size()),
-                                             data.data()))
+    if (data.empty() ||
+        !GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
         return "";
     char *text = nullptr;
     UINT length = 0;
@@ -139,7 +140,8 @@ void expectItStarts(const std::string &directory, const std::string &picture, si
     ASSERT_NE(window, nullptr) << directory;
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_EQ(program.listRows(GetDlgItem(window, IDC_EVENTS), 2).size(), rows);
-    if (!picture.empty()) screenshot(picture);
+    if (!picture.empty())
+        screenshot(picture);
 }
 
 } // namespace

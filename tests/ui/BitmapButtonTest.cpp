@@ -16,7 +16,8 @@ struct Command {
 std::vector<Command> commands;
 
 LRESULT CALLBACK parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND) commands.push_back({wParam, lParam});
+    if (message == WM_COMMAND)
+        commands.push_back({wParam, lParam});
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -30,14 +31,16 @@ HWND makeParent() {
         RegisterClassA(&parentClass);
         registered = true;
     }
-    HWND parent = CreateWindowExA(0, "ButtonTestParent", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  10, 10, 600, 500, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                  nullptr);
+    HWND parent =
+        CreateWindowExA(0, "ButtonTestParent", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                        600, 500, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     commands.clear();
     return parent;
 }
 
-LPARAM at(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+LPARAM at(int x, int y) {
+    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+}
 
 HANDLE shownPicture(HWND button) {
     HWND picture = GetWindow(button, GW_CHILD);

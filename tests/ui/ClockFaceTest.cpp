@@ -28,8 +28,8 @@ INT_PTR CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-        return reinterpret_cast<INT_PTR>(controlColours(window, reinterpret_cast<HDC>(wParam),
-                                                        reinterpret_cast<HWND>(lParam)));
+        return reinterpret_cast<INT_PTR>(
+            controlColours(window, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
     default: return FALSE;
     }
 }
@@ -103,7 +103,8 @@ std::thread answerColourDialog(int button) {
             Sleep(50);
             dialog = FindWindowA("#32770", "Color");
         }
-        if (dialog) PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0);
+        if (dialog)
+            PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0);
     });
 }
 
@@ -120,12 +121,14 @@ TEST_F(FaceHost, AfterATickTheDateAndTimeShowInTheFontColour) {
     HDC dc = GetDC(window);
     COLORREF before[28][16];
     for (int y = 0; y < 28; ++y)
-        for (int x = 0; x < 16; ++x) before[y][x] = GetPixel(dc, 262 + x, 50 + y);
+        for (int x = 0; x < 16; ++x)
+            before[y][x] = GetPixel(dc, 262 + x, 50 + y);
     tick(moment(2026, 12, 7, 10, 20, 31));
     pump();
     int changed = 0;
     for (int y = 0; y < 28; ++y)
-        for (int x = 0; x < 16; ++x) changed += GetPixel(dc, 262 + x, 50 + y) != before[y][x];
+        for (int x = 0; x < 16; ++x)
+            changed += GetPixel(dc, 262 + x, 50 + y) != before[y][x];
     ReleaseDC(window, dc);
     EXPECT_GT(changed, 5);
 }
@@ -162,7 +165,7 @@ TEST_F(FaceHost, EachSkinShowsItsPictureAndTicksItsEntry) {
     EXPECT_EQ(checkState(IDM_METAL), static_cast<UINT>(MF_CHECKED));
     EXPECT_EQ(checkState(IDM_WHITE), 0u);
     const COLORREF metal = pixel(300, 430); // below the list, between the buttons
-    EXPECT_LT(GetRValue(metal), 245); // grey
+    EXPECT_LT(GetRValue(metal), 245);       // grey
 
     EXPECT_TRUE(showSkin(window, 0));
     UpdateWindow(window);
@@ -185,12 +188,13 @@ TEST_F(FaceHost, TheComboBoxesTextIsInTheFontColourOnWhiteAndANoticeKeepsTheSyst
     // The hour box's own edit field, a grandchild of the face.
     HWND hourEdit = GetWindow(GetDlgItem(window, IDC_HOUR), GW_CHILD);
     ASSERT_NE(hourEdit, nullptr);
-    EXPECT_EQ(controlColours(window, dc, hourEdit), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    EXPECT_EQ(controlColours(window, dc, hourEdit),
+              static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     EXPECT_EQ(GetTextColor(dc), RGB(0, 128, 255));
     // A notice is an edit window the face only owns.
     SetTextColor(dc, RGB(1, 2, 3));
-    HWND notice = CreateWindowExA(0, "edit", "notice", WS_POPUP | WS_CAPTION, 0, 0, 100, 50,
-                                  window, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND notice = CreateWindowExA(0, "edit", "notice", WS_POPUP | WS_CAPTION, 0, 0, 100, 50, window,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(controlColours(window, dc, notice), nullptr);
     EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3));
@@ -218,8 +222,9 @@ TEST_F(FaceHost, TenThousandTicksSkinsAndColoursLeaveTheGdiObjectCountFlat) {
     pump();
     const int afterFirst = liveGdiObjects();
     for (int i = 1; i <= 10000; ++i) {
-        time = moment(2026, 12, 7 + static_cast<WORD>(i / 3600 % 20), static_cast<WORD>(i / 60 % 24),
-                      static_cast<WORD>(i % 60), static_cast<WORD>(i % 60));
+        time =
+            moment(2026, 12, 7 + static_cast<WORD>(i / 3600 % 20), static_cast<WORD>(i / 60 % 24),
+                   static_cast<WORD>(i % 60), static_cast<WORD>(i % 60));
         tick(time);
         if (i % 500 == 0) {
             showSkin(window, (i / 500) % 2);

@@ -1,6 +1,6 @@
 // Notice windows: their kind, place, style and font.
-#include "GdiObjects.h"
 #include "Notices.h"
+#include "GdiObjects.h"
 #include "WindowTitle.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +35,8 @@ void pumpMessages() {
 
 TEST(MissedEventNotice, IsATopmostEditWindowWithTheEventAsItsBody) {
     Owner owner;
-    const std::string text = "Date&Time:Monday 07 June 2010 08:05:09\r\nRestart:Restart\r\nShut down:";
+    const std::string text =
+        "Date&Time:Monday 07 June 2010 08:05:09\r\nRestart:Restart\r\nShut down:";
     HWND notice = showMissedEventNotice(owner.handle, text);
     ASSERT_NE(notice, nullptr);
     char className[32] = "";
@@ -100,7 +101,8 @@ TEST(AboutNotice, AThousandOpenedAndClosedLeaveNoFontOrIconBehind) {
     const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
     for (int i = 0; i < 1000; ++i) {
         DestroyWindow(showAboutNotice(owner));
-        if (i % 10 == 0) DestroyWindow(showMissedEventNotice(owner, "missed"));
+        if (i % 10 == 0)
+            DestroyWindow(showMissedEventNotice(owner, "missed"));
     }
     EXPECT_EQ(liveGdiObjects(), gdi);
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user); // 0 under Wine

@@ -1,6 +1,6 @@
 // The picture loader under Wine: real JPEG decoding, sizes in screen pixels, upright bitmaps.
-#include "GdiObjects.h"
 #include "PictureLoader.h"
+#include "GdiObjects.h"
 #include "TestPictures.h"
 #include "resource.h"
 
@@ -10,7 +10,9 @@
 
 namespace {
 
-HINSTANCE self() { return GetModuleHandleA(nullptr); }
+HINSTANCE self() {
+    return GetModuleHandleA(nullptr);
+}
 
 SIZE sizeOf(HBITMAP bitmap) {
     BITMAP info = {};
@@ -27,8 +29,12 @@ COLORREF pixelOf(HBITMAP bitmap, int x, int y) {
     return colour;
 }
 
-bool reddish(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60; }
-bool whitish(COLORREF c) { return GetRValue(c) > 220 && GetGValue(c) > 220 && GetBValue(c) > 220; }
+bool reddish(COLORREF c) {
+    return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60;
+}
+bool whitish(COLORREF c) {
+    return GetRValue(c) > 220 && GetGValue(c) > 220 && GetBValue(c) > 220;
+}
 
 int screenDpi() {
     HDC screen = GetDC(nullptr);
@@ -145,8 +151,8 @@ TEST(PictureLoader, TheBitmapIsUprightAndInTheScreensColours) {
     GetObjectA(marked, sizeof info, &info);
     EXPECT_GT(info.bmBitsPixel, 1); // not a monochrome bitmap
     EXPECT_TRUE(reddish(pixelOf(marked, 4, 4)));
-    EXPECT_TRUE(whitish(pixelOf(marked, 4, 44)));  // bottom left
-    EXPECT_TRUE(whitish(pixelOf(marked, 90, 4)));  // top right
+    EXPECT_TRUE(whitish(pixelOf(marked, 4, 44))); // bottom left
+    EXPECT_TRUE(whitish(pixelOf(marked, 90, 4))); // top right
     DeleteObject(marked);
 }
 
