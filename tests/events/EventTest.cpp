@@ -26,7 +26,9 @@ TEST(ParseNumber, OverflowWrapsWithoutReport) {
     EXPECT_EQ(parseNumber("4294967296"), 0);
     EXPECT_EQ(parseNumber("4294967297"), 1);
     EXPECT_EQ(parseNumber("2147483648"), INT32_MIN);
-    EXPECT_EQ(parseNumber("99999999999999999999999"), parseNumber("99999999999999999999999"));
+    // Far beyond 32 bits, the wrap goes on digit by digit: 10^23 - 1 modulo 2^32.
+    EXPECT_EQ(parseNumber("99999999999999999999999"), -159383553);
+    EXPECT_EQ(parseNumber("-99999999999999999999999"), 159383553);
 }
 
 TEST(FormatTwoDigits, PadsOneDigitWithABlank) {
