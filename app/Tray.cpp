@@ -105,12 +105,10 @@ void hideToTray(HWND window) {
     if (!IsIconic(window))
         SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     inTray = true;
-    // In the tray the window holds neither the keyboard focus (the hour box would go on
-    // blinking its caret unseen) nor the foreground; the dialog gives the focus back to the
-    // box when the tray brings the window back.
+    // In the tray the window does not hold the keyboard focus (the hour box would go on
+    // blinking its caret unseen); the dialog gives the focus back to the box when the tray
+    // brings the window back.
     ShowWindow(window, SW_HIDE);
-    if (GetForegroundWindow() == window)
-        SetForegroundWindow(GetDesktopWindow());
     SetFocus(nullptr);
     Shell_NotifyIconA(NIM_ADD, &trayIcon); // an icon already there simply stays
 }

@@ -1,8 +1,6 @@
 // The event record's field table, repeat kinds and the number parser.
 #include "Event.h"
 
-#include <cstdio>
-
 const std::array<EventFieldInfo, eventFieldCount> eventFields = {{
     {"Date&Time", matchKeyCapacity, &Event::matchKey},
     {"Restart", actionCapacity, &Event::restart},

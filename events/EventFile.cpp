@@ -149,6 +149,7 @@ bool writesExactly(const EventTable &table, std::string_view text) {
 // other text, which the profile rules read instead. Both read such a file alike.
 bool readWrittenFile(std::string_view text, std::vector<Event> &rows) {
     rows.clear();
+    rows.reserve(text.size() / 190); // about the bytes an event takes in the file
     std::size_t at = 0;
     const auto take = [&](std::string_view piece) {
         if (text.compare(at, piece.size(), piece) != 0)
