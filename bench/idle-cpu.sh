@@ -14,26 +14,14 @@ seconds=${1:-60}
 rounds=${2:-3}
 work=$root/build/idle-cpu
 rm -rf "$work" && mkdir -p "$work"/{baseline,clock,shown,alone,behind,front}
-cp build/win32/idle_baseline.exe "$work/baseline/"
-cp build/win32/idle_baseline.exe "$work/front/"
-cp build/win32/idle_clock.exe "$work/clock/"
-for place in shown alone behind; do cp build/win32/Velkorin.exe "$work/$place/"; done
-export WINEDEBUG=-all LC_ALL=C.UTF-8
+cp build/win64/idle_baseline.exe "$work/baseline/"
+cp build/win64/idle_baseline.exe "$work/front/"
+cp build/win64/idle_clock.exe "$work/clock/"
+for place in shown alone behind; do cp build/win64/Velkorin.exe "$work/$place/"; done
+export WINEDEBUG=-all WINE_LC_ALL=C.UTF-8
+wine=$root/scripts/wine-run.sh # the 64-bit loader in 64-bit prefixes
 
-{
-    for section in 'Date&Time' Restart 'Shut down' Repeat Year Month Day H M S DayOfWeek; do
-        printf '[%s]\r\n' "$section"
-        for n in $(seq 1 1000); do
-            case $section in
-            'Date&Time') value="Friday 14 March 2031 09:$(printf %02d $((n / 60 % 60))):$(printf %02d $((n % 60)))" ;;
-            Year) value=2031 ;; Month) value=3 ;; Day) value=14 ;; H) value=09 ;;
-            M) value=$(printf %02d $((n / 60 % 60))) ;; S) value=$(printf %02d $((n % 60))) ;;
-            *) value= ;;
-            esac
-            printf '%s%2d=%s\r\n' "$section" "$n" "$value"
-        done
-    done
-} >"$work/shown/InformationSW"
+bash bench/write-events.sh 1000 "$work/shown/InformationSW"
 cp "$work/shown/InformationSW" "$work/alone/"
 cp "$work/shown/InformationSW" "$work/behind/"
 
@@ -45,12 +33,12 @@ prefixes=("$work/prefix-desk" "$work/prefix-alone" "$work/prefix-behind")
 trap 'for p in "${prefixes[@]}"; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true; done
       kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
-WINEPREFIX=${prefixes[0]} wineboot -i >/dev/null 2>&1 || true
+WINEPREFIX=${prefixes[0]} "$wine" wineboot -i >/dev/null 2>&1 || true
 WINEPREFIX=${prefixes[0]} wineserver -w
 cp -a "${prefixes[0]}" "${prefixes[1]}"
 cp -a "${prefixes[0]}" "${prefixes[2]}"
 for p in "${prefixes[1]}" "${prefixes[2]}"; do
-    WINEPREFIX=$p wine reg add 'HKLM\Software\MarbrookVKRN\Velkorin' /v Minimize /t REG_SZ \
+    WINEPREFIX=$p "$wine" reg add 'HKLM\Software\MarbrookVKRN\Velkorin' /v Minimize /t REG_SZ \
         /d 1 /f >/dev/null 2>&1
     WINEPREFIX=$p wineserver -w
 done
@@ -72,15 +60,15 @@ pidOf() {
 # Nanoseconds on a CPU, summed over every thread of the process.
 cpu() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ sum += $1 } END { print sum + 0 }'; }
 
-WINEPREFIX=${prefixes[0]} wine "$work/baseline/idle_baseline.exe" >/dev/null 2>&1 &
-WINEPREFIX=${prefixes[0]} wine "$work/shown/Velkorin.exe" >/dev/null 2>&1 &
+WINEPREFIX=${prefixes[0]} "$wine" "$work/baseline/idle_baseline.exe" >/dev/null 2>&1 &
+WINEPREFIX=${prefixes[0]} "$wine" "$work/shown/Velkorin.exe" >/dev/null 2>&1 &
 pidOf "$work/shown/Velkorin.exe" >/dev/null
 sleep 3
 # The fair clock comes last and is the active window: both clocks show side by side, and
 # neither is being typed into (a focused box would blink its caret on top).
-WINEPREFIX=${prefixes[0]} wine "$work/clock/idle_clock.exe" >/dev/null 2>&1 &
-WINEPREFIX=${prefixes[1]} wine "$work/alone/Velkorin.exe" >/dev/null 2>&1 &
-WINEPREFIX=${prefixes[2]} wine "$work/behind/Velkorin.exe" >/dev/null 2>&1 &
+WINEPREFIX=${prefixes[0]} "$wine" "$work/clock/idle_clock.exe" >/dev/null 2>&1 &
+WINEPREFIX=${prefixes[1]} "$wine" "$work/alone/Velkorin.exe" >/dev/null 2>&1 &
+WINEPREFIX=${prefixes[2]} "$wine" "$work/behind/Velkorin.exe" >/dev/null 2>&1 &
 names=(baseline clock shown alone behind)
 declare -A pid
 for name in "${names[@]}"; do
@@ -90,7 +78,7 @@ for name in "${names[@]}"; do
 done
 sleep 5 # start-up done, both tray copies hidden
 # Another window comes in front of the second hidden copy, as any program the user starts.
-WINEPREFIX=${prefixes[2]} wine "$work/front/idle_baseline.exe" >/dev/null 2>&1 &
+WINEPREFIX=${prefixes[2]} "$wine" "$work/front/idle_baseline.exe" >/dev/null 2>&1 &
 pidOf "$work/front/idle_baseline.exe" >/dev/null
 sleep 3
 

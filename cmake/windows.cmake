@@ -2,6 +2,8 @@
 enable_language(RC)
 
 set(VELKORIN_STATIC -static -static-libgcc -static-libstdc++)
+# The loader may place the program anywhere in the 64-bit address space and runs no data.
+set(VELKORIN_HARDENING -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
 set(VELKORIN_SYSTEM_LIBS comctl32 comdlg32 ole32 oleaut32 uuid gdi32 user32 advapi32 shell32)
 
 # The resource scripts change with the files they pull in.
@@ -58,7 +60,8 @@ target_compile_options(shell PRIVATE ${VELKORIN_WARNINGS})
 add_executable(Velkorin WIN32 app/main.cpp resources/Velkorin.rc)
 target_link_libraries(Velkorin PRIVATE shell)
 # The Release program carries no debug sections.
-target_link_options(Velkorin PRIVATE ${VELKORIN_STATIC} $<$<CONFIG:Release>:-s>)
+target_link_options(Velkorin PRIVATE ${VELKORIN_STATIC} ${VELKORIN_HARDENING}
+    $<$<CONFIG:Release>:-s>)
 target_compile_options(Velkorin PRIVATE ${VELKORIN_WARNINGS})
 
 # GoogleTest for Windows, built from Debian's sources with the MinGW compilers.
@@ -92,6 +95,7 @@ set_tests_properties(wine_tests PROPERTIES TIMEOUT 300)
 add_executable(e2e_tests
     tests/e2e/Driver.cpp
     tests/e2e/StartupTest.cpp
+    tests/e2e/ProgramFileTest.cpp
     tests/e2e/EventsFireTest.cpp
     tests/e2e/ClockFaceTest.cpp
     tests/e2e/EditorTest.cpp
@@ -102,7 +106,8 @@ add_executable(e2e_tests
     tests/e2e/WarningTest.cpp
     tests/e2e/WakeTest.cpp
     tests/e2e/GroupPolicyTest.cpp)
-target_include_directories(e2e_tests PRIVATE tests tests/e2e resources)
+target_include_directories(e2e_tests PRIVATE tests tests/e2e resources
+    ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32 shell32)
 target_link_options(e2e_tests PRIVATE ${VELKORIN_STATIC})
 target_compile_options(e2e_tests PRIVATE ${VELKORIN_WARNINGS})

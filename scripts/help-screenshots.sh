@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Makes the help file's pictures from the screenshots that the end-to-end tests take of the
-# real program (build/win32/screenshots, after scripts/test.sh): each cut to the windows it
+# real program (build/win64/screenshots, after scripts/test.sh): each cut to the windows it
 # shows. The pictures are committed, so that building the help needs no test run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-shots=build/win32/screenshots
+shots=build/win64/screenshots
 out=resources/help/images
 mkdir -p "$out"
 picture() { # screenshot, help picture

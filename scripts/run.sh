@@ -10,7 +10,7 @@ bash scripts/build.sh
 
 app=$root/build/app
 mkdir -p "$app"
-cp build/win32/Velkorin.exe build/win32/HelpVelkorin.chm "$app/"
+cp build/win64/Velkorin.exe build/win64/HelpVelkorin.chm "$app/"
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-velkorin}
 
 if [ -n "${DISPLAY:-}" ]; then

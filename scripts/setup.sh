@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
     cmake make clang clang-format libclang-rt-14-dev g++ googletest libgtest-dev libbenchmark-dev
-    g++-mingw-w64-i686 binutils-mingw-w64-i686
-    wine wine64 wine32:i386 xvfb xauth openbox imagemagick x11-utils fonts-dejavu-core
+    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+    wine wine64 xvfb xauth openbox imagemagick x11-utils fonts-dejavu-core
     fp-utils libchm-bin wixl msitools zip unzip libxml2-utils
 )
 
@@ -20,6 +20,5 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 echo "Installing: ${missing[*]}"
-dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
 $sudo apt-get update -q
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

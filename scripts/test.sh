@@ -37,15 +37,15 @@ echo "clang-format: every source file in the committed form"
 step bash -c 'git ls-files "*.cpp" "*.h" | xargs clang-format --dry-run --Werror'
 
 step bash -c 'cd build/native && ctest --output-on-failure'
-step bash -c 'cd build/win32 && ctest --output-on-failure'
+step bash -c 'cd build/win64 && ctest --output-on-failure'
 
 # The date pictures, and events composed through the real form, once more in German and
 # Russian (Windows-1251): composed match keys must equal the clock text in every language.
 for locale in de_DE.UTF-8 ru_RU.UTF-8; do
     echo "wine_tests and the editor end to end in $locale"
-    step env WINE_LC_ALL=$locale scripts/wine-run.sh build/win32/wine_tests.exe \
+    step env WINE_LC_ALL=$locale scripts/wine-run.sh build/win64/wine_tests.exe \
         --gtest_filter='DatePictures.*'
-    step env WINE_LC_ALL=$locale scripts/wine-run.sh build/win32/e2e_tests.exe \
+    step env WINE_LC_ALL=$locale scripts/wine-run.sh build/win64/e2e_tests.exe \
         --gtest_filter='Editor.EventsComposed*'
 done
 
@@ -59,14 +59,14 @@ dst_test() {
     day=$(($(date -u -d "@$at" +%-j) - 1))
     echo "the running program across a daylight-saving change at $(date -u -d "@$at" +%H:%M) UTC"
     env TZ="VST0VDT-1,$day/$(date -u -d "@$at" +%H:%M):00,$(((day + 10) % 365))/02:00" \
-        scripts/wine-run.sh build/win32/e2e_tests.exe --gtest_filter='DaylightSaving.*'
+        scripts/wine-run.sh build/win64/e2e_tests.exe --gtest_filter='DaylightSaving.*'
 }
 step dst_test
 
 # A program directory named in Cyrillic, under a UTF-8 host locale (without one Wine cannot reach
 # such a path at all; these machines have no en_US.UTF-8).
 echo "the program in a directory named in another language"
-step env WINE_LC_ALL=C.UTF-8 scripts/wine-run.sh build/win32/e2e_tests.exe \
+step env WINE_LC_ALL=C.UTF-8 scripts/wine-run.sh build/win64/e2e_tests.exe \
     --gtest_filter='NothingLost.ADirectoryNamed*'
 
 echo "Fuzzing the event-file reader for 40 s and the due check for 20 s"

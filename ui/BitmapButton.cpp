@@ -6,11 +6,11 @@ const char bitmapButtonClass[] = "Bmp_Button_Class";
 
 namespace {
 
-// The button's own values, in its window extra storage.
+// The button's own handles, each in a pointer-sized slot of its window extra storage.
 constexpr int upPictureSlot = 0;
-constexpr int downPictureSlot = 4;
-constexpr int pictureChildSlot = 8;
-constexpr int buttonExtraBytes = 12;
+constexpr int downPictureSlot = sizeof(LONG_PTR);
+constexpr int pictureChildSlot = 2 * sizeof(LONG_PTR);
+constexpr int buttonExtraBytes = 3 * sizeof(LONG_PTR);
 
 constexpr DWORD pictureChildStyle = WS_CHILD | WS_VISIBLE | SS_BITMAP;
 
@@ -19,7 +19,7 @@ constexpr DWORD pictureChildStyle = WS_CHILD | WS_VISIBLE | SS_BITMAP;
 LONG buttonPressed = 0;
 
 HANDLE slot(HWND button, int offset) {
-    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(GetWindowLongA(button, offset)));
+    return reinterpret_cast<HANDLE>(GetWindowLongPtrA(button, offset));
 }
 
 void showPicture(HWND button, int pictureSlot) {
@@ -113,16 +113,15 @@ HWND createBitmapButton(HWND parent, int x, int y, int upPicture, int downPictur
         DeleteObject(down);
         return nullptr;
     }
-    SetWindowLongA(button, upPictureSlot, static_cast<LONG>(reinterpret_cast<LONG_PTR>(up)));
-    SetWindowLongA(button, downPictureSlot, static_cast<LONG>(reinterpret_cast<LONG_PTR>(down)));
+    SetWindowLongPtrA(button, upPictureSlot, reinterpret_cast<LONG_PTR>(up));
+    SetWindowLongPtrA(button, downPictureSlot, reinterpret_cast<LONG_PTR>(down));
     // A static picture without SS_NOTIFY is transparent to the mouse: presses reach the button.
     HWND picture = CreateWindowExA(0, "STATIC", "", pictureChildStyle, 0, 0, 0, 0, button, childId,
                                    module, nullptr);
     SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(up));
     RECT frame = {};
     GetWindowRect(picture, &frame);
-    SetWindowLongA(button, pictureChildSlot,
-                   static_cast<LONG>(reinterpret_cast<LONG_PTR>(picture)));
+    SetWindowLongPtrA(button, pictureChildSlot, reinterpret_cast<LONG_PTR>(picture));
     SetWindowPos(button, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE);
     ShowWindow(button, SW_SHOW);

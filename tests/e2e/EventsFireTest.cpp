@@ -1,5 +1,6 @@
 // End to end: due events fire, missed events are reported, the About notice opens.
 #include "Driver.h"
+#include "Version.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -77,21 +78,21 @@ TEST(EventsFire, PassedEventsAtStartGiveOneStackedTopmostNoticeEach) {
 }
 
 TEST(EventsFire, TheAboutCommandOpensAnAboutNoticeEachTime) {
+    const char aboutTitle[] = "About Velkorin " VELKORIN_VERSION_TEXT;
     Program program("about");
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
     PostMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    HWND about = program.waitForWindow("About Velkorin 1.0");
+    HWND about = program.waitForWindow(aboutTitle);
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(className(about), "Edit");
     EXPECT_FALSE(GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_NE(windowText(about).find("Velkorin version 1.0"), std::string::npos);
+    EXPECT_NE(windowText(about).find("Velkorin version " VELKORIN_VERSION_TEXT), std::string::npos);
     screenshot("about-notice");
     PostMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
-    EXPECT_TRUE(
-        waitUntil([&] { return program.windowsTitled("About Velkorin 1.0").size() == 2; }, 5000));
-    for (HWND notice : program.windowsTitled("About Velkorin 1.0"))
+    EXPECT_TRUE(waitUntil([&] { return program.windowsTitled(aboutTitle).size() == 2; }, 5000));
+    for (HWND notice : program.windowsTitled(aboutTitle))
         PostMessageA(notice, WM_CLOSE, 0, 0);
     Sleep(500);
     EXPECT_TRUE(program.running());

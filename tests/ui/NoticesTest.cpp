@@ -1,6 +1,7 @@
 // Notice windows: their kind, place, style and font.
 #include "Notices.h"
 #include "GdiObjects.h"
+#include "Version.h"
 #include "WindowTitle.h"
 
 #include <gtest/gtest.h>
@@ -65,8 +66,8 @@ TEST(AboutNotice, IsAPlainEditWindowInBoldTimesWhoseFontGoesWithIt) {
     Owner owner;
     HWND about = showAboutNotice(owner.handle);
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(windowTitle(about), "About Velkorin 1.0");
-    EXPECT_EQ(bodyOf(about).rfind("    Velkorin version 1.0\r\n", 0), 0u);
+    EXPECT_EQ(windowTitle(about), "About Velkorin " VELKORIN_VERSION_TEXT);
+    EXPECT_EQ(bodyOf(about).rfind("    Velkorin version " VELKORIN_VERSION_TEXT "\r\n", 0), 0u);
     EXPECT_NE(bodyOf(about).find("Marbrook"), std::string::npos);
     const DWORD style = static_cast<DWORD>(GetWindowLongA(about, GWL_STYLE));
     EXPECT_EQ(style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS), 0x80CF0004u);
