@@ -25,11 +25,30 @@ constexpr DWORD colourBytes = 4;
 constexpr DWORD integerFormBytes = 10;
 constexpr DWORD flagFormBytes = 10;
 
+// Where a setting may stand. This 64-bit program keeps its settings in the 64-bit view of the
+// machine's key. A value missing there may still be where a 32-bit Velkorin kept it: in this
+// user's virtualised copy of the 32-bit view (a standard user's writes went there), or in the
+// 32-bit view itself. Those are read, never written, so nothing a user set is lost by the upgrade.
+struct Place {
+    HKEY root;
+    const char *path;
+    REGSAM view;
+};
+const char virtualStoreKey[] =
+    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\MarbrookVKRN\\Velkorin";
+const Place ownPlace = {HKEY_LOCAL_MACHINE, settingsKey, KEY_WOW64_64KEY};
+const Place olderPlaces[] = {{HKEY_CURRENT_USER, virtualStoreKey, KEY_WOW64_64KEY},
+                             {HKEY_LOCAL_MACHINE, settingsKey, KEY_WOW64_32KEY}};
+
 class SettingsKey {
 public:
-    SettingsKey() {
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_READ | KEY_WRITE, nullptr, &key_, nullptr) != ERROR_SUCCESS)
+    // Opens a place for reading; the program's own key for writing, and created when asked.
+    SettingsKey(const Place &place, bool create) {
+        const LONG opened =
+            create ? RegCreateKeyExA(place.root, place.path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                     KEY_READ | KEY_WRITE | place.view, nullptr, &key_, nullptr)
+                   : RegOpenKeyExA(place.root, place.path, 0, KEY_READ | place.view, &key_);
+        if (opened != ERROR_SUCCESS)
             key_ = nullptr;
     }
     ~SettingsKey() {
@@ -38,6 +57,11 @@ public:
     }
     SettingsKey(const SettingsKey &) = delete;
     SettingsKey &operator=(const SettingsKey &) = delete;
+
+    bool holds(const char *name) const {
+        return key_ &&
+               RegQueryValueExA(key_, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    }
 
     // At most capacity bytes of a REG_SZ value; the count of bytes read, or -1 when the value
     // is missing or of another type.
@@ -78,10 +102,21 @@ private:
     HKEY key_ = nullptr;
 };
 
+// The key a value is read from: the program's own (created when missing, unless only asked),
+// or the first older place that holds the value when the own key does not.
+const Place &placeOf(const char *name, bool create) {
+    if (SettingsKey(ownPlace, create).holds(name))
+        return ownPlace;
+    for (const Place &older : olderPlaces)
+        if (SettingsKey(older, false).holds(name))
+            return older;
+    return ownPlace;
+}
+
 } // namespace
 
 bool readFontColour(COLORREF &colour) {
-    const SettingsKey key;
+    const SettingsKey key(placeOf(fontColorValue, true), false);
     DWORD number = 0;
     if (key.readNumber(fontColorValue, number)) {
         colour = number & 0xFFFFFF;
@@ -95,7 +130,7 @@ bool readFontColour(COLORREF &colour) {
 }
 
 bool readIntegerSetting(const char *name, int &value) {
-    const SettingsKey key;
+    const SettingsKey key(placeOf(name, true), false);
     DWORD number = 0;
     if (key.readNumber(name, number)) {
         value = static_cast<int>(number);
@@ -111,12 +146,14 @@ bool readIntegerSetting(const char *name, int &value) {
 
 char readFlag(const char *name) {
     BYTE first = 0;
-    return SettingsKey().read(name, &first, 1) == 1 ? static_cast<char>(first) : '\0';
+    return SettingsKey(placeOf(name, true), false).read(name, &first, 1) == 1
+               ? static_cast<char>(first)
+               : '\0';
 }
 
 bool writeFontColour(COLORREF colour) {
     const BYTE data[colourBytes] = {GetRValue(colour), GetGValue(colour), GetBValue(colour), 0};
-    return SettingsKey().write(fontColorValue, data, colourBytes);
+    return SettingsKey(ownPlace, true).write(fontColorValue, data, colourBytes);
 }
 
 bool writeIntegerSetting(const char *name, int value) {
@@ -124,29 +161,19 @@ bool writeIntegerSetting(const char *name, int value) {
     const DWORD bits = static_cast<DWORD>(value);
     for (int i = 0; i < 4; ++i)
         data[i] = static_cast<BYTE>(bits >> (8 * i));
-    return SettingsKey().write(name, data, integerFormBytes);
+    return SettingsKey(ownPlace, true).write(name, data, integerFormBytes);
 }
 
 bool writeFlag(const char *name, bool on) {
     BYTE data[flagFormBytes] = {static_cast<BYTE>(on ? '1' : '0')};
-    return SettingsKey().write(name, data, flagFormBytes);
+    return SettingsKey(ownPlace, true).write(name, data, flagFormBytes);
 }
 
 char queryFlag(const char *name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return '\0';
-    DWORD type = 0, size = 0;
-    char first = '\0';
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        type == REG_SZ && size > 0) {
-        std::vector<BYTE> data(size);
-        if (RegQueryValueExA(key, name, nullptr, &type, data.data(), &size) == ERROR_SUCCESS &&
-            size > 0)
-            first = static_cast<char>(data[0]);
-    }
-    RegCloseKey(key);
-    return first;
+    BYTE first = 0;
+    return SettingsKey(placeOf(name, false), false).read(name, &first, 1) == 1
+               ? static_cast<char>(first)
+               : '\0';
 }
 
 std::string runEntryData(const std::string &executablePath) {
@@ -163,8 +190,8 @@ namespace {
 // quoted and ended with its zero the same way.
 bool writeRunValue(HKEY root, const std::string &utf8Path) {
     HKEY key;
-    if (RegCreateKeyExA(root, runKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, runKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
     std::string ansi;
     LONG result;
@@ -186,9 +213,9 @@ bool writeRunValue(HKEY root, const std::string &utf8Path) {
     return result == ERROR_SUCCESS;
 }
 
-void deleteRunValue(HKEY root) {
+void deleteRunValue(HKEY root, REGSAM view) {
     HKEY key;
-    if (RegOpenKeyExA(root, runKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, runKey, 0, KEY_SET_VALUE | view, &key) != ERROR_SUCCESS)
         return;
     RegDeleteValueA(key, runValue);
     RegCloseKey(key);
@@ -204,7 +231,10 @@ bool setRunEntry(const std::string &executablePath) {
     return writeRunValue(HKEY_CURRENT_USER, executablePath);
 }
 
+// Windows starts what either view of the machine's Run key names: a value a 32-bit Velkorin
+// left in the 32-bit view would go on starting the old path.
 void deleteRunEntry() {
-    deleteRunValue(HKEY_LOCAL_MACHINE);
-    deleteRunValue(HKEY_CURRENT_USER);
+    deleteRunValue(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
+    deleteRunValue(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+    deleteRunValue(HKEY_CURRENT_USER, 0);
 }

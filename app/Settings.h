@@ -12,6 +12,9 @@ extern const char skinsValue[];     // "Skins": integer setting
 extern const char minimizeValue[];  // "Minimize": flag text
 extern const char loadValue[];      // "Load": flag text
 
+// The settings live in the 64-bit view of that key; a value missing there is read where a
+// 32-bit Velkorin kept it (this user's virtualised copy of the 32-bit view, then the 32-bit
+// view), and is never written back there.
 // Each read opens the key (created when missing), reads one value and closes it. A value that
 // is missing, of another type than REG_SZ or shorter than its form leaves the setting
 // unchanged: only the bytes that are there are read. The font colour and the integer settings
@@ -37,7 +40,7 @@ char queryFlag(const char *name);
 // cannot be written (a standard user), the user's own Run key takes the value instead. False when
 // neither could be written.
 bool setRunEntry(const std::string &executablePath);
-// Deletes the Run value from both keys.
+// Deletes the Run value from the user's key and from both views of the machine's.
 void deleteRunEntry();
 
 // The Run value's data: the quoted path, its terminating zero, and zero bytes up to 100.

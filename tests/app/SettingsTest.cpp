@@ -147,3 +147,96 @@ TEST(Settings, TheRunValueHoldsTheWholePathInQuotes) {
     EXPECT_FALSE(stored(HKEY_LOCAL_MACHINE, runKey, "Velkorin", stored_));
     EXPECT_FALSE(stored(HKEY_CURRENT_USER, runKey, "Velkorin", stored_));
 }
+
+namespace {
+
+const char virtualStoreKey[] =
+    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\MarbrookVKRN\\Velkorin";
+
+void storeIn(HKEY root, const char *key, REGSAM view, const char *name,
+             const std::vector<BYTE> &data) {
+    HKEY opened;
+    ASSERT_EQ(
+        RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE | view, nullptr, &opened, nullptr),
+        ERROR_SUCCESS);
+    RegSetValueExA(opened, name, 0, REG_SZ, data.data(), static_cast<DWORD>(data.size()));
+    RegCloseKey(opened);
+}
+
+bool storedIn(HKEY root, const char *key, REGSAM view, const char *name) {
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
+        return false;
+    const bool found =
+        RegQueryValueExA(opened, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(opened);
+    return found;
+}
+
+void forgetEverySetting() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, virtualStoreKey);
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        HKEY opened;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_ALL_ACCESS | view, &opened) ==
+            ERROR_SUCCESS) {
+            RegDeleteTreeA(opened, nullptr);
+            RegCloseKey(opened);
+        }
+    }
+}
+
+} // namespace
+
+// A 32-bit Velkorin kept its settings in the 32-bit view, or, for a standard user, in that
+// user's virtualised copy of it: nothing set there is lost when the 64-bit program takes over.
+TEST(Settings, WhatA32BitVelkorinSetIsReadWhereTheProgramsOwnKeyHasNone) {
+    forgetEverySetting();
+    storeIn(HKEY_LOCAL_MACHINE, settingsKey, KEY_WOW64_32KEY, skinsValue, {1, 0, 0, 0});
+    storeIn(HKEY_LOCAL_MACHINE, settingsKey, KEY_WOW64_32KEY, minimizeValue, {'1', 0});
+    storeIn(HKEY_LOCAL_MACHINE, settingsKey, KEY_WOW64_32KEY, todayValue, {0, 0, 0, 0});
+    storeIn(HKEY_CURRENT_USER, virtualStoreKey, 0, todayValue, {1, 0, 0, 0});
+    storeIn(HKEY_CURRENT_USER, virtualStoreKey, 0, fontColorValue, {0x10, 0x20, 0x30, 0});
+    int skin = 0, today = 0;
+    COLORREF colour = 0;
+    EXPECT_TRUE(readIntegerSetting(skinsValue, skin));
+    EXPECT_EQ(skin, 1);
+    EXPECT_EQ(readFlag(minimizeValue), '1');
+    EXPECT_EQ(queryFlag(minimizeValue), '1');
+    EXPECT_TRUE(readIntegerSetting(todayValue, today)); // the user's own copy comes first
+    EXPECT_EQ(today, 1);
+    EXPECT_TRUE(readFontColour(colour));
+    EXPECT_EQ(colour, RGB(0x10, 0x20, 0x30));
+
+    // What the 64-bit program writes is its own from then on, and the older places stay as
+    // they were.
+    ASSERT_TRUE(writeIntegerSetting(skinsValue, 0));
+    ASSERT_TRUE(writeFlag(minimizeValue, false));
+    EXPECT_TRUE(readIntegerSetting(skinsValue, skin));
+    EXPECT_EQ(skin, 0);
+    EXPECT_EQ(readFlag(minimizeValue), '0');
+    std::vector<BYTE> data;
+    ASSERT_TRUE(stored(HKEY_LOCAL_MACHINE, settingsKey, skinsValue, data)); // 64-bit view
+    EXPECT_EQ(data[0], 0);
+    HKEY older;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_READ | KEY_WOW64_32KEY, &older),
+              ERROR_SUCCESS);
+    BYTE olderSkin[4] = {};
+    DWORD size = sizeof olderSkin;
+    RegQueryValueExA(older, skinsValue, nullptr, nullptr, olderSkin, &size);
+    RegCloseKey(older);
+    EXPECT_EQ(olderSkin[0], 1);
+    forgetEverySetting();
+}
+
+TEST(Settings, StartWithWindowsTurnedOffLeavesNoRunValueInEitherView) {
+    deleteRunEntry();
+    // Each view is a key of its own, or the test would prove nothing.
+    storeIn(HKEY_LOCAL_MACHINE, runKey, KEY_WOW64_32KEY, "Velkorin", {'x', 0});
+    ASSERT_FALSE(storedIn(HKEY_LOCAL_MACHINE, runKey, KEY_WOW64_64KEY, "Velkorin"));
+    storeIn(HKEY_LOCAL_MACHINE, runKey, KEY_WOW64_64KEY, "Velkorin", {'x', 0});
+    storeIn(HKEY_CURRENT_USER, runKey, 0, "Velkorin", {'x', 0});
+    deleteRunEntry();
+    EXPECT_FALSE(storedIn(HKEY_LOCAL_MACHINE, runKey, KEY_WOW64_64KEY, "Velkorin"));
+    EXPECT_FALSE(storedIn(HKEY_LOCAL_MACHINE, runKey, KEY_WOW64_32KEY, "Velkorin"));
+    EXPECT_FALSE(storedIn(HKEY_CURRENT_USER, runKey, 0, "Velkorin"));
+}
