@@ -15,12 +15,12 @@ default_version=$(sed -n 's/^set(VELKORIN_VERSION \([0-9.]*\) CACHE.*/\1/p' CMak
 version=${1:-$default_version}
 dist=${2:-$root/dist}
 if [ "$version" = "$default_version" ]; then
-    build=$root/build/win32 # the tree the tests use: from a built tree nothing is built again
+    build=$root/build/win64 # the tree the tests use: from a built tree nothing is built again
 else
     build=$root/build/package-$version
 fi
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
     -DVELKORIN_VERSION="$version" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target Velkorin help_file_chm >/dev/null
 
@@ -35,11 +35,25 @@ mkdir -p "$stage/zip/en-US" "$dist"
 cp "$build/Velkorin.exe" "$build/HelpVelkorin.chm" package/Velkorin.wxs resources/velkorin.ico \
     "$stage/"
 sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
-(cd "$stage" && wixl -D Version="$msi_version" -D Program=Velkorin.exe -D Help=HelpVelkorin.chm \
+(cd "$stage" && wixl -a x64 -D Version="$msi_version" -D Program=Velkorin.exe -D Help=HelpVelkorin.chm \
     -D Licence=LICENSE.txt -D Icon=velkorin.ico -o "Velkorin-$version.msi" Velkorin.wxs)
 # wixl writes the root of HKMU registry values as 4, which Windows Installer does not know; the
 # table's root for "per machine or per user" is -1.
 msibuild "$stage/Velkorin-$version.msi" -q 'UPDATE `Registry` SET `Root` = -1 WHERE `Root` = 4'
+# wixl knows no MoveFile table: what a 32-bit Velkorin wrote beside itself in the folder that
+# OLDERFOLDER names (set only when an installation for all users is upgraded from there) moves
+# into the new folder with the program's component, by the standard MoveFiles action.
+msibuild "$stage/Velkorin-$version.msi" -q 'CREATE TABLE `MoveFile` (`FileKey` CHAR(72) NOT NULL,
+    `Component_` CHAR(72) NOT NULL, `SourceName` CHAR(255) LOCALIZABLE,
+    `DestName` CHAR(255) LOCALIZABLE, `SourceFolder` CHAR(72), `DestFolder` CHAR(72) NOT NULL,
+    `Options` SHORT NOT NULL PRIMARY KEY `FileKey`)'
+for moved in 'OlderEventFiles:InformationSW*' 'OlderHistory:Velkorin.log*'; do
+    msibuild "$stage/Velkorin-$version.msi" -q "INSERT INTO \`MoveFile\` (\`FileKey\`,
+        \`Component_\`, \`SourceName\`, \`SourceFolder\`, \`DestFolder\`, \`Options\`)
+        VALUES ('${moved%%:*}', 'Program', '${moved#*:}', 'OLDERFOLDER', 'INSTALLDIR', 1)"
+done
+msibuild "$stage/Velkorin-$version.msi" -q 'INSERT INTO `InstallExecuteSequence` (`Action`,
+    `Sequence`) VALUES ('"'"'MoveFiles'"'"', 3800)'
 mv "$stage/Velkorin-$version.msi" "$dist/"
 
 # The zip: its files only, without directories of the build machine, with Windows line ends

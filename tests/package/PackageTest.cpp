@@ -59,19 +59,22 @@ const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
 const char upgradeCode[] = "{B527C515-3A78-460C-8A3A-09B794E84C94}";
 
-void setValue(HKEY root, const char *key, const char *name, const std::string &data) {
+// In the 64-bit view unless a view is named: KEY_WOW64_32KEY is where a 32-bit Velkorin wrote.
+void setValue(HKEY root, const char *key, const char *name, const std::string &data,
+              REGSAM view = 0) {
     HKEY opened;
-    ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &opened, nullptr),
+        ERROR_SUCCESS);
     RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.data()),
                    static_cast<DWORD>(data.size()));
     RegCloseKey(opened);
 }
 
 // The value's bytes, or "<none>".
-std::string valueOf(HKEY root, const char *key, const char *name) {
+std::string valueOf(HKEY root, const char *key, const char *name, REGSAM view = 0) {
     HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS)
         return "<none>";
     char data[512];
     DWORD size = sizeof data;
@@ -132,16 +135,35 @@ void expectUsersFilesKept(const std::string &directory) {
     EXPECT_TRUE(exists(directory + "Velkorin.log"));
 }
 
-// Starts the program in a directory: its main window shows, with the events of its file.
-void expectItStarts(const std::string &directory, const std::string &picture, size_t rows) {
+// Starts the program in a directory: its main window shows, with the events of its file; with
+// a colour, the face shows the metal skin and the time in that colour.
+void expectItStarts(const std::string &directory, const std::string &picture, size_t rows,
+                    COLORREF metalFaceIn = CLR_INVALID) {
     Program program(Program::Installed{directory});
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr) << directory;
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_EQ(program.listRows(GetDlgItem(window, IDC_EVENTS), 2).size(), rows);
+    if (metalFaceIn != CLR_INVALID) {
+        Sleep(1500);
+        const std::vector<COLORREF> below = screenPixels(window, RECT{300, 420, 301, 421});
+        EXPECT_LT(GetRValue(below[0]), 245) << "not the metal picture";
+        EXPECT_GT(countLike(screenPixels(window, RECT{80, 50, 400, 78}), metalFaceIn), 30);
+    }
     if (!picture.empty())
         screenshot(picture);
+}
+
+// The settings a 32-bit Velkorin wrote in the 32-bit view, in its own forms: the metal skin
+// and a font colour.
+void writeOlderSettings(COLORREF colour) {
+    setValue(HKEY_LOCAL_MACHINE, settingsKey, "Skins", std::string("\x01\0\0\0\0\0\0\0\0\0", 10),
+             KEY_WOW64_32KEY);
+    const char bytes[] = {static_cast<char>(GetRValue(colour)),
+                          static_cast<char>(GetGValue(colour)),
+                          static_cast<char>(GetBValue(colour)), 0};
+    setValue(HKEY_LOCAL_MACHINE, settingsKey, "FontColor", std::string(bytes, 4), KEY_WOW64_32KEY);
 }
 
 } // namespace
@@ -232,4 +254,57 @@ TEST(Package, ThePortableProgramRunsFromAFolderNamedWithABlankAndAccents) {
     WaitForSingleObject(process.hProcess, 5000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+}
+
+// The 32-bit 1.0 package, then this one: for the user, both live in the same folder.
+TEST(Package, OverThe32BitPackageForTheUserItKeepsEventsSettingsAndStartWithWindows) {
+    const std::string older = environment("VELKORIN_OLDER_MSI"),
+                      newer = environment("VELKORIN_MSI");
+    ASSERT_FALSE(older.empty());
+    ASSERT_EQ(install(older), 0u);
+    const std::string directory = folder(CSIDL_LOCAL_APPDATA) + "Programs\\Velkorin\\";
+    ASSERT_EQ(productVersionOf(directory + "Velkorin.exe"), "1.0");
+    writeUsersFiles(directory);
+    const COLORREF green = RGB(20, 160, 40);
+    writeOlderSettings(green);
+    const std::string runValue = "\"" + directory + "Velkorin.exe\"";
+    setValue(HKEY_CURRENT_USER, runKey, "Velkorin", runValue);
+
+    ASSERT_EQ(install(newer), 0u);
+    const std::vector<std::string> versions = installedVersions();
+    ASSERT_EQ(versions.size(), 1u) << "the 32-bit version is still installed";
+    EXPECT_NE(versions[0].rfind("1.0", 0), 0u) << versions[0];
+    EXPECT_NE(productVersionOf(directory + "Velkorin.exe"), "1.0");
+    expectUsersFilesKept(directory);
+    EXPECT_EQ(std::string(valueOf(HKEY_CURRENT_USER, runKey, "Velkorin").c_str()), runValue);
+    expectItStarts(directory, "upgraded-from-32-bit", 1, green);
+}
+
+// For all users the 32-bit package lived in the 32-bit Program Files: what Velkorin wrote there
+// moves with the program, and start with Windows names the new program.
+TEST(Package, OverThe32BitPackageForAllUsersTheEventsMoveIntoThe64BitProgramFiles) {
+    const std::string older = environment("VELKORIN_OLDER_MSI"),
+                      newer = environment("VELKORIN_MSI");
+    ASSERT_EQ(install(older, "ALLUSERS=1"), 0u);
+    const std::string olderDirectory = folder(CSIDL_PROGRAM_FILESX86) + "Velkorin\\";
+    const std::string directory = folder(CSIDL_PROGRAM_FILES) + "Velkorin\\";
+    ASSERT_NE(olderDirectory, directory);
+    ASSERT_EQ(productVersionOf(olderDirectory + "Velkorin.exe"), "1.0");
+    writeUsersFiles(olderDirectory);
+    const std::string events = readWholeFile(olderDirectory + "InformationSW");
+    setValue(HKEY_LOCAL_MACHINE, runKey, "Velkorin", "\"" + olderDirectory + "Velkorin.exe\"",
+             KEY_WOW64_32KEY);
+
+    ASSERT_EQ(install(newer, "ALLUSERS=1"), 0u);
+    EXPECT_EQ(installedVersions().size(), 1u);
+    EXPECT_TRUE(exists(directory + "Velkorin.exe"));
+    EXPECT_FALSE(exists(olderDirectory + "Velkorin.exe"));
+    EXPECT_EQ(readWholeFile(directory + "InformationSW"), events);
+    expectUsersFilesKept(directory);
+    for (const char *moved : {"InformationSW", "InformationSW.20261207-120000.bak", "Velkorin.log"})
+        EXPECT_FALSE(exists(olderDirectory + moved)) << moved;
+    EXPECT_EQ(std::string(valueOf(HKEY_LOCAL_MACHINE, runKey, "Velkorin").c_str()),
+              "\"" + directory + "Velkorin.exe\"");
+    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, runKey, "Velkorin", KEY_WOW64_32KEY), "<none>");
+    expectItStarts(directory, "", 1);
 }

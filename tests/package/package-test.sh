@@ -51,6 +51,10 @@ for file in Velkorin.exe HelpVelkorin.chm LICENSE.txt; do
     row File "$file\t\w+\t(\w+\|)?$file\t"
 done
 [ "$(table File | wc -l)" -eq 3 ] || fail "the installer holds other files than its three"
+# A package for 64-bit Windows: its platform, and every component in the 64-bit views (256).
+msiinfo suminfo "$msi" | grep -qx 'Template: x64;1033' || fail "the package is not for x64"
+table Component | awk -F'\t' '!(int($4 / 256) % 2) { print "FAIL: component " $1 " is not 64-bit"; bad = 1 }
+    END { exit bad }' || failures=$((failures + 1))
 row Upgrade '\{B527C515-3A78-460C-8A3A-09B794E84C94\}'
 # Per user by default: the summary's Word Count (msiinfo calls it Source) says no elevation is
 # needed (bit 8).
@@ -59,12 +63,13 @@ words=$(msiinfo suminfo "$msi" | sed -n 's/^Source: \([0-9]*\).*/\1/p')
 # For all users: into Program Files, and the Users group (S-1-5-32-545) may add files to the
 # folder and change what is added there, while the program and its help are given back to
 # SYSTEM and Administrators, read and run for Users.
-row CustomAction 'AllUsersFolder\t\d+\tINSTALLDIR\t\[ProgramFilesFolder\]Velkorin\\'
+row CustomAction 'AllUsersFolder\t\d+\tINSTALLDIR\t\[ProgramFiles64Folder\]Velkorin\\'
 row CustomAction 'GrantUsersTheEventFiles\t\d+\tICACLS\t"\[INSTALLDIR\]\." /grant \*S-1-5-32-545:\(OI\)\(IO\)M \*S-1-5-32-545:\(WD,AD\)'
 for file in Velkorin.exe HelpVelkorin.chm; do
     row CustomAction "Seal\w+\t\d+\tICACLS\t\"\[INSTALLDIR\]$file\" /inheritance:r /grant:r \*S-1-5-18:F \*S-1-5-32-544:F \*S-1-5-32-545:RX"
 done
-row CustomAction 'FindIcacls\t\d+\tICACLS\t\[SystemFolder\]icacls.exe'
+row CustomAction 'FindIcacls\t\d+\tICACLS\t\[System64Folder\]icacls.exe'
+row CustomAction 'FindReg\t\d+\tREGEXE\t\[System64Folder\]reg.exe'
 for action in GrantUsersTheEventFiles SealProgram SealHelp; do
     # Deferred (1024) and without impersonation (2048): run by the installer service.
     type=$(table CustomAction | awk -F'\t' -v a="$action" '$1 == a { print $2 }')
@@ -74,17 +79,31 @@ done
 row InstallExecuteSequence 'AllUsersFolder\tALLUSERS=1 AND NOT Installed\t'
 row InstallUISequence 'AllUsersFolder\tALLUSERS=1 AND NOT Installed\t'
 # Removing or upgrading, the folder is read back: from the computer's key for all users.
-row RegLocator 'MachineFolder\t2\tSoftware\\Marbrook\\Velkorin Installer\tInstallDir\t'
+# The type's 16 is the 64-bit view, where this package writes; the 32-bit 1.0 package wrote
+# into the 32-bit view.
+row RegLocator 'MachineFolder\t2\tSoftware\\Marbrook\\Velkorin Installer\tInstallDir\t18$'
+row RegLocator 'OlderMachineFolder\t2\tSoftware\\Marbrook\\Velkorin Installer\tInstallDir\t2$'
+row RegLocator 'OlderRunValue\t2\tSoftware\\Microsoft\\Windows\\CurrentVersion\\Run\tVelkorin\t2$'
 row Registry '\w+\t-1\tSoftware\\Marbrook\\Velkorin Installer\tInstallDir\t\[INSTALLDIR\]\tProgram'
 row InstallExecuteSequence 'InstalledForAllUsers\tInstalled AND MACHINEFOLDER AND ALLUSERS=1\t'
-for root in HKLM HKCU; do
-    row CustomAction "Remove\w+RunValue\t\d+\tREGEXE\tdelete \"$root\\\\Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run\" /v Velkorin /f"
-done
+run_key='\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" /v Velkorin /f'
+row CustomAction "RemoveMachineRunValue\t\d+\tREGEXE\tdelete \"HKLM$run_key /reg:64\t"
+row CustomAction "RemoveOlderMachineRunValue\t\d+\tREGEXE\tdelete \"HKLM$run_key /reg:32\t"
+row CustomAction "RemoveUserRunValue\t\d+\tREGEXE\tdelete \"HKCU$run_key\t"
 row InstallExecuteSequence 'RemoveMachineRunValue\tREMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE AND NOT UPGRADING\t'
 row InstallExecuteSequence 'RemoveUserRunValue\tREMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE AND NOT UPGRADING\t'
 # Every deferred action lies inside the script: after InstallInitialize, before InstallFinalize.
 sequence() { table InstallExecuteSequence | awk -F'\t' -v a="$1" '$1 == a { print $3 }'; }
-for action in GrantUsersTheEventFiles SealProgram SealHelp RemoveMachineRunValue RemoveUserRunValue; do
+# Upgrading an installation for all users from the 32-bit package: the older folder's event
+# files and history move with the program, and start with Windows names the new program.
+row MoveFile 'OlderEventFiles\tProgram\tInformationSW\*\t\tOLDERFOLDER\tINSTALLDIR\t1$'
+row MoveFile 'OlderHistory\tProgram\tVelkorin\.log\*\t\tOLDERFOLDER\tINSTALLDIR\t1$'
+row InstallExecuteSequence 'MoveFiles\t\t3800$'
+row CustomAction 'MoveFromOlderFolder\t\d+\tOLDERFOLDER\t\[OLDERMACHINEFOLDER\]'
+row InstallExecuteSequence 'MoveFromOlderFolder\tALLUSERS=1 AND NOT Installed AND OLDERMACHINEFOLDER AND WIX_UPGRADE_DETECTED\t'
+row CustomAction 'RunTheNewProgram\t\d+\tREGEXE\tadd "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" /v Velkorin /d "\\"\[INSTALLDIR\]Velkorin\.exe\\"" /f /reg:64\t'
+for action in GrantUsersTheEventFiles SealProgram SealHelp RemoveMachineRunValue \
+    RemoveOlderMachineRunValue RemoveUserRunValue RunTheNewProgram ForgetTheOlderRunValue; do
     at=$(sequence "$action")
     [ "$at" -gt "$(sequence InstallInitialize)" ] && [ "$at" -lt "$(sequence InstallFinalize)" ] ||
         fail "$action runs outside the installation script ($at)"
@@ -140,7 +159,8 @@ wine_case() { # name, test, locale, extra environment
         "$here/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1
     env WINEPREFIX="$work/$name/prefix" WINE_LC_ALL="$locale" DISPLAY= \
         VELKORIN_MSI="Z:${msi//\//\\}" VELKORIN_NEXT_MSI="Z:${work//\//\\}\\next\\Velkorin-$next.msi" \
-        VELKORIN_NEXT_VERSION="$next" "$@" \
+        VELKORIN_NEXT_VERSION="$next" VELKORIN_OLDER_MSI="Z:${here//\//\\}\\tests\\package\\Velkorin-1.0.msi" \
+        "$@" \
         "$here/scripts/wine-run.sh" "$build/package_tests.exe" --gtest_filter="Package.$test" \
         --gtest_brief=1 || fail "$test"
     env WINEPREFIX="$work/$name/prefix" wineserver -k >/dev/null 2>&1 || true
@@ -148,6 +168,9 @@ wine_case() { # name, test, locale, extra environment
 wine_case user ForTheUserItInstallsStartsAndGoesLeavingTheEvents en_US.UTF-8
 wine_case all-users ForAllUsersItGoesIntoProgramFiles en_US.UTF-8
 wine_case upgrade AnUpgradeReplacesTheProgramAndKeepsEventsSettingsAndStartWithWindows en_US.UTF-8
+wine_case from-32-bit OverThe32BitPackageForTheUserItKeepsEventsSettingsAndStartWithWindows en_US.UTF-8
+wine_case from-32-bit-all-users OverThe32BitPackageForAllUsersTheEventsMoveIntoThe64BitProgramFiles \
+    en_US.UTF-8
 # Unpacked into a folder with a blank and accented letters (a UTF-8 host locale names it).
 portable="$work/portable/Zeitplan für Käthe"
 mkdir -p "$portable"
