@@ -113,6 +113,13 @@ const Place &placeOf(const char *name, bool create) {
     return ownPlace;
 }
 
+char firstCharacter(const char *name, bool create) {
+    BYTE first = 0;
+    return SettingsKey(placeOf(name, create), false).read(name, &first, 1) == 1
+               ? static_cast<char>(first)
+               : '\0';
+}
+
 } // namespace
 
 bool readFontColour(COLORREF &colour) {
@@ -145,10 +152,7 @@ bool readIntegerSetting(const char *name, int &value) {
 }
 
 char readFlag(const char *name) {
-    BYTE first = 0;
-    return SettingsKey(placeOf(name, true), false).read(name, &first, 1) == 1
-               ? static_cast<char>(first)
-               : '\0';
+    return firstCharacter(name, true);
 }
 
 bool writeFontColour(COLORREF colour) {
@@ -170,10 +174,7 @@ bool writeFlag(const char *name, bool on) {
 }
 
 char queryFlag(const char *name) {
-    BYTE first = 0;
-    return SettingsKey(placeOf(name, false), false).read(name, &first, 1) == 1
-               ? static_cast<char>(first)
-               : '\0';
+    return firstCharacter(name, false);
 }
 
 std::string runEntryData(const std::string &executablePath) {
