@@ -42,26 +42,22 @@ const Place olderPlaces[] = {{HKEY_CURRENT_USER, virtualStoreKey, KEY_WOW64_64KE
 
 class SettingsKey {
 public:
-    // Opens a place for reading; the program's own key for writing, and created when asked.
-    SettingsKey(const Place &place, bool create) {
-        const LONG opened =
-            create ? RegCreateKeyExA(place.root, place.path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_READ | KEY_WRITE | place.view, nullptr, &key_, nullptr)
-                   : RegOpenKeyExA(place.root, place.path, 0, KEY_READ | place.view, &key_);
-        if (opened != ERROR_SUCCESS)
-            key_ = nullptr;
+    // The program's own key, for writing and reading, created when asked.
+    explicit SettingsKey(bool create) { open(ownPlace, create); }
+    // The key a value is read from: the program's own (created when asked), or, when that does
+    // not hold the value, the first older place that does.
+    SettingsKey(const char *name, bool create) {
+        open(ownPlace, create);
+        for (const Place &older : olderPlaces) {
+            if (holds(name))
+                return;
+            close();
+            open(older, false);
+        }
     }
-    ~SettingsKey() {
-        if (key_)
-            RegCloseKey(key_);
-    }
+    ~SettingsKey() { close(); }
     SettingsKey(const SettingsKey &) = delete;
     SettingsKey &operator=(const SettingsKey &) = delete;
-
-    bool holds(const char *name) const {
-        return key_ &&
-               RegQueryValueExA(key_, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    }
 
     // At most capacity bytes of a REG_SZ value; the count of bytes read, or -1 when the value
     // is missing or of another type.
@@ -99,31 +95,36 @@ public:
     }
 
 private:
+    void open(const Place &place, bool create) {
+        const LONG opened =
+            create ? RegCreateKeyExA(place.root, place.path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                     KEY_READ | KEY_WRITE | place.view, nullptr, &key_, nullptr)
+                   : RegOpenKeyExA(place.root, place.path, 0, KEY_READ | place.view, &key_);
+        if (opened != ERROR_SUCCESS)
+            key_ = nullptr;
+    }
+    void close() {
+        if (key_)
+            RegCloseKey(key_);
+        key_ = nullptr;
+    }
+    bool holds(const char *name) const {
+        return key_ &&
+               RegQueryValueExA(key_, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    }
+
     HKEY key_ = nullptr;
 };
 
-// The key a value is read from: the program's own (created when missing, unless only asked),
-// or the first older place that holds the value when the own key does not.
-const Place &placeOf(const char *name, bool create) {
-    if (SettingsKey(ownPlace, create).holds(name))
-        return ownPlace;
-    for (const Place &older : olderPlaces)
-        if (SettingsKey(older, false).holds(name))
-            return older;
-    return ownPlace;
-}
-
 char firstCharacter(const char *name, bool create) {
     BYTE first = 0;
-    return SettingsKey(placeOf(name, create), false).read(name, &first, 1) == 1
-               ? static_cast<char>(first)
-               : '\0';
+    return SettingsKey(name, create).read(name, &first, 1) == 1 ? static_cast<char>(first) : '\0';
 }
 
 } // namespace
 
 bool readFontColour(COLORREF &colour) {
-    const SettingsKey key(placeOf(fontColorValue, true), false);
+    const SettingsKey key(fontColorValue, true);
     DWORD number = 0;
     if (key.readNumber(fontColorValue, number)) {
         colour = number & 0xFFFFFF;
@@ -137,7 +138,7 @@ bool readFontColour(COLORREF &colour) {
 }
 
 bool readIntegerSetting(const char *name, int &value) {
-    const SettingsKey key(placeOf(name, true), false);
+    const SettingsKey key(name, true);
     DWORD number = 0;
     if (key.readNumber(name, number)) {
         value = static_cast<int>(number);
@@ -157,7 +158,7 @@ char readFlag(const char *name) {
 
 bool writeFontColour(COLORREF colour) {
     const BYTE data[colourBytes] = {GetRValue(colour), GetGValue(colour), GetBValue(colour), 0};
-    return SettingsKey(ownPlace, true).write(fontColorValue, data, colourBytes);
+    return SettingsKey(true).write(fontColorValue, data, colourBytes);
 }
 
 bool writeIntegerSetting(const char *name, int value) {
@@ -165,12 +166,12 @@ bool writeIntegerSetting(const char *name, int value) {
     const DWORD bits = static_cast<DWORD>(value);
     for (int i = 0; i < 4; ++i)
         data[i] = static_cast<BYTE>(bits >> (8 * i));
-    return SettingsKey(ownPlace, true).write(name, data, integerFormBytes);
+    return SettingsKey(true).write(name, data, integerFormBytes);
 }
 
 bool writeFlag(const char *name, bool on) {
     BYTE data[flagFormBytes] = {static_cast<BYTE>(on ? '1' : '0')};
-    return SettingsKey(ownPlace, true).write(name, data, flagFormBytes);
+    return SettingsKey(true).write(name, data, flagFormBytes);
 }
 
 char queryFlag(const char *name) {
