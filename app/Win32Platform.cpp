@@ -127,7 +127,6 @@ LocalTime Win32Platform::readClock(SYSTEMTIME &now) {
         readOffsets(utcTime);
     LocalTime local = fromWallSecond(utc + knownOffset_);
     local.utcOffset = knownOffset_;
-    local.standardOffset = knownStandardOffset_;
     now = systemTimeOf(local);
     ULARGE_INTEGER ticks;
     ticks.LowPart = utcTime.dwLowDateTime;
@@ -146,12 +145,15 @@ void Win32Platform::readOffsets(const FILETIME &utc) {
     const std::int64_t difference = wallSecond(localTimeOf(now)) - utcSecondOf(utc);
     const std::int64_t quarters = (difference + (difference >= 0 ? 450 : -450)) / 900;
     knownOffset_ = static_cast<int>(quarters * 900);
-    // UTC = local standard time + Bias + StandardBias, in minutes.
-    TIME_ZONE_INFORMATION zone;
-    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID)
-        knownStandardOffset_ = -static_cast<int>(zone.Bias + zone.StandardBias) * 60;
-    else
-        knownStandardOffset_ = knownOffset_;
+    // The zone's key name ("W. Europe Standard Time"): zones with equal offsets differ in it.
+    DYNAMIC_TIME_ZONE_INFORMATION zone = {};
+    knownZone_.clear();
+    if (GetDynamicTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID) {
+        const WCHAR *name = zone.TimeZoneKeyName[0] ? zone.TimeZoneKeyName : zone.StandardName;
+        char text[256] = "";
+        WideCharToMultiByte(CP_UTF8, 0, name, -1, text, sizeof text, nullptr, nullptr);
+        knownZone_ = text;
+    }
     offsetMinute_ = floorDiv(utcSecondOf(utc), 60);
     offsetKnown_ = true;
 }
@@ -161,12 +163,42 @@ Win32Platform::~Win32Platform() {
         CloseHandle(wakeTimer_);
 }
 
-int Win32Platform::utcOffsetAt(std::int64_t utcSecond) {
+int Win32Platform::offsetAt(std::int64_t utcSecond) {
     const SYSTEMTIME utc = utcSystemTimeOf(utcSecond);
     SYSTEMTIME local;
     if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
         return localTime().utcOffset;
     return static_cast<int>(wallSecond(localTimeOf(local)) - utcSecond);
+}
+
+// Windows' own rules, asked a day at a time for up to a year and a few weeks ahead; a change
+// found is narrowed down to its second. Without one the offset holds at least that far.
+Platform::ZoneSpan Win32Platform::zoneAt(std::int64_t utcSecond) {
+    constexpr std::int64_t day = 86400, horizon = 400 * day;
+    const int offset = offsetAt(utcSecond);
+    std::int64_t before = utcSecond;
+    for (std::int64_t probe = utcSecond + day; probe <= utcSecond + horizon; probe += day) {
+        if (offsetAt(probe) == offset) {
+            before = probe;
+            continue;
+        }
+        std::int64_t after = probe; // the first second of another offset lies in (before, after]
+        while (after - before > 1) {
+            const std::int64_t middle = before + (after - before) / 2;
+            (offsetAt(middle) == offset ? before : after) = middle;
+        }
+        return {offset, after};
+    }
+    return {offset, utcSecond + horizon};
+}
+
+std::string Win32Platform::zoneName() {
+    if (!offsetKnown_) {
+        FILETIME utc;
+        GetSystemTimeAsFileTime(&utc);
+        readOffsets(utc);
+    }
+    return knownZone_;
 }
 
 std::string wakeTimerName(DWORD processId) {

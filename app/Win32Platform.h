@@ -26,7 +26,11 @@ public:
     // The clock or the zone may have changed (WM_TIMECHANGE, WM_SETTINGCHANGE): the next reading
     // asks Windows for the local time afresh.
     void clockMayHaveChanged() { offsetKnown_ = false; }
-    int utcOffsetAt(std::int64_t utcSecond) override;
+    ZoneSpan zoneAt(std::int64_t utcSecond) override;
+    // The zone's key name, read with the offsets.
+    std::string zoneName() override;
+    // The offset Windows' rules give at a UTC second.
+    int offsetAt(std::int64_t utcSecond);
     void wakeAt(std::int64_t utcSecond) override;
     void cancelWake() override;
     std::string formatDate(const LocalTime &time, const char *picture) override;
@@ -55,7 +59,7 @@ private:
     bool offsetKnown_ = false;
     std::int64_t offsetMinute_ = 0;
     int knownOffset_ = 0;
-    int knownStandardOffset_ = 0;
+    std::string knownZone_;
     DWORD fileError_ = ERROR_SUCCESS;
     HANDLE wakeTimer_ = nullptr; // made at the first wake asked for
     unsigned temporaryCount_ = 0;

@@ -207,6 +207,30 @@ void lateTick(benchmark::State &state) {
 }
 BENCHMARK(lateTick)->Arg(7200)->Arg(7 * 86400)->Unit(benchmark::kMillisecond);
 
+// The tick at which the zone changes (Berlin to Lagos and back, equal standard offsets, an hour
+// apart in summer): the table is planned afresh by the new zone's rules, the warning and the
+// wake with it.
+void zoneChange(benchmark::State &state) {
+    Scheduled s(static_cast<int>(state.range(0)));
+    TestZone zone = zones::berlin;
+    s.platform.zone = &zone;
+    std::int64_t utc = secondsOf(2026, 7, 15, 10, 0, 0);
+    const auto reading = [&] {
+        const int offset = zone.offsetAt(utc);
+        LocalTime time = fromWallSecond(utc + offset);
+        time.utcOffset = offset;
+        time.elapsed = utc * 1000;
+        return time;
+    };
+    s.due.startAfter(reading());
+    for (auto _ : state) {
+        zone = zone.name == zones::berlin.name ? zones::lagos : zones::berlin;
+        ++utc;
+        s.due.checkDueEvents(reading());
+    }
+}
+BENCHMARK(zoneChange)->Arg(10000)->Unit(benchmark::kMillisecond);
+
 // The same pass formatting every row's clock text anew, as a per-row check would.
 void duePassPerRowFormatting(benchmark::State &state) {
     FakePlatform platform;

@@ -15,15 +15,18 @@ add_executable(core_tests
     tests/events/WarningTest.cpp
     tests/events/ScheduleTest.cpp
     tests/events/NextActionTest.cpp
+    tests/events/TimeZoneTest.cpp
     tests/events/ScriptedClock.cpp
     tests/events/Promises.cpp
-    tests/events/FakePlatform.cpp)
+    tests/events/FakePlatform.cpp
+    tests/events/TestZones.cpp)
 target_include_directories(core_tests PRIVATE tests tests/events)
 target_link_libraries(core_tests PRIVATE events GTest::gtest_main)
 target_compile_options(core_tests PRIVATE ${VELKORIN_WARNINGS})
 add_test(NAME core_tests COMMAND core_tests)
 
-add_executable(core_bench bench/CoreBench.cpp tests/events/FakePlatform.cpp)
+add_executable(core_bench bench/CoreBench.cpp tests/events/FakePlatform.cpp
+    tests/events/TestZones.cpp)
 target_include_directories(core_bench PRIVATE tests/events)
 target_link_libraries(core_bench PRIVATE events benchmark::benchmark_main)
 
@@ -32,7 +35,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     # Undefined behaviour stops a run like a crash does.
     set(VELKORIN_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g)
     add_library(events_fuzz STATIC ${VELKORIN_CORE_SOURCES}
-        tests/events/FakePlatform.cpp tests/events/Promises.cpp)
+        tests/events/FakePlatform.cpp tests/events/TestZones.cpp tests/events/Promises.cpp)
     target_include_directories(events_fuzz PUBLIC events tests/events)
     target_compile_options(events_fuzz PRIVATE
         -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -g)

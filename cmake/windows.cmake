@@ -136,7 +136,8 @@ set_tests_properties(power_action_e2e PROPERTIES TIMEOUT 300)
 
 # Side by side under Wine: our event-file writer against one profile call per value, and the
 # due check's pass against per-row formatting.
-add_executable(wine_bench bench/WineBench.cpp tests/events/FakePlatform.cpp resources/Velkorin.rc)
+add_executable(wine_bench bench/WineBench.cpp tests/events/FakePlatform.cpp
+    tests/events/TestZones.cpp resources/Velkorin.rc)
 target_include_directories(wine_bench PRIVATE tests/events)
 target_link_libraries(wine_bench PRIVATE shell)
 target_link_options(wine_bench PRIVATE ${VELKORIN_STATIC})

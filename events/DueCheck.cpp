@@ -143,9 +143,7 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
     for (const SecondRun &run : passage.runs)
         for (std::int64_t second = run.from; second <= run.to; ++second)
             fireSecond(second, run, leaving, fired);
-    // An answer for a second the clock went past unexamined answers nothing any more.
-    for (auto answer = answers_.begin(); answer != answers_.end();)
-        answer = schedule_.comesAgain(answer->first) ? std::next(answer) : answers_.erase(answer);
+    forgetPassedAnswers();
 
     bool rewriteNeeded = unsaved_; // a failed write is tried again at every tick
     if (!leaving.empty()) {
@@ -166,17 +164,23 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
     announce(now);
 }
 
+// An answer is for a moment ahead: once the clock has reached it, it answers nothing more.
+void DueCheck::forgetPassedAnswers() {
+    for (auto answer = answers_.begin(); answer != answers_.end();)
+        answer = schedule_.reached(answer->first) ? answers_.erase(answer) : std::next(answer);
+}
+
 void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector<int> &leaving,
                           std::optional<Action> &fired) {
+    const std::int64_t utc = run.utcOf(second);
     std::optional<Answer> answer;
-    if (const auto found = answers_.find(second); found != answers_.end()) {
-        answer = found->second; // it answers for this examination of the second only
-        answers_.erase(found);
-    }
+    if (const auto found = answers_.find(utc); found != answers_.end())
+        answer = found->second;
     schedule_.dueAt(second, run.rows, due_);
     if (due_.empty())
         return;
-    LocalTime time = fromWallSecond(second);
+    // Stamped with the moment it really fires at.
+    LocalTime time = fromWallSecond(utc + run.utcOffset);
     time.utcOffset = run.utcOffset;
     std::vector<int> actions; // the rows whose action is still to run
     for (int row : due_) {
@@ -198,7 +202,8 @@ void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector
     }
     if (actions.empty())
         return;
-    const Action action{table_.readRow(winnerAmong(actions)), second, run.rows};
+    const Action action{table_.readRow(winnerAmong(actions)), utc, second,
+                        run.skipped ? run.to : second, run.rows};
     if (!fired || beats(action.event, fired->event))
         fired = action;
 }
@@ -208,11 +213,12 @@ std::optional<DueCheck::Action> DueCheck::firstActionAhead() {
         return std::nullopt;
     for (const SecondRun &run : schedule_.ahead(warningLead))
         for (std::int64_t second = run.from; second <= run.to; ++second) {
-            if (answers_.count(second))
+            if (answers_.count(run.utcOf(second)))
                 continue; // answered: the next action is warned of
             schedule_.dueAt(second, run.rows, due_, true);
             if (!due_.empty())
-                return Action{table_.readRow(winnerAmong(due_)), second, run.rows};
+                return Action{table_.readRow(winnerAmong(due_)), run.utcOf(second), second,
+                              run.skipped ? run.to : second, run.rows};
         }
     return std::nullopt;
 }
@@ -256,18 +262,18 @@ void DueCheck::announce(const LocalTime &now) {
             pendingRecorded_ = true;
         }
         // A fired action waits only for its minute; one ahead for its second too.
-        const std::int64_t untilDue = pending_ ? 0 : next->second - wallSecond(now);
+        const std::int64_t untilDue = pending_ ? 0 : next->utc - (wallSecond(now) - now.utcOffset);
         const std::int64_t left = std::max(untilDue, (fullMinuteMs - shownMs + 999) / 1000);
         platform_.showWarning(next->shutDown(), next->event.matchKey, static_cast<int>(left));
         break;
     }
-    plan(now);
+    plan();
 }
 
-void DueCheck::plan(const LocalTime &now) {
-    const std::int64_t pendingSecond = pending_ ? pending_->second : INT64_MIN;
+void DueCheck::plan() {
+    const std::int64_t pendingSecond = pending_ ? pending_->utc : INT64_MIN;
     const bool stale = replan_ || planVersion_ != table_.version() ||
-                       (upcoming_ && !schedule_.comesAgain(upcoming_->wall));
+                       (upcoming_ && schedule_.reached(upcoming_->utc));
     if (!stale && pendingSecond == plannedPending_)
         return;
     if (stale) {
@@ -278,7 +284,7 @@ void DueCheck::plan(const LocalTime &now) {
         // Woken ahead of the action, so the warning has its whole minute after the wake.
         std::optional<std::int64_t> wake;
         if (upcoming_)
-            wake = upcoming_->real.utc - wakeLead;
+            wake = upcoming_->utc - wakeLead;
         if (wake != wakeAt_) {
             if (wake)
                 platform_.wakeAt(*wake);
@@ -289,17 +295,12 @@ void DueCheck::plan(const LocalTime &now) {
     }
     plannedPending_ = pendingSecond;
     if (pending_) {
-        LocalTime at = fromWallSecond(pending_->second);
-        at.utcOffset = now.utcOffset;
-        next_ =
-            NextAction{pending_->event, pending_->shutDown(), at, pending_->second - at.utcOffset};
+        next_ = NextAction{pending_->event, pending_->shutDown(), schedule_.localAt(pending_->utc),
+                           pending_->utc};
     } else if (upcoming_) {
         const Event &event = table_.event(upcoming_->row);
-        const std::int64_t utc = upcoming_->real.utc;
-        const int offset = platform_.utcOffsetAt(utc);
-        LocalTime at = fromWallSecond(utc + offset);
-        at.utcOffset = offset;
-        next_ = NextAction{event, powerActionOf(event) == PowerAction::ShutDown, at, utc};
+        next_ = NextAction{event, powerActionOf(event) == PowerAction::ShutDown,
+                           schedule_.localAt(upcoming_->utc), upcoming_->utc};
     } else {
         next_.reset();
     }
@@ -310,6 +311,24 @@ void DueCheck::asleep(const LocalTime &now) {
         return;
     asleep_ = true;
     lastElapsed_ = now.elapsed;
+    sleptBefore_.reset();
+    // An action too close for a wake before its warning: the history says so, and the computer
+    // is woken at its second at least.
+    if (schedule_.started()) {
+        plan();
+        if (next_ && next_->utc - wakeLead <= wallSecond(now) - now.utcOffset) {
+            record(now,
+                   std::string("asleep with its ") + actionName(next_->shutDown) +
+                       " less than two minutes ahead",
+                   next_->event);
+            sleptBefore_ = SleptBefore{next_->event, next_->utc};
+            if (wakeAt_ != next_->utc) {
+                platform_.wakeAt(next_->utc);
+                wakeAt_ = next_->utc;
+            }
+            return;
+        }
+    }
     if (history_)
         history_->record(now, "asleep");
 }
@@ -335,9 +354,16 @@ void DueCheck::awake(const LocalTime &now) {
     }
     closeWarning();
     schedule_.sleptUntil(now);
-    for (auto answer = answers_.begin(); answer != answers_.end();)
-        answer = schedule_.comesAgain(answer->first) ? std::next(answer) : answers_.erase(answer);
-    noteStored(sweepMissedEvents(table_, file_, platform_, now, history_, MissedNotices::Together),
+    forgetPassedAnswers();
+    // The action it went to sleep too close to, when its moment passed meanwhile: a one-time
+    // row still in the table is among the missed rows already.
+    std::vector<Event> sleptThrough;
+    if (sleptBefore_ && schedule_.reached(sleptBefore_->utc) &&
+        (!sleptBefore_->event.repeat.empty() || rowOf(sleptBefore_->event) < 0))
+        sleptThrough.push_back(sleptBefore_->event);
+    sleptBefore_.reset();
+    noteStored(sweepMissedEvents(table_, file_, platform_, now, history_, MissedNotices::Together,
+                                 sleptThrough),
                now);
     replan_ = true;
     checkDueEvents(now); // the second of the wake, and the warning afresh
@@ -384,7 +410,7 @@ void DueCheck::skipWarned(const LocalTime &now) {
     if (pending_)
         pending_.reset();
     else
-        answers_[action.second] = Answer::Skip;
+        answers_[action.utc] = Answer::Skip;
     record(now, std::string(actionName(action.shutDown())) + " skipped", action.event);
     closeWarning();
     announce(now);
@@ -399,14 +425,18 @@ void DueCheck::runWarnedNow(const LocalTime &now) {
     if (pending_) {
         pending_.reset();
     } else {
-        // Carried out before its second: the one-time rows with an action in that second leave
-        // first, so the file saved before the request no longer holds them.
-        answers_[action.second] = Answer::Now;
-        schedule_.dueAt(action.second, action.rows, due_, true);
+        // Carried out before its moment: the one-time rows with an action then leave first, so
+        // the file saved before the request no longer holds them.
+        answers_[action.utc] = Answer::Now;
         std::vector<int> leaving;
-        for (int row : due_)
-            if (table_.row(row).kind == RepeatKind::OneTime)
-                leaving.push_back(row);
+        for (std::int64_t second = action.firstWall; second <= action.lastWall; ++second) {
+            schedule_.dueAt(second, action.rows, due_, true);
+            for (int row : due_)
+                if (table_.row(row).kind == RepeatKind::OneTime)
+                    leaving.push_back(row);
+        }
+        std::sort(leaving.begin(), leaving.end());
+        leaving.erase(std::unique(leaving.begin(), leaving.end()), leaving.end());
         table_.deleteRows(leaving);
     }
     record(now, std::string(actionName(action.shutDown())) + (early ? " run early" : " run now"),

@@ -82,7 +82,9 @@ public:
     void awake(const LocalTime &now);
 
     // The computer is woken this long before a power action, so its warning has its full
-    // minute after the wake.
+    // minute after the wake. Going to sleep with an action less than this ahead is told in the
+    // history; the wake is set for the action's own second then, and a wake after it reports
+    // the action missed.
     static constexpr std::int64_t wakeLead = 120;
 
     // The power action that runs next: the one waiting for its minute, else the first ahead;
@@ -99,15 +101,16 @@ public:
     void setHistory(History *history) { history_ = history; }
 
 private:
-    // The action that wins one second: its event, the second it is due and which rows of that
-    // second were examined.
+    // The action that wins one moment: its event, the UTC second it is due, the wall seconds
+    // that come due then (several where the clocks skipped them) and which rows were examined.
     struct Action {
         Event event;
-        std::int64_t second = 0;
+        std::int64_t utc = 0;
+        std::int64_t firstWall = 0, lastWall = 0;
         Examined rows = Examined::All;
         bool shutDown() const { return powerActionOf(event) == PowerAction::ShutDown; }
         bool same(const Action &other) const {
-            return second == other.second && shutDown() == other.shutDown() &&
+            return utc == other.utc && shutDown() == other.shutDown() &&
                    event.matchKey == other.event.matchKey;
         }
     };
@@ -129,7 +132,7 @@ private:
     void closeWarning();
     void noteClockChange(const Passage &passage, const LocalTime &now);
     // Works out the next action again when anything it rests on changed, and sets the wake.
-    void plan(const LocalTime &now);
+    void plan();
     void record(const LocalTime &time, const std::string &what, const Event &event);
 
     EventTable &table_;
@@ -147,11 +150,19 @@ private:
         Action action;
         std::int64_t shownSince = 0; // the forward clock when it began to name this action
     } warning_;
-    std::map<std::int64_t, Answer> answers_; // by the wall second they answer for
-    std::vector<int> due_;                   // reused for each second
+    std::map<std::int64_t, Answer> answers_; // by the UTC second they answer for
+    void forgetPassedAnswers();
+    std::vector<int> due_; // reused for each second
 
     bool asleep_ = false;
     std::int64_t lastElapsed_ = 0; // the forward clock at the last reading
+    // The action less than the wake's lead ahead when the computer went to sleep: reported
+    // missed at the wake when its moment passed meanwhile.
+    struct SleptBefore {
+        Event event;
+        std::int64_t utc = 0;
+    };
+    std::optional<SleptBefore> sleptBefore_;
 
     // The next action as last worked out, and what it rested on.
     std::optional<Schedule::Upcoming> upcoming_;

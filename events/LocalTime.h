@@ -12,12 +12,8 @@ struct LocalTime {
     int hour = 0;
     int minute = 0;
     int second = 0;
-    // Seconds east of UTC in effect at this reading (local = UTC + offset): a change of it that
-    // comes with the clock's jump tells a daylight-saving change from a clock set by hand.
+    // Seconds east of UTC in effect at this reading (local = UTC + offset).
     int utcOffset = 0;
-    // Seconds east of UTC of the zone's standard time, daylight saving taken out: it changes
-    // only when the zone itself does.
-    int standardOffset = 0;
     // Milliseconds of a clock that only moves forward (time asleep included) and is never set:
     // beside the wall clock it tells time that passed from a clock that was set.
     std::int64_t elapsed = 0;

@@ -59,11 +59,16 @@ std::string sleptNoticeText(const std::vector<std::string> &notices) {
 }
 
 bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform, const LocalTime &now,
-                       History *history, MissedNotices told) {
+                       History *history, MissedNotices told,
+                       const std::vector<Event> &actionsSleptThrough) {
     // One pass finds the passed rows and one change removes them all, however many there are.
     std::vector<int> passed;
     std::vector<std::string> notices;
     std::vector<const Event *> missed;
+    for (const Event &action : actionsSleptThrough) {
+        notices.push_back(missedNoticeText(action));
+        missed.push_back(&action);
+    }
     for (int index = 0; index < table.rowCount(); ++index) {
         const Event &row = table.event(index);
         if (table.row(index).kind != RepeatKind::OneTime || !isMissed(row, now))

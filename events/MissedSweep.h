@@ -28,6 +28,9 @@ enum class MissedNotices { EachOwn, Together };
 std::string sleptNoticeText(const std::vector<std::string> &notices);
 
 // Reports the missed one-time rows in table order and removes them, then rewrites the event
-// file in full, also when nothing was missed. False when the file could not be written.
+// file in full, also when nothing was missed. False when the file could not be written. After a
+// sleep, the power actions it came too soon for (of rows that stay, or have left) are reported
+// first, in the same notice.
 bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform, const LocalTime &now,
-                       History *history = nullptr, MissedNotices told = MissedNotices::EachOwn);
+                       History *history = nullptr, MissedNotices told = MissedNotices::EachOwn,
+                       const std::vector<Event> &actionsSleptThrough = {});

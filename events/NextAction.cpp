@@ -1,4 +1,4 @@
-// The moments ahead.
+// The rows' next wall seconds.
 #include "NextAction.h"
 
 #include "LocalTime.h"
@@ -89,34 +89,4 @@ std::optional<std::int64_t> nextOccurrence(const Event &row, RepeatKind kind, st
     case RepeatKind::Unknown: return std::nullopt;
     }
     return std::nullopt;
-}
-
-RealMoment realMomentOf(Platform &platform, std::int64_t wall, std::int64_t notBefore) {
-    // Every zone has two offsets at most around a moment: the one now and the one the rules
-    // give where the wall second would fall.
-    const int now = platform.utcOffsetAt(notBefore);
-    const int there = platform.utcOffsetAt(wall - now);
-    const std::array<int, 3> offsets = {now, there, platform.utcOffsetAt(wall - there)};
-    std::optional<std::int64_t> first;
-    for (int offset : offsets) {
-        const std::int64_t utc = wall - offset;
-        if (utc >= notBefore && platform.utcOffsetAt(utc) == offset && (!first || utc < *first))
-            first = utc;
-    }
-    if (first)
-        return {*first, false};
-    const int least = *std::min_element(offsets.begin(), offsets.end());
-    const int most = *std::max_element(offsets.begin(), offsets.end());
-    if (least == most)
-        return {std::max(wall - now, notBefore), false}; // read already
-    // The clocks go forward over it: the first UTC second whose wall clock reads past it.
-    std::int64_t low = wall - most, high = wall - least;
-    while (low < high) {
-        const std::int64_t middle = low + (high - low) / 2;
-        if (middle + platform.utcOffsetAt(middle) > wall)
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    return {std::max(low, notBefore), true};
 }

@@ -15,9 +15,17 @@ public:
 
     // The local time, with the offset from UTC in effect at that reading.
     virtual LocalTime localTime() = 0;
-    // The offset from UTC the zone's rules give at a UTC second (seconds since 1970), daylight
-    // saving included: where the wall clock will stand at a moment ahead.
-    virtual int utcOffsetAt(std::int64_t utcSecond) = 0;
+    // The zone's rules at a UTC second (seconds since 1970): the offset from UTC in force there,
+    // daylight saving included, and the UTC second up to which (exclusive) it holds at least;
+    // from then on the rules may give another. INT64_MAX when it holds for good.
+    struct ZoneSpan {
+        int offset = 0;
+        std::int64_t until = INT64_MAX;
+    };
+    virtual ZoneSpan zoneAt(std::int64_t utcSecond) = 0;
+    // The zone's own name (on Windows its time-zone key): two zones with equal offsets are still
+    // two, and a change between them is no daylight-saving change.
+    virtual std::string zoneName() = 0;
 
     // The date or time of a moment in a picture ("dddd dd MMMM yyyy", "HH:mm:ss", ...) in the
     // user's default locale, as the clock face and the date picker show it.

@@ -8,6 +8,9 @@ namespace {
 
 constexpr char hourlyTimePicture[] = ":mm:ss";
 
+// 1 January 1601, the first moment Windows can hold, on the wall clock.
+constexpr std::int64_t earliestWall = -11644473600;
+
 std::size_t slot(RepeatKind kind) {
     return static_cast<std::size_t>(kind);
 }
@@ -110,139 +113,116 @@ const std::string &ClockTextCache::text(RepeatKind kind, std::int64_t second) {
     return text;
 }
 
-void Schedule::start(const LocalTime &swept) {
-    started_ = true;
-    last_ = {wallSecond(swept), swept.utcOffset, swept.standardOffset, swept.elapsed};
-    marks_ = Marks();
-    marks_.upTo = last_.wall - 1;
+Schedule::Reading Schedule::readingOf(const LocalTime &now) {
+    const std::int64_t wall = wallSecond(now);
+    return {wall, wall - now.utcOffset, now.utcOffset, now.elapsed, platform_.zoneName()};
 }
 
-void Schedule::Marks::reach(std::vector<SecondRun> &runs, std::int64_t to, int offset) {
-    if (repeating) {
-        const std::int64_t from = std::max(repeatUpTo + 1, repeatFrom);
-        const std::int64_t end = std::min(to, repeatTo);
-        if (end >= from) {
-            runs.push_back({from, end, offset, Examined::Repeated});
-            repeatUpTo = end;
-            hourlyUpTo = std::max(hourlyUpTo, end - offset);
+void Schedule::start(const LocalTime &swept) {
+    started_ = true;
+    last_ = readingOf(swept);
+    rules_.forget();
+    marks_ = {last_.utc - 1, last_.utc - 1, last_.wall - 1};
+}
+
+void Schedule::reach(Marks &marks, std::vector<SecondRun> &runs, std::int64_t utc) {
+    while (marks.utcUpTo < utc) {
+        const std::int64_t from = marks.utcUpTo + 1;
+        const ZoneRules::Span span = rules_.spanAt(from);
+        const std::int64_t to = std::min(utc, span.until - 1);
+        const int offset = span.offset;
+        // The clocks went forward at `from`: the wall seconds they skipped come due now, for the
+        // rows with a date or a time of day.
+        if (from + offset - 1 > marks.wallUpTo) {
+            runs.push_back(
+                {marks.wallUpTo + 1, from + offset - 1, from, offset, true, Examined::NotHourly});
+            marks.wallUpTo = from + offset - 1;
         }
-        if (to >= repeatTo)
-            repeating = false; // the repeated hour is over
-    }
-    if (to > upTo) {
-        // Wall seconds whose UTC second Hourly rows were examined in already are new to the
-        // other rows only.
-        const std::int64_t hourlyFrom = hourlyUpTo + offset + 1;
-        if (hourlyFrom > upTo + 1) {
-            const std::int64_t end = std::min(to, hourlyFrom - 1);
-            runs.push_back({upTo + 1, end, offset, Examined::NotHourly});
-            upTo = end;
+        // Each UTC second reads its wall second: new to the rows with a date or a time of day
+        // only past the latest one they had, to Hourly rows past the latest real second.
+        for (std::int64_t second = from; second <= to;) {
+            const bool dated = second + offset > marks.wallUpTo;
+            const bool hourly = second > marks.hourlyUpTo;
+            std::int64_t end = to;
+            if (!dated)
+                end = std::min(end, marks.wallUpTo - offset);
+            if (!hourly)
+                end = std::min(end, marks.hourlyUpTo);
+            const Examined rows = dated ? (hourly ? Examined::All : Examined::NotHourly)
+                                        : (hourly ? Examined::Repeated : Examined::OneTime);
+            runs.push_back({second + offset, end + offset, second, offset, false, rows});
+            second = end + 1;
         }
-        if (to > upTo) {
-            runs.push_back({upTo + 1, to, offset, Examined::All});
-            upTo = to;
-            hourlyUpTo = std::max(hourlyUpTo, to - offset);
-        }
+        marks.wallUpTo = std::max(marks.wallUpTo, to + offset);
+        marks.hourlyUpTo = std::max(marks.hourlyUpTo, to);
+        marks.utcUpTo = to;
     }
 }
 
 Passage Schedule::advance(const LocalTime &now) {
     if (!started_)
         start(now);
-    const Reading reading{wallSecond(now), now.utcOffset, now.standardOffset, now.elapsed};
+    const Reading reading = readingOf(now);
     Passage passage;
     const std::int64_t realMs = std::max<std::int64_t>(0, reading.elapsed - last_.elapsed);
-    const std::int64_t utcMoved = (reading.wall - reading.offset) - (last_.wall - last_.offset);
+    const std::int64_t real = (realMs + 500) / 1000;
     // What the UTC clock moved beyond the time that really passed. Wall seconds are whole, so
     // a second and a half of it is no setting; nor is the drift of a long gap (0.1 %).
-    const double stepped = static_cast<double>(utcMoved) - static_cast<double>(realMs) / 1000.0;
+    const double stepped =
+        static_cast<double>(reading.utc - last_.utc) - static_cast<double>(realMs) / 1000.0;
     const double tolerance = 1.5 + static_cast<double>(realMs) / 1e6;
-    const bool offsetChanged = reading.offset != last_.offset;
-    const bool zoneChanged = reading.standardOffset != last_.standardOffset;
-    const bool timePassed = std::fabs(stepped) <= tolerance ||
-                            (stepped > 0 && stepped <= catchUpLimit && !offsetChanged);
-    if (timePassed && !offsetChanged) {
-        marks_.reach(passage.runs, reading.wall, reading.offset);
-    } else if (timePassed && !zoneChanged) {
-        passage.change = ClockChange::DaylightSaving;
-        passage.step = reading.offset - last_.offset;
-        crossDaylightChange(passage, reading);
+    // Another zone is told by its name; rules that no longer give the clock's offset changed
+    // too.
+    bool zoneChanged = reading.zone != last_.zone;
+    if (!zoneChanged && rules_.offsetAt(reading.utc) != reading.offset) {
+        rules_.forget();
+        zoneChanged = rules_.offsetAt(reading.utc) != reading.offset;
+    }
+    const bool timePassed =
+        std::fabs(stepped) <= tolerance || (stepped > 0 && stepped < catchUpLimit - tolerance);
+    if (!zoneChanged && timePassed) {
+        reach(marks_, passage.runs, reading.utc);
+        if (reading.offset != last_.offset) {
+            passage.change = ClockChange::DaylightSaving;
+            passage.step = reading.offset - last_.offset;
+        }
     } else {
-        setClock(passage, reading, (realMs + 500) / 1000);
+        // The time that passed is reached on the old clock first, its last second included;
+        // then the new second alone.
+        reach(marks_, passage.runs, last_.utc + std::max<std::int64_t>(real - 1, 0));
         if (zoneChanged)
-            passage.change = ClockChange::Zone;
+            rules_.forget();
+        // A clock set by hand is measured in UTC (a change of offset in between is the zone's,
+        // not the user's); a change of zone by what it does to the wall clock.
+        passage.step =
+            zoneChanged ? reading.wall - last_.wall - real : reading.utc - last_.utc - real;
+        passage.change = zoneChanged        ? ClockChange::Zone
+                         : passage.step > 0 ? ClockChange::SetForward
+                                            : ClockChange::SetBack;
+        if (passage.step > 0) {
+            // What it passed over is not caught up: one-time rows are reported missed,
+            // repeating rows come at their next times.
+            marks_.wallUpTo = std::max(marks_.wallUpTo, reading.wall - 1);
+            marks_.hourlyUpTo = std::max(marks_.hourlyUpTo, reading.utc - 1);
+            passage.reportPassed = true;
+        } else if (-passage.step >= repeatLimit) {
+            marks_.wallUpTo = reading.wall - 1;
+            marks_.hourlyUpTo = reading.utc - 1;
+            passage.anew = true;
+        }
+        // Set back a little, the seconds read again are new to waiting one-time rows only.
+        marks_.utcUpTo = reading.utc - 1;
+        reach(marks_, passage.runs, reading.utc);
     }
     last_ = reading;
     return passage;
 }
 
-// The seconds between two readings across a daylight-saving change. The new offset begins on
-// the last whole quarter hour of UTC in between (every zone changes on one), or the last whole
-// minute, or at the new reading.
-void Schedule::crossDaylightChange(Passage &passage, const Reading &now) {
-    const std::int64_t utcFrom = last_.wall - last_.offset, utcTo = now.wall - now.offset;
-    std::int64_t change = utcTo;
-    for (std::int64_t unit : {900, 60}) {
-        const std::int64_t whole = floorDiv(utcTo, unit) * unit;
-        if (whole > utcFrom) {
-            change = whole;
-            break;
-        }
-    }
-    marks_.reach(passage.runs, change - 1 + last_.offset, last_.offset);
-    if (now.offset > last_.offset) {
-        // Forward: the wall seconds in between never happened; they are examined all the same,
-        // with the offset the wall clock had.
-        const std::int64_t from = std::max(change + last_.offset, marks_.upTo + 1);
-        const std::int64_t to = change + now.offset - 1;
-        if (to >= from) {
-            passage.runs.push_back({from, to, last_.offset, Examined::NotHourly});
-            marks_.upTo = to;
-        }
-        marks_.repeating = false;
-    } else {
-        // Back: the wall seconds from the new offset's first one up to those already reached
-        // come again, from the first whose UTC second is new (a clock set back a little
-        // before the change examined some already).
-        marks_.repeating = true;
-        marks_.repeatFrom = std::max(change, marks_.hourlyUpTo + 1) + now.offset;
-        marks_.repeatTo = marks_.upTo;
-        marks_.repeatUpTo = marks_.repeatFrom - 1;
-    }
-    marks_.reach(passage.runs, now.wall, now.offset);
-}
-
-// A clock set, or a change of zone: the time that passed is reached on the old wall clock
-// first, then the new wall second alone.
-void Schedule::setClock(Passage &passage, const Reading &now, std::int64_t real) {
-    if (real > 1)
-        marks_.reach(passage.runs, last_.wall + real - 1, last_.offset);
-    passage.step = now.wall - last_.wall - real;
-    passage.change = passage.step > 0 ? ClockChange::SetForward : ClockChange::SetBack;
-    if (passage.step > 0) {
-        // What it passed over is not caught up: one-time rows are reported missed, repeating
-        // rows come at their next times.
-        marks_.repeating = false;
-        marks_.upTo = std::max(marks_.upTo, now.wall - 1);
-        passage.reportPassed = true;
-    } else if (-passage.step >= repeatLimit) {
-        marks_ = Marks();
-        marks_.upTo = now.wall - 1;
-        passage.anew = true;
-    }
-    marks_.reach(passage.runs, now.wall, now.offset);
-}
-
-std::vector<SecondRun> Schedule::ahead(std::int64_t seconds) const {
+std::vector<SecondRun> Schedule::ahead(std::int64_t seconds) {
     Marks marks = marks_;
     std::vector<SecondRun> runs;
-    marks.reach(runs, last_.wall + seconds, last_.offset);
+    reach(marks, runs, last_.utc + seconds);
     return runs;
-}
-
-bool Schedule::comesAgain(std::int64_t second) const {
-    return second > marks_.upTo || (marks_.repeating && second > marks_.repeatUpTo &&
-                                    second >= marks_.repeatFrom && second <= marks_.repeatTo);
 }
 
 void Schedule::index() {
@@ -295,6 +275,8 @@ void Schedule::dueAt(std::int64_t second, Examined rows, std::vector<int> &due, 
             continue;
         if (rows == Examined::Repeated && kind != RepeatKind::Hourly && kind != RepeatKind::OneTime)
             continue;
+        if (rows == Examined::OneTime && kind != RepeatKind::OneTime)
+            continue;
         const std::size_t at = slot(kind);
         const std::int64_t period = kind == RepeatKind::Hourly ? 3600 : 86400;
         const auto time = static_cast<std::size_t>(second - floorDiv(second, period) * period);
@@ -311,70 +293,80 @@ void Schedule::dueAt(std::int64_t second, Examined rows, std::vector<int> &due, 
 }
 
 void Schedule::sleptUntil(const LocalTime &now) {
-    const Reading reading{wallSecond(now), now.utcOffset, now.standardOffset, now.elapsed};
     if (!started_)
         start(now);
-    marks_.repeating = false;
-    marks_.upTo = std::max(marks_.upTo, reading.wall - 1);
-    marks_.hourlyUpTo = std::max(marks_.hourlyUpTo, reading.wall - 1 - reading.offset);
+    const Reading reading = readingOf(now);
+    if (reading.zone != last_.zone)
+        rules_.forget();
+    marks_.utcUpTo = reading.utc - 1;
+    marks_.hourlyUpTo = std::max(marks_.hourlyUpTo, reading.utc - 1);
+    marks_.wallUpTo = std::max(marks_.wallUpTo, reading.wall - 1);
     last_ = reading;
+}
+
+std::optional<Schedule::Upcoming> Schedule::nextFiring(int row, std::int64_t fromUtc,
+                                                       std::int64_t fromWall) {
+    const TableRow &entry = table_.row(row);
+    if (entry.kind == RepeatKind::Hourly) {
+        // Every real hour has its minute: the first at or after the second, span by span.
+        std::int64_t from = std::max(fromUtc, marks_.hourlyUpTo + 1);
+        for (int spans = 0; spans < 4; ++spans) {
+            const ZoneRules::Span span = rules_.spanAt(from);
+            const auto wall = nextOccurrence(entry.event, entry.kind, from + span.offset);
+            if (!wall)
+                return std::nullopt;
+            if (*wall - span.offset < span.until)
+                return Upcoming{row, *wall, *wall - span.offset};
+            from = span.until;
+        }
+        return std::nullopt;
+    }
+    // A one-time row fires whenever the wall clock reads its moment while it waits; the others
+    // at the first reading of a wall second later than they had.
+    const auto wall = nextOccurrence(entry.event, entry.kind,
+                                     entry.kind == RepeatKind::OneTime ? earliestWall : fromWall);
+    if (!wall)
+        return std::nullopt;
+    const auto real = rules_.firstReading(*wall, fromUtc);
+    if (!real)
+        return std::nullopt;
+    return Upcoming{row, *wall, real->utc};
 }
 
 std::optional<Schedule::Upcoming>
 Schedule::nextAction(const std::function<bool(std::int64_t)> &answered) {
     if (!started_ || !anyActions())
         return std::nullopt;
-    // Each row's next second, earliest first; the wall clock reaches them in that order, also
-    // across a daylight-saving change ahead.
-    struct Candidate {
-        std::int64_t wall;
-        int row;
-        bool repeated; // a second of the hour the clocks repeat now
+    // Each row's next moment, earliest first.
+    const auto later = [](const Upcoming &a, const Upcoming &b) {
+        return a.utc != b.utc ? a.utc > b.utc : a.row > b.row;
     };
-    const auto later = [](const Candidate &a, const Candidate &b) {
-        return a.wall != b.wall ? a.wall > b.wall : a.row > b.row;
-    };
-    std::vector<Candidate> heap;
-    const std::int64_t from = marks_.upTo + 1;
-    const std::int64_t hourlyFrom = std::max(from, marks_.hourlyUpTo + last_.offset + 1);
+    std::vector<Upcoming> heap;
+    const std::int64_t fromUtc = marks_.utcUpTo + 1;
     for (int row = 0; row < table_.rowCount(); ++row) {
         const TableRow &entry = table_.row(row);
         if (entry.kind == RepeatKind::Unknown || powerActionOf(entry.event) == PowerAction::None)
             continue;
-        if (marks_.repeating &&
-            (entry.kind == RepeatKind::Hourly || entry.kind == RepeatKind::OneTime)) {
-            const auto at = nextOccurrence(entry.event, entry.kind,
-                                           std::max(marks_.repeatUpTo + 1, marks_.repeatFrom));
-            if (at && *at <= marks_.repeatTo) {
-                heap.push_back({*at, row, true});
-                continue;
-            }
-        }
-        if (const auto at = nextOccurrence(entry.event, entry.kind,
-                                           entry.kind == RepeatKind::Hourly ? hourlyFrom : from))
-            heap.push_back({*at, row, false});
+        if (const auto next = nextFiring(row, fromUtc, marks_.wallUpTo + 1))
+            heap.push_back(*next);
     }
     std::make_heap(heap.begin(), heap.end(), later);
 
-    const std::int64_t nowUtc = last_.wall - last_.offset;
     std::optional<Upcoming> best;
-    int passedOver = 0; // answered seconds and skipped hours, a handful at most
+    int passedOver = 0; // answered moments, a handful at most
     while (!heap.empty()) {
         std::pop_heap(heap.begin(), heap.end(), later);
-        const Candidate candidate = heap.back();
+        const Upcoming candidate = heap.back();
         heap.pop_back();
-        if (best && candidate.wall > best->wall)
+        if (best && candidate.utc > best->utc)
             break;
         const TableRow &entry = table_.row(candidate.row);
-        const RealMoment real = candidate.repeated
-                                    ? RealMoment{candidate.wall - last_.offset, false}
-                                    : realMomentOf(platform_, candidate.wall, nowUtc);
-        // An Hourly row's minute in an hour the clocks skip comes in the next hour.
-        if (answered(candidate.wall) || (real.skipped && entry.kind == RepeatKind::Hourly)) {
-            if (++passedOver > 64)
+        if (answered(candidate.utc)) {
+            if (++passedOver > 64 || entry.kind == RepeatKind::OneTime)
                 continue;
-            if (const auto at = nextOccurrence(entry.event, entry.kind, candidate.wall + 1)) {
-                heap.push_back({*at, candidate.row, false});
+            if (const auto next =
+                    nextFiring(candidate.row, candidate.utc + 1, candidate.wall + 1)) {
+                heap.push_back(*next);
                 std::push_heap(heap.begin(), heap.end(), later);
             }
             continue;
@@ -386,7 +378,7 @@ Schedule::nextAction(const std::function<bool(std::int64_t)> &answered) {
             continue;
         if (!best || (powerActionOf(entry.event) == PowerAction::ShutDown &&
                       powerActionOf(table_.event(best->row)) != PowerAction::ShutDown))
-            best = Upcoming{candidate.row, candidate.wall, real};
+            best = candidate;
     }
     return best;
 }

@@ -1,5 +1,5 @@
-// The schedule: which rows of the event table come due at which wall-clock seconds, under the
-// rules for a clock that ticks late, changes for daylight saving, changes zone or is set. The
+// The schedule: which rows of the event table come due at which moments, under the zone's rules
+// for a clock that ticks late, changes for daylight saving, changes zone or is set. The
 // due check fires what it lists for the time that passed; the warning shows the first power
 // action it lists in the coming minute. Nothing else decides when a row is due.
 #pragma once
@@ -8,6 +8,7 @@
 #include "LocalTime.h"
 #include "NextAction.h"
 #include "Platform.h"
+#include "ZoneRules.h"
 
 #include <array>
 #include <cstdint>
@@ -63,17 +64,22 @@ private:
 // Which rows of a wall second are examined.
 enum class Examined {
     All,       // every row: the first time the wall clock reaches the second
-    NotHourly, // a second the clocks skipped going forward: an Hourly row's minute comes again
-               // within the hour
-    Repeated,  // a second the clocks repeat going back: Hourly rows, whose hour really came
-               // again, and one-time rows still waiting (one seen the first time has left)
+    NotHourly, // the rows with a date or a time of day: a second the clocks skipped going
+               // forward (an Hourly row's minute comes in every real hour), or one whose real
+               // second Hourly rows had already before the clock was set back a little
+    Repeated,  // a second the wall clock reads again: Hourly rows, whose hour really came again,
+               // and one-time rows still waiting (one that fired has left)
+    OneTime,   // read again, its real second examined for Hourly rows already: one-time rows
 };
 
-// A run of wall seconds examined alike, with the UTC offset in effect in them.
+// A run of wall seconds examined alike, and the real moments they come at.
 struct SecondRun {
     std::int64_t from, to; // wall seconds, both included
-    int utcOffset;
+    std::int64_t utc;      // the UTC second of `from`; for skipped seconds, the change's
+    int utcOffset;         // in force at those UTC seconds
+    bool skipped;          // seconds the clocks skipped: they all come at the change
     Examined rows;
+    std::int64_t utcOf(std::int64_t wall) const { return skipped ? utc : utc + (wall - from); }
 };
 
 // What the clock did between two readings, beside time passing.
@@ -90,32 +96,31 @@ struct Passage {
 
 class Schedule {
 public:
-    // A clock set forward by up to this many seconds, with no change of zone, is caught up
-    // second by second (time synchronisation); further is a clock set by hand.
+    // A clock set forward by less than this many seconds, with no change of zone, is caught up
+    // second by second (time synchronisation); a minute or more is a clock set by hand.
     static constexpr std::int64_t catchUpLimit = 60;
     // A wall clock set back by less than this fires nothing again; by more, rows fire again at
     // their times, as after any clock set back by hand.
     static constexpr std::int64_t repeatLimit = 3600;
 
     Schedule(const EventTable &table, Platform &platform)
-        : table_(table), platform_(platform), texts_(platform) {}
+        : table_(table), platform_(platform), texts_(platform), rules_(platform) {}
 
     // The reading the start-up sweep judged by: the first advance examines its second and
     // every one after it.
     void start(const LocalTime &swept);
     bool started() const { return started_; }
 
-    // Moves to a new reading and tells what came due since the last one. Time that passed is
-    // caught up second by second however long the gap; a daylight-saving change follows the
-    // clock's own rules (the seconds skipped forward are examined, Hourly rows excepted; in the
-    // hour repeated back only Hourly and waiting one-time rows are); a change of zone or a clock
-    // set by hand examines only the new second, and one set forward reports the one-time rows
-    // it passed. No wall second is examined twice for a row, but in a repeated hour.
+    // Moves to a new reading and tells what came due since the last one. The UTC seconds that
+    // passed are walked by the zone's rules however long the gap: each reads its wall second,
+    // a change forward brings the seconds it skips (Hourly rows excepted, whose minute comes in
+    // every real hour), a change back repeats seconds for Hourly and waiting one-time rows only.
+    // A change of zone (its name) or a clock set by hand examines only the new second, and one
+    // moved forward reports the one-time rows it passed.
     Passage advance(const LocalTime &now);
 
-    // The seconds the clock reaches in the next `seconds` seconds if it runs on as it does now,
-    // under the same rules.
-    std::vector<SecondRun> ahead(std::int64_t seconds) const;
+    // The seconds the clock reaches in the next `seconds` seconds if it runs on, by the rules.
+    std::vector<SecondRun> ahead(std::int64_t seconds);
 
     // The rows due in a wall second, in table order; with actionsOnly those with a power action.
     void dueAt(std::int64_t second, Examined rows, std::vector<int> &due, bool actionsOnly = false);
@@ -126,8 +131,11 @@ public:
     // Whether any row carries a power action: without one there is nothing to warn of.
     bool anyActions();
 
-    // Whether a wall second is still to be examined if the clock runs on.
-    bool comesAgain(std::int64_t second) const;
+    // Whether the clock has reached a UTC second already.
+    bool reached(std::int64_t utc) const { return utc <= marks_.utcUpTo; }
+
+    // The local time at a UTC second, by the zone's rules.
+    LocalTime localAt(std::int64_t utc) { return rules_.localAt(utc); }
 
     // The computer slept until this reading: the seconds in between are passed over unexamined
     // (one-time rows in them are missed, repeating rows come at their next times); the
@@ -135,45 +143,44 @@ public:
     void sleptUntil(const LocalTime &now);
 
     // The next power action the clock reaches if it runs on by the zone's rules, passing over
-    // the wall seconds `answered` names: its wall second, when that comes in real time, and the
-    // row whose action wins it. Worked out from the rows' number fields, each candidate checked
-    // against its row's match key, so the second it names is one at which the due check fires
-    // that row. None when no action lies ahead.
+    // the UTC seconds `answered` names: when it comes, its wall second, and the row whose action
+    // wins it. Worked out from the rows' number fields, each candidate checked against its row's
+    // match key, so the moment it names is one at which the due check fires that row. None when
+    // no action lies ahead.
     struct Upcoming {
         int row = -1;
         std::int64_t wall = 0;
-        RealMoment real;
+        std::int64_t utc = 0;
     };
     std::optional<Upcoming> nextAction(const std::function<bool(std::int64_t)> &answered);
 
 private:
     struct Reading {
-        std::int64_t wall = 0;
+        std::int64_t wall = 0, utc = 0;
         int offset = 0;
-        int standardOffset = 0;
         std::int64_t elapsed = 0;
+        std::string zone;
     };
-    // How far the wall clock has been examined: every row up to `upTo`; while the clocks repeat
-    // an hour, the repeated seconds up to `repeatUpTo` for the rows examined in it.
+    Reading readingOf(const LocalTime &now);
+    // How far the clock has been examined: the UTC seconds, the real seconds Hourly rows were
+    // examined in (ahead of the others after a clock set back a little), and the wall seconds
+    // the rows with a date or a time of day were.
     struct Marks {
-        std::int64_t upTo = 0;
-        // The last UTC second examined for Hourly rows: their minute comes once an hour of real
-        // time, so a wall clock set back a little and then changed for daylight saving does
-        // not bring one again.
-        std::int64_t hourlyUpTo = INT64_MIN / 2;
-        bool repeating = false;
-        std::int64_t repeatFrom = 0, repeatTo = 0, repeatUpTo = 0;
-        // The runs that take the wall clock to `to` from where the marks stand.
-        void reach(std::vector<SecondRun> &runs, std::int64_t to, int offset);
+        std::int64_t utcUpTo = 0;
+        std::int64_t hourlyUpTo = 0;
+        std::int64_t wallUpTo = 0;
     };
-
-    void crossDaylightChange(Passage &passage, const Reading &now);
-    void setClock(Passage &passage, const Reading &now, std::int64_t real);
+    // The runs that take the marks to a UTC second, by the rules.
+    void reach(Marks &marks, std::vector<SecondRun> &runs, std::int64_t utc);
+    // When a row next fires, not before a UTC second nor, with a date or a time of day, before
+    // a wall second: its UTC and wall seconds.
+    std::optional<Upcoming> nextFiring(int row, std::int64_t fromUtc, std::int64_t fromWall);
     void index();
 
     const EventTable &table_;
     Platform &platform_;
     ClockTextCache texts_;
+    ZoneRules rules_;
     bool started_ = false;
     Reading last_;
     Marks marks_;

@@ -49,6 +49,10 @@ for locale in de_DE.UTF-8 ru_RU.UTF-8; do
         --gtest_filter='Editor.EventsComposed*'
 done
 
+# Windows' rules of a zone with daylight saving, as the schedule is told them.
+echo "wine_tests in Europe/Berlin"
+step env TZ=Europe/Berlin scripts/wine-run.sh build/win64/wine_tests.exe --gtest_filter='Zone.*'
+
 # Across a daylight-saving change: Wine follows a POSIX rule in TZ, read from the Unix
 # environment when a program starts, so a zone whose clocks go forward on the next whole minute
 # at least 20 s ahead takes the running program across the change.

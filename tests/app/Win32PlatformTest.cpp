@@ -107,13 +107,33 @@ TEST(Clock, ReadingsAreWindowsLocalTime) {
         EXPECT_EQ(reading.second, local.wSecond);
         EXPECT_EQ(reading.dayOfWeek, local.wDayOfWeek);
         EXPECT_EQ(wallSecond(reading), wallSecond(localTimeOf(local)));
-        TIME_ZONE_INFORMATION zone;
-        GetTimeZoneInformation(&zone);
-        EXPECT_EQ(reading.standardOffset, -static_cast<int>(zone.Bias + zone.StandardBias) * 60);
+        EXPECT_FALSE(platform.zoneName().empty());
+        EXPECT_EQ(platform.zoneAt(wallSecond(reading) - reading.utcOffset).offset,
+                  reading.utcOffset);
         if (i % 10 == 9)
             platform.clockMayHaveChanged();
         Sleep(37);
     }
+}
+
+// The zone's spans end where Windows' own rules change the offset, and in a zone with daylight
+// saving one comes within the year. (The test command runs this in a zone with changes too.)
+TEST(Zone, SpansEndWhereWindowsRulesChangeTheOffset) {
+    Win32Platform platform;
+    TIME_ZONE_INFORMATION zone;
+    GetTimeZoneInformation(&zone);
+    const bool daylightSaving = zone.StandardDate.wMonth != 0 && zone.DaylightBias != 0;
+    std::int64_t utc = 1767225600; // 2026-01-01 00:00 UTC
+    int changes = 0;
+    for (int span = 0; span < 4; ++span) {
+        const Platform::ZoneSpan found = platform.zoneAt(utc);
+        EXPECT_EQ(found.offset, platform.offsetAt(utc));
+        EXPECT_EQ(platform.offsetAt(found.until - 1), found.offset);
+        if (platform.offsetAt(found.until) != found.offset)
+            ++changes;
+        utc = found.until;
+    }
+    EXPECT_EQ(changes, daylightSaving ? 4 : 0) << platform.zoneName();
 }
 
 TEST(Files, ReplacingPutsTheWholeNewFileInPlaceAndLeavesNothingBehind) {

@@ -141,7 +141,6 @@ LocalTime at(int year, int month, int day, int hour, int minute, int second) {
 LocalTime later(const LocalTime &time, std::int64_t seconds) {
     LocalTime moved = fromWallSecond(wallSecond(time) + seconds);
     moved.utcOffset = time.utcOffset;
-    moved.standardOffset = time.standardOffset;
     moved.elapsed = time.elapsed + seconds * 1000;
     return moved;
 }

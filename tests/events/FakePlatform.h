@@ -4,6 +4,7 @@
 
 #include "Event.h"
 #include "Platform.h"
+#include "TestZones.h"
 
 #include <cstdint>
 #include <map>
@@ -36,14 +37,17 @@ public:
     std::string watchedFile; // the file whose state each request records
 
     LocalTime localTime() override { return now; }
-    // The zone: the offset now, or a daylight-saving change at a UTC second.
-    std::int64_t daylightChangeAt = INT64_MAX;
-    int offsetBefore = 0, offsetAfter = 0;
-    int utcOffsetAt(std::int64_t utcSecond) override {
-        if (daylightChangeAt == INT64_MAX)
-            return now.utcOffset;
-        return utcSecond >= daylightChangeAt ? offsetAfter : offsetBefore;
+    // The zone whose rules the platform answers by; without one, the offset of `now` for good.
+    const TestZone *zone = nullptr;
+    ZoneSpan zoneAt(std::int64_t utcSecond) override {
+        ++zoneQuestions;
+        if (!zone)
+            return {now.utcOffset, INT64_MAX};
+        return {zone->offsetAt(utcSecond), zone->nextChange(utcSecond)};
     }
+    std::string zoneName() override { return zone ? zone->name : "UTC"; }
+    int utcOffsetAt(std::int64_t utcSecond) { return zoneAt(utcSecond).offset; }
+    int zoneQuestions = 0;
     // The wake timer: the UTC second it is armed for, if any, and how often it was set.
     bool wakeArmed = false;
     std::int64_t wakeSecond = 0;

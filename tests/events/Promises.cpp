@@ -1,6 +1,7 @@
 // The promises' bookkeeping.
 #include "Promises.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -46,11 +47,24 @@ std::string Promises::check(const LocalTime &now, bool plain, bool nowPressed) {
     std::string broken;
     const std::string when = " (wall second " + std::to_string(wallSecond(now)) + ")";
     const std::string &log = platform_.files[historyPath_];
+    latestUtc_ = std::max(latestUtc_, wallSecond(now) - now.utcOffset);
     for (std::size_t end; (end = log.find("\r\n", historyRead_)) != std::string::npos;
          historyRead_ = end + 2) {
         Line line;
-        if (!parse(log.substr(historyRead_, end - historyRead_), line) || line.what != "fired")
+        if (!parse(log.substr(historyRead_, end - historyRead_), line))
             continue;
+        // Every stamp names a moment that exists: its offset is the one the zone's rules give
+        // at its UTC second (the zone's before this step, where it changed in it), and nothing
+        // fired at a moment the clock has not read.
+        const std::int64_t utc = line.wall - line.offset;
+        if (platform_.utcOffsetAt(utc) != line.offset &&
+            !(zoneBefore_ && zoneBefore_->offsetAt(utc) == line.offset))
+            broken += "a stamp with an offset the zone does not give there: " +
+                      log.substr(historyRead_, end - historyRead_) + when + "\n";
+        if (line.what != "fired")
+            continue;
+        if (utc > latestUtc_)
+            broken += line.key + " fired at a moment the clock has not read" + when + "\n";
         const bool hourly = repeats_[line.key] == "Hourly";
         const std::int64_t second = hourly ? line.wall - line.offset : line.wall;
         if (!firings_.insert(line.key + "|" + std::to_string(second)).second)
@@ -87,6 +101,8 @@ std::string Promises::check(const LocalTime &now, bool plain, bool nowPressed) {
             std::llabs(now.elapsed + platform_.warningSeconds * 1000 - promise_.atMs) > 1000)
             broken += "the warning for " + promise_.key + " moved its time" + when + "\n";
     }
+    if (platform_.zone)
+        zoneBefore_ = *platform_.zone;
     const bool wasOpen = promise_.open;
     promise_.open = platform_.warningOpen;
     if (!promise_.open)

@@ -6,7 +6,9 @@
 
 #include "FakePlatform.h"
 
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,6 +37,8 @@ private:
     std::string historyPath_;
     std::map<std::string, std::string> repeats_;
     std::size_t historyRead_ = 0;
+    std::int64_t latestUtc_ = INT64_MIN; // the latest moment the clock has read
+    std::optional<TestZone> zoneBefore_; // the zone at the last step
     std::size_t requestsSeen_ = 0;
     std::set<std::string> firings_;    // key and due second of every firing
     std::map<std::string, int> fired_; // firings per key

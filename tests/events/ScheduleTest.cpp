@@ -81,17 +81,21 @@ TEST(Schedule, AcrossDaylightSavingEveryRowFiresOnceAndIsAnnounced) {
     }
 }
 
-TEST(Schedule, RowsInTheSkippedHourWaitForTheirWarningAtTheChange) {
-    // Before: a restart at 02:30, inside the hour that is skipped, was requested at the change.
+// A restart at 02:30, inside the hour that is skipped, comes at the change: its warning starts a
+// minute before it.
+TEST(Schedule, RowsInTheSkippedHourComeAtTheChangeWarnedAMinuteBefore) {
     ScriptedClock clock = beforeChange(daylightChanges[0]);
     const std::string key = clock.addAt("", at(2026, 3, 29, 2, 30, 0), "Restart");
     clock.begin();
-    clock.run(2 * 3600); // to 03:00:00 CEST, the change
-    EXPECT_EQ(clock.fired(key), 1);
-    EXPECT_EQ(clock.requests(), 0);
+    clock.run(2 * 3600 - 61);
+    EXPECT_FALSE(clock.platform.warningOpen);
+    clock.run(1);
     EXPECT_TRUE(clock.platform.warningOpen);
-    clock.run(60);
+    EXPECT_EQ(clock.platform.warningSeconds, 60);
+    clock.run(60); // to 03:00:00 CEST, the change
+    EXPECT_EQ(clock.fired(key), 1);
     ASSERT_EQ(clock.requests(), 1);
+    EXPECT_EQ(clock.utc(), changeUtc(daylightChanges[0]));
 }
 
 TEST(Schedule, AnAnswerGivenJustBeforeTheClocksGoForwardHolds) {

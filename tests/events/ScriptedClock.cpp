@@ -13,17 +13,27 @@ std::int64_t jitterMs(std::int64_t utc) {
 } // namespace
 
 ScriptedClock::ScriptedClock(const LocalTime &start, int standardOffset, int utcOffset)
-    : start_(start), utc_(wallSecond(start) - utcOffset), offset_(utcOffset),
-      standard_(standardOffset) {
+    : start_(start), utc_(wallSecond(start) - utcOffset),
+      zone_(zones::fixed("Zone " + std::to_string(standardOffset), utcOffset)) {
+    zone_.standard = standardOffset;
+    zone_.daylight = utcOffset;
+    platform.zone = &zone_;
+    platform.watchedFile = file.path();
+    due.setHistory(&history);
+}
+
+ScriptedClock::ScriptedClock(const TestZone &zone, const LocalTime &wall)
+    : start_(wall), utc_(zone.utcOfWall(wallSecond(wall))), zone_(zone) {
+    platform.zone = &zone_;
     platform.watchedFile = file.path();
     due.setHistory(&history);
 }
 
 LocalTime ScriptedClock::reading() const {
-    const int offset = utc_ >= changeAt_ ? offsetAfter_ : offset_;
-    LocalTime time = fromWallSecond(utc_ + setBy_ + offset);
+    const std::int64_t system = utc_ + setBy_; // the UTC second the computer's clock reads
+    const int offset = zone_.offsetAt(system);
+    LocalTime time = fromWallSecond(system + offset);
     time.utcOffset = offset;
-    time.standardOffset = standard_;
     time.elapsed = utc_ * 1000 + jitterMs(utc_);
     return time;
 }
@@ -89,22 +99,24 @@ void ScriptedClock::set(std::int64_t seconds) {
 }
 
 void ScriptedClock::changeZone(int standardOffset, int utcOffset) {
-    if (utcOffset - reading().utcOffset <= -Schedule::repeatLimit)
+    TestZone zone = zones::fixed("Zone " + std::to_string(standardOffset), utcOffset);
+    zone.standard = standardOffset;
+    changeZone(zone);
+}
+
+void ScriptedClock::changeZone(const TestZone &zone) {
+    if (zone.offsetAt(utc_ + setBy_ + 1) - reading().utcOffset <= -Schedule::repeatLimit)
         promises_.startAfresh();
-    standard_ = standardOffset;
-    offset_ = utcOffset;
-    changeAt_ = INT64_MAX;
-    platform.daylightChangeAt = INT64_MAX;
+    zone_ = zone;
     utc_ += 1;
     tick(false);
 }
 
 void ScriptedClock::daylightChangeAt(std::int64_t utcSecond, int utcOffset) {
-    changeAt_ = utcSecond;
-    offsetAfter_ = utcOffset;
-    platform.daylightChangeAt = utcSecond;
-    platform.offsetBefore = offset_;
-    platform.offsetAfter = utcOffset;
+    zone_.daylight = reading().utcOffset;
+    zone_.after = utcOffset;
+    zone_.rule = TestZone::Rule::Once;
+    zone_.changeAt = utcSecond;
 }
 
 void ScriptedClock::sleep(std::int64_t seconds, bool tickFirst) {

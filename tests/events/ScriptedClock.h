@@ -14,6 +14,8 @@ class ScriptedClock {
 public:
     // Starts in a zone of that standard offset, with that offset in effect now.
     explicit ScriptedClock(const LocalTime &start, int standardOffset = 0, int utcOffset = 0);
+    // Starts in a zone at a moment of its wall clock (the first time it reads it).
+    ScriptedClock(const TestZone &zone, const LocalTime &wall);
 
     // A row composed for a moment this many seconds after the start (on the wall clock as it
     // reads now), with its action: "" none, "Restart", "Shut down".
@@ -35,6 +37,8 @@ public:
     void set(std::int64_t seconds);
     // The zone changes: new standard offset and offset in effect, then a tick.
     void changeZone(int standardOffset, int utcOffset);
+    // The zone changes to another, then a tick.
+    void changeZone(const TestZone &zone);
     // The offset in effect changes to this at that UTC second (daylight saving).
     void daylightChangeAt(std::int64_t utcSecond, int utcOffset);
 
@@ -73,9 +77,7 @@ private:
     LocalTime start_;
     std::int64_t utc_;       // real seconds since 1970
     std::int64_t setBy_ = 0; // what the wall clock was set by
-    int offset_, standard_;
-    std::int64_t changeAt_ = INT64_MAX;
-    int offsetAfter_ = 0;
+    TestZone zone_;
     Promises promises_{platform, history.path()};
     bool nowPressed_ = false;
     bool userActed_ = false;

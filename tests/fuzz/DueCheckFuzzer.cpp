@@ -6,7 +6,9 @@
 #include "FakePlatform.h"
 #include "MissedSweep.h"
 #include "Promises.h"
+#include "TestZones.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,16 +39,30 @@ private:
     std::size_t at_ = 0;
 };
 
-// The clock as the platform reads it: real seconds, the offset in effect, the zone's standard
-// offset and what the wall clock was set by.
+// The zones the clock is in, and changes between: daylight-saving zones both sides of the
+// equator, zones of equal standard offsets, a half-hour one.
+const TestZone *const allZones[] = {&zones::berlin,  &zones::newYork, &zones::sydney,
+                                    &zones::stJohns, &zones::lagos,   &zones::phoenix,
+                                    &zones::denver,  &zones::kolkata};
+// The changes a run starts half an hour before: spring and autumn in the first four zones.
+const std::int64_t changes[] = {
+    secondsOf(2026, 3, 29, 1, 0, 0), secondsOf(2026, 10, 25, 1, 0, 0),
+    secondsOf(2026, 3, 8, 7, 0, 0),  secondsOf(2026, 11, 1, 6, 0, 0),
+    secondsOf(2026, 4, 4, 16, 0, 0), secondsOf(2026, 10, 3, 16, 0, 0),
+    secondsOf(2026, 3, 8, 5, 30, 0), secondsOf(2026, 11, 1, 4, 30, 0),
+};
+
+// The clock as the platform reads it: real seconds, the zone, and what the wall clock was set
+// by.
 struct Clock {
     std::int64_t utc;
-    int offset = 3600, standard = 3600;
+    TestZone zone;
     std::int64_t setBy = 0;
     LocalTime reading() const {
-        LocalTime time = fromWallSecond(utc + setBy + offset);
+        const std::int64_t system = utc + setBy;
+        const int offset = zone.offsetAt(system);
+        LocalTime time = fromWallSecond(system + offset);
         time.utcOffset = offset;
-        time.standardOffset = standard;
         time.elapsed = utc * 1000 + 20;
         return time;
     }
@@ -62,11 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     EventTable table;
     History history(platform, "");
     Promises promises(platform, history.path());
-    const LocalTime base = at(2026, 3, 29, 1, 0, 0);
-    Clock clock{wallSecond(base) - 3600};
+    const unsigned start = input.byte() % 8;
+    Clock clock{changes[start] - 1800, *allZones[start / 2]};
+    platform.zone = &clock.zone;
+    const std::int64_t base = wallSecond(clock.reading());
 
-    // Up to ten rows, each of a kind and an action at a moment within a quarter of an hour of the
-    // start.
+    // Up to ten rows, each of a kind and an action at a moment within an hour and a half of the
+    // start: across the change and the hour it repeats.
     std::map<std::string, std::int64_t> oneTime; // key -> moment (wall second)
     auto addRow = [&](std::int64_t wall) {
         const char *kind = kinds[input.byte() % 6];
@@ -84,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     };
     const unsigned rows = input.byte() % 11;
     for (unsigned i = 0; i < rows; ++i)
-        addRow(wallSecond(base) + (input.byte() * 256 + input.byte()) % 900);
+        addRow(base + (input.byte() * 256 + input.byte()) % 5400);
     file.saveThrough(table);
 
     DueCheck due(table, file, platform);
@@ -93,13 +111,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     platform.now = clock.reading();
     due.noteStored(sweepMissedEvents(table, file, platform, platform.now, &history), platform.now);
     due.startAfter(platform.now);
+    check(promises.check(platform.now, false, false).empty(), "at the start");
     std::int64_t latest = wallSecond(platform.now); // the latest wall second reached
+    std::int64_t lastSystem = clock.utc;            // the computer's UTC at the last step
     std::map<std::string, bool> leftOtherwise;      // carried out early, or deleted
     // The promises, the file and the one-time rows checked after every step.
     auto checkStep = [&](bool plain, bool nowPressed) {
         const std::int64_t wall = wallSecond(platform.now);
         if (wall > latest)
             latest = wall;
+        // A late tick across a change back read the wall seconds before it too.
+        const std::int64_t system = clock.utc + clock.setBy;
+        const std::int64_t change = clock.zone.nextChange(lastSystem);
+        if (change <= system && change != INT64_MAX &&
+            change - 1 + clock.zone.offsetAt(change - 1) > latest)
+            latest = change - 1 + clock.zone.offsetAt(change - 1);
+        lastSystem = system;
         const std::string broken = promises.check(platform.now, plain, nowPressed);
         check(broken.empty(), broken);
         EventTable saved;
@@ -158,16 +185,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 promises.startAfresh();
             tick(false);
         } else if (step < 208) {
-            clock.utc += 1; // the clocks go forward, or back
-            clock.offset += step < 204 ? 3600 : -3600;
+            // One tick late across the zone's next change, when it comes within hours, landing up
+            // to half an hour past it.
+            const std::int64_t change = clock.zone.nextChange(clock.utc + clock.setBy);
+            clock.utc += 61;
+            if (change - (clock.utc + clock.setBy) < 4 * 3600) {
+                const std::int64_t landing =
+                    change - clock.setBy + 450 * (static_cast<int>(step) - 204);
+                clock.utc = std::max(clock.utc, landing);
+            }
             tick(false);
         } else if (step < 213) {
             clock.utc += 1; // another zone
-            const int shift = (static_cast<int>(step) - 210) * 3 * 3600;
-            if (shift <= -Schedule::repeatLimit)
+            const TestZone &zone = *allZones[(step + input.byte()) % 8];
+            const std::int64_t system = clock.utc + clock.setBy;
+            if (zone.offsetAt(system) - clock.zone.offsetAt(system) <= -Schedule::repeatLimit)
                 promises.startAfresh();
-            clock.offset += shift;
-            clock.standard += shift;
+            clock.zone = zone;
             tick(false);
         } else if (step >= 250) {
             // Asleep for a while; Windows tells of the wake, before or after the first tick.
