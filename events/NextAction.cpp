@@ -3,9 +3,6 @@
 
 #include "LocalTime.h"
 
-#include <algorithm>
-#include <array>
-
 namespace {
 
 constexpr std::int64_t day = 86400;
