@@ -22,6 +22,10 @@ const char notStoredEnd[] = "The list and the file are as they were; the form st
 const char notDeletedText[] = "The event could not be deleted";
 const char notDeletedEnd[] = "The list and the file are as they were.";
 const char messageCaption[] = "Velkorin";
+const char tooLargeQuestion[] =
+    "was not read: it is larger than Velkorin reads, and it is left as it was.\r\n\r\nStore "
+    "this event in a new event file? The large file is then moved aside beside it, under the "
+    "name the history gives, and kept.";
 
 const char *const repeatChoices[] = {repeatPlaceholder, "Hourly",  "Daily",
                                      "Weekly",          "Monthly", "Yearly"};
@@ -95,6 +99,20 @@ void tellNotWritten(HWND window, const char *what, const char *end) {
     MessageBoxA(window, text.c_str(), messageCaption, MB_OK | MB_ICONWARNING);
 }
 
+// The event file was too large to read: the user chooses whether it is moved aside for a new
+// one. True when it was.
+bool setTooLargeFileAside(HWND window) {
+    EventFile &file = scheduling().file;
+    const std::string text =
+        "The event file\r\n" + shownPath(file.path()) + "\r\n" + tooLargeQuestion;
+    if (MessageBoxA(window, text.c_str(), messageCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+    if (file.setTooLargeFileAside())
+        return true;
+    tellNotWritten(window, notStoredText, notStoredEnd);
+    return false;
+}
+
 // A Monthly event on the 29th to 31st, or a Yearly one on 29 February: the user learns when
 // it will not come due.
 void tellPartlyDue(HWND window, const EventForm &form) {
@@ -138,11 +156,16 @@ void resetForm(HWND window) {
 void composeEventCommand(HWND window) {
     Scheduling &s = scheduling();
     const EventForm form = readForm(window);
+    // While a file too large to read is left alone, the user is asked before anything is added.
+    Event composed;
+    if (s.file.tooLarge() && composeFields(form, s.platform, composed) &&
+        !setTooLargeFileAside(window))
+        return;
     Editor::Outcome outcome;
     {
         EventList::Batch batch(s.list);
         outcome = s.editor.composeEvent(form);
-        if (outcome != Editor::Outcome::NotStored)
+        if (outcome == Editor::Outcome::Added || outcome == Editor::Outcome::NothingToAdd)
             resetForm(window);
         s.due.tableChanged(s.platform.localTime());
     }

@@ -63,13 +63,22 @@ void createPictureButton(HWND window, const PictureButton &button) {
     createBitmapButton(window, button.x, button.y, button.up, button.down, button.id);
 }
 
+// Whether this copy holds the event file's lock.
+CopyCheck oneCopy;
+const char noLockTitle[] = "Velkorin: events not carried out";
+const char noLockText[] = "Velkorin cannot hold the lock that keeps a second copy from "
+                          "carrying out the same events:";
+const char noLockEnd[] = "It shows the events but carries none of them out, so that no restart "
+                         "or shutdown can come twice. Start Velkorin again once the lock can be "
+                         "made.";
+
 const char unreadableEnd[] = "Retry reads it again. Cancel runs Velkorin without its events; the "
                              "file is then left exactly as it is.";
 
 // The event file exists but cannot be read: the user learns why and chooses; true for Retry.
 bool retryUnreadableFile(HWND window) {
     Scheduling &s = scheduling();
-    const std::string reason = s.platform.fileError();
+    const std::string reason = s.file.readError();
     const std::string text = "The event file\r\n" + shownPath(s.file.path()) +
                              "\r\nexists but cannot be read:\r\n" + reason + "\r\n\r\n" +
                              unreadableEnd;
@@ -85,6 +94,16 @@ bool retryUnreadableFile(HWND window) {
 void startScheduling(HWND window) {
     Scheduling &s = scheduling();
     while (s.file.loadAll(s.table) == Platform::FileRead::Failed && retryUnreadableFile(window)) {
+    }
+    if (!oneCopy.lockError.empty()) {
+        // Another copy may keep this file: its events are shown, nothing more.
+        s.due.stopWatching();
+        s.history.record(s.platform.localTime(), "events not carried out: the lock " +
+                                                     oneCopy.lockPath +
+                                                     " could not be had: " + oneCopy.lockError);
+        s.platform.showNotice(noLockTitle, std::string(noLockText) + "\r\n" + oneCopy.lockPath +
+                                               "\r\n" + oneCopy.lockError + "\r\n\r\n" + noLockEnd);
+        return;
     }
     EventList::Batch batch(s.list); // after the question, which comes with the list live
     // This copy holds the file's lock: what earlier runs left half-written is its to clear.
@@ -346,7 +365,8 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // The window's own message loop rather than the modal one: the modal loop asks the window
 // server twice for each message, and every tick in the tray would pay for the second asking.
-INT_PTR runMainDialog() {
+INT_PTR runMainDialog(const CopyCheck &copy) {
+    oneCopy = copy;
     HWND window = CreateDialogParamA(programInstance, "DIAL", nullptr, mainDialogProc, 0);
     if (!window)
         return -1;

@@ -3,6 +3,7 @@
 #include "OneCopy.h"
 
 #include "ProgramPaths.h"
+#include "Win32Platform.h"
 #include "resource.h"
 
 #include <windows.h>
@@ -103,15 +104,17 @@ HANDLE takeLock(const std::string &programDirectory, DWORD &error) {
 
 } // namespace
 
-bool handOverToRunningCopy(const std::string &programDirectory) {
+CopyCheck handOverToRunningCopy(const std::string &programDirectory) {
     DWORD error = 0;
+    const std::string lockPath = shownPath(programDirectory + lockName);
     // Kept for the life of the process.
     if (takeLock(programDirectory, error) != INVALID_HANDLE_VALUE)
-        return false;
-    // A directory where no lock can be made (read-only, say) runs unguarded, as it can write
-    // no events either.
+        return {false, lockPath, std::string()};
+    // Anything else than another copy holding it (a directory where no file can be made, a
+    // directory of the lock's name, a lock this user may not open) cannot tell whether another
+    // copy runs: the lock fails closed.
     if (error != ERROR_SHARING_VIOLATION)
-        return false;
+        return {false, lockPath, systemMessage(error)};
 
     const std::wstring directory = wideOf(programDirectory);
     Search search{lower(directory), identityOf(fileSystemPath(programDirectory)), nullptr};
@@ -124,11 +127,11 @@ bool handOverToRunningCopy(const std::string &programDirectory) {
     if (search.found) {
         PostMessageA(search.found, WM_COMMAND, IDM_TRAY_SHOW_WINDOW, 0);
         SetForegroundWindow(search.found);
-        return true;
+        return {true, lockPath, std::string()};
     }
     // Its window is on another user's desktop.
     const std::string text = std::string(otherUserText) + "\r\n" + shownPath(programDirectory) +
                              "\r\n\r\n" + otherUserEnd;
     MessageBoxA(nullptr, text.c_str(), messageCaption, MB_OK | MB_ICONINFORMATION);
-    return true;
+    return {true, lockPath, std::string()};
 }

@@ -3,9 +3,17 @@
 
 #include <string>
 
-// True when a copy of the program already keeps this directory's event file (by the lock it
-// holds on "InformationSW.lock" beside it, whatever path named the directory): that copy's
-// main window is then brought to the front, out of the tray too, or, when it runs for another
-// user, the user is told so once. False, with the lock held for the life of the process, when
-// this copy is the first.
-bool handOverToRunningCopy(const std::string &programDirectory);
+// What a start found of the copies on this directory's event file.
+struct CopyCheck {
+    bool handedOver = false; // another copy keeps the file: this one ends
+    // Where the lock is and, when it could not be had, the error why.
+    std::string lockPath, lockError;
+};
+
+// Another copy of the program already keeps this directory's event file when it holds the lock
+// on "InformationSW.lock" beside it (whatever path named the directory): that copy's main
+// window is then brought to the front, out of the tray too, or, when it runs for another user,
+// the user is told so once, and this copy is handed over. When this copy is the first it holds
+// the lock for the life of the process. When the lock can be neither made nor opened for any
+// other reason, lockError says why: this copy then carries out no event, since another one may.
+CopyCheck handOverToRunningCopy(const std::string &programDirectory);

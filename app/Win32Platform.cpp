@@ -308,7 +308,8 @@ std::string Win32Platform::fromUtf16(const std::u16string &text) {
     return narrowOf(std::wstring(text.begin(), text.end()), CP_ACP);
 }
 
-Platform::FileRead Win32Platform::readFile(const std::string &path, std::string &contents) {
+Platform::FileRead Win32Platform::readFile(const std::string &path, std::string &contents,
+                                           std::size_t limit) {
     FileHandle file(CreateFileW(fileSystemPath(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -319,10 +320,12 @@ Platform::FileRead Win32Platform::readFile(const std::string &path, std::string 
                    : FileRead::Failed;
     }
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7fffffff) {
+    if (!GetFileSizeEx(file.get(), &size)) {
         fileError_ = GetLastError();
         return FileRead::Failed;
     }
+    if (static_cast<std::uint64_t>(size.QuadPart) > limit)
+        return FileRead::TooLarge;
     contents.assign(static_cast<std::size_t>(size.QuadPart), '\0');
     std::size_t done = 0;
     while (done < contents.size()) {
@@ -400,9 +403,12 @@ std::size_t Win32Platform::fileSize(const std::string &path) {
            static_cast<std::size_t>(data.nFileSizeHigh) << 31 << 1;
 }
 
-void Win32Platform::moveFile(const std::string &from, const std::string &to) {
-    MoveFileExW(fileSystemPath(from).c_str(), fileSystemPath(to).c_str(),
-                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+bool Win32Platform::moveFile(const std::string &from, const std::string &to) {
+    if (MoveFileExW(fileSystemPath(from).c_str(), fileSystemPath(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    fileError_ = GetLastError();
+    return false;
 }
 
 std::vector<std::string> Win32Platform::filesStartingWith(const std::string &pathPrefix) {

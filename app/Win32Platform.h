@@ -41,13 +41,13 @@ public:
     void closeWarning() override;
     std::string requestRestart() override;
     std::string requestShutdown() override;
-    FileRead readFile(const std::string &path, std::string &contents) override;
+    FileRead readFile(const std::string &path, std::string &contents, std::size_t limit) override;
     bool replaceFile(const std::string &path, const std::string &contents) override;
     bool deleteFile(const std::string &path) override;
     std::string fileError() override { return systemMessage(fileError_); }
     void appendFile(const std::string &path, const std::string &text) override;
     std::size_t fileSize(const std::string &path) override;
-    void moveFile(const std::string &from, const std::string &to) override;
+    bool moveFile(const std::string &from, const std::string &to) override;
     std::vector<std::string> filesStartingWith(const std::string &pathPrefix) override;
     std::u16string toUtf16(const std::string &text) override;
     std::string fromUtf16(const std::u16string &text) override;

@@ -15,7 +15,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     programDirectory = directoryOf(executablePath);
     // Two copies on one event file would both carry out every event and overwrite each
     // other's file: the second hands over to the first and ends.
-    if (handOverToRunningCopy(programDirectory))
+    const CopyCheck copy = handOverToRunningCopy(programDirectory);
+    if (copy.handedOver)
         ExitProcess(0);
-    ExitProcess(static_cast<UINT>(runMainDialog()));
+    ExitProcess(static_cast<UINT>(runMainDialog(copy)));
 }

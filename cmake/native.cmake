@@ -12,6 +12,7 @@ add_executable(core_tests
     tests/events/EditorTest.cpp
     tests/events/TodayRowsTest.cpp
     tests/events/NothingLostTest.cpp
+    tests/events/FileEncodingTest.cpp
     tests/events/WarningTest.cpp
     tests/events/ScheduleTest.cpp
     tests/events/NextActionTest.cpp

@@ -41,7 +41,8 @@ const char notStoredNoticeTitle[] = "Velkorin: events not stored";
 
 std::string notStoredNoticeText(const std::string &path, const std::string &reason) {
     return "Velkorin could not store its events in\r\n" + path + "\r\n\r\n" + reason +
-           "\r\n\r\nThe list stays as it is, and Velkorin tries again every second.";
+           "\r\n\r\nThe list stays as it is. Velkorin tries again after a second, then less "
+           "often, at least once a minute, and at once after your next change.";
 }
 
 bool runPowerAction(const Event &fields, const EventTable &table, EventFile &file,
@@ -68,13 +69,20 @@ bool runPowerAction(const Event &fields, const EventTable &table, EventFile &fil
 
 void DueCheck::noteStored(bool stored, const LocalTime &now) {
     if (stored) {
+        if (told_ && history_)
+            history_->record(now, "events stored again");
         unsaved_ = told_ = false;
+        retryDelayMs_ = 0;
         return;
     }
     // A file that could not be read at start is left alone on purpose; the user knows.
     if (file_.blocked())
         return;
+    // Each failure waits twice as long as the one before for the next try, up to a minute: a
+    // file that cannot be written is not written out whole every second.
     unsaved_ = true;
+    retryDelayMs_ = std::min(retryDelayMs_ == 0 ? 1000 : retryDelayMs_ * 2, maxRetryDelayMs);
+    retryAtMs_ = now.elapsed + retryDelayMs_;
     if (told_)
         return;
     told_ = true;
@@ -100,6 +108,8 @@ int DueCheck::rowOf(const Event &event) const {
 }
 
 void DueCheck::adoptCurrentLanguage(const LocalTime &now) {
+    if (!watching_)
+        return;
     schedule_.formatsChanged();
     // The rows of the waiting and the warned action keep them under their new keys.
     const int pendingRow = pending_ ? rowOf(pending_->event) : -1;
@@ -119,11 +129,15 @@ void DueCheck::adoptCurrentLanguage(const LocalTime &now) {
 }
 
 void DueCheck::startAfter(const LocalTime &swept) {
+    if (!watching_)
+        return;
     schedule_.start(swept);
     announce(swept);
 }
 
 void DueCheck::checkDueEvents(const LocalTime &now) {
+    if (!watching_)
+        return;
     if (asleep_ && now.elapsed - lastElapsed_ >= sleptMs) {
         awake(now); // the tick came before Windows told of the wake
         return;
@@ -145,7 +159,8 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
             fireSecond(second, run, leaving, fired);
     forgetPassedAnswers();
 
-    bool rewriteNeeded = unsaved_; // a failed write is tried again at every tick
+    // A failed write is tried again once its wait has passed.
+    bool rewriteNeeded = unsaved_ && now.elapsed >= retryAtMs_;
     if (!leaving.empty()) {
         // The one-time rows that fired leave in one change, before any request saves the file.
         std::sort(leaving.begin(), leaving.end());
@@ -307,6 +322,8 @@ void DueCheck::plan() {
 }
 
 void DueCheck::asleep(const LocalTime &now) {
+    if (!watching_)
+        return;
     if (asleep_)
         return;
     asleep_ = true;
@@ -334,6 +351,8 @@ void DueCheck::asleep(const LocalTime &now) {
 }
 
 void DueCheck::awake(const LocalTime &now) {
+    if (!watching_)
+        return;
     // Windows tells of one wake twice; a resume without a suspend told of first is a wake when
     // the forward clock jumped.
     if (!asleep_ && now.elapsed - lastElapsed_ < sleptMs)
@@ -392,6 +411,9 @@ void DueCheck::closeWarning() {
 }
 
 void DueCheck::tableChanged(const LocalTime &now) {
+    if (!watching_)
+        return;
+    retryAtMs_ = 0; // after the user's change a file that lags behind is tried again at once
     if (pending_ && !pending_->event.repeat.empty()) {
         if (rowOf(pending_->event) < 0) {
             record(now, std::string(actionName(pending_->shutDown())) + " dropped with its event",
@@ -403,6 +425,8 @@ void DueCheck::tableChanged(const LocalTime &now) {
 }
 
 void DueCheck::skipWarned(const LocalTime &now) {
+    if (!watching_)
+        return;
     if (!warning_.open)
         return;
     replan_ = true;
@@ -417,6 +441,8 @@ void DueCheck::skipWarned(const LocalTime &now) {
 }
 
 void DueCheck::runWarnedNow(const LocalTime &now) {
+    if (!watching_)
+        return;
     if (!warning_.open)
         return;
     replan_ = true;

@@ -69,9 +69,12 @@ public:
     void runWarnedNow(const LocalTime &now);
 
     // The outcome of a write that kept the file in step with the table. After a failure the
-    // table stays the truth: the user is told once, with the reason, and the file is written
-    // again at every later tick until it succeeds.
+    // table stays the truth: the user is told once a spell of failures, with the reason, and
+    // the file is written again by a later tick, 1, 2, 4 ... up to 60 seconds after each
+    // failure, or at the first tick after the table changed, until it succeeds; the history
+    // tells when it is stored again.
     void noteStored(bool stored, const LocalTime &now);
+    static constexpr std::int64_t maxRetryDelayMs = 60 * 1000;
 
     // The computer goes to sleep, and wakes. What came due while it slept is a gap: one-time
     // rows are reported missed (together, in one notice), repeating rows come at their next
@@ -96,6 +99,12 @@ public:
         std::int64_t utc = 0;
     };
     const std::optional<NextAction> &nextAction() const { return next_; }
+
+    // Another copy of the program may keep the same file (the lock that tells could not be
+    // had): from now on nothing is checked, warned of, reported missed or requested here, so
+    // no event can fire twice.
+    void stopWatching() { watching_ = false; }
+    bool watching() const { return watching_; }
 
     // Where what happens is written down; none by default.
     void setHistory(History *history) { history_ = history; }
@@ -142,6 +151,9 @@ private:
     History *history_ = nullptr;
     bool unsaved_ = false; // the file lags behind the table
     bool told_ = false;    // and the user has been told so
+    bool watching_ = true;
+    std::int64_t retryDelayMs_ = 0; // the wait after the last failure
+    std::int64_t retryAtMs_ = 0;    // on the forward clock, when the next try is due
 
     std::optional<Action> pending_; // fired, waiting for its warning's full minute
     bool pendingRecorded_ = false;  // and the history says so

@@ -195,6 +195,8 @@ Editor::Outcome Editor::composeEvent(const EventForm &form) {
     Event fields;
     if (!composeFields(form, platform_, fields))
         return Outcome::NothingToAdd;
+    if (file_.tooLarge())
+        return Outcome::FileTooLarge;
     const int asked = editPending_ ? editIndex_ : table_.rowCount();
     const int at = asked < table_.rowCount() ? asked : table_.rowCount();
     table_.insertRow(asked, fields);

@@ -56,11 +56,12 @@ public:
     Editor(EventTable &table, EventFile &file, Platform &platform)
         : table_(table), file_(file), platform_(platform) {}
 
-    enum class Outcome { Added, NothingToAdd, NotStored };
+    enum class Outcome { Added, NothingToAdd, NotStored, FileTooLarge };
 
     // OK: composes the form's event and inserts it, back at the index of a row taken out for
     // editing or else at the end, then writes the file with exactly the table's rows. When the
-    // file cannot be written, the table and the edit state stay as they were.
+    // file cannot be written, the table and the edit state stay as they were. While an event
+    // file too large to read is left alone, nothing changes: the user is asked first.
     Outcome composeEvent(const EventForm &form);
 
     // DELETE: removes a row (-1 removes none) and rewrites the file from the table. False when

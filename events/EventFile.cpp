@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -10,6 +12,8 @@
 
 namespace {
 const char keptAsideTitle[] = "Velkorin: events kept aside";
+const char tooLargeTitle[] = "Velkorin: event file too large";
+const char noMemoryText[] = "There is not enough memory to read it.";
 } // namespace
 
 std::string eventFilePath(const std::string &programDirectory) {
@@ -96,21 +100,21 @@ void readEvents(EventTable &table, const ProfileDocument &document) {
 namespace {
 
 // A fresh file of `count` events, event k (from 0) being eventAt(k), handed to `take` a line
-// at a time with its line end; it stops where `take` says false.
-template <typename EventAt, typename Take>
-bool renderEvents(int count, EventAt eventAt, Take take) {
+// at a time with its line end; it stops where `take` says false. store(line, field, value)
+// appends a value in its stored form.
+template <typename EventAt, typename Store, typename Take>
+bool renderEvents(int count, EventAt eventAt, Store store, Take take) {
     std::string line;
-    bool first = true;
-    for (const EventFieldInfo &field : eventFields) {
-        line.assign(first ? "[" : "\r\n[").append(field.name).append("]\r\n");
-        first = false;
+    for (std::size_t field = 0; field < eventFieldCount; ++field) {
+        const EventFieldInfo &info = eventFields[field];
+        line.assign(field == 0 ? "[" : "\r\n[").append(info.name).append("]\r\n");
         if (!take(line))
             return false;
         for (int index = 0; index < count; ++index) {
-            line.assign(field.name);
+            line.assign(info.name);
             appendTwoDigits(line, index + 1);
             line += '=';
-            ProfileDocument::appendStoredForm(line, eventAt(index).*field.member);
+            store(line, field, eventAt(index).*info.member);
             line += "\r\n";
             if (!take(line))
                 return false;
@@ -119,11 +123,17 @@ bool renderEvents(int count, EventAt eventAt, Take take) {
     return true;
 }
 
+// The values as they are, for a file in the ANSI code page.
+void storeAnsi(std::string &line, std::size_t, const std::string &value) {
+    ProfileDocument::appendStoredForm(line, value);
+}
+
 // The text of such a file.
-template <typename EventAt> std::string renderedText(int count, EventAt eventAt) {
+template <typename EventAt, typename Store>
+std::string renderedText(int count, EventAt eventAt, Store store) {
     std::string out;
     out.reserve(static_cast<std::size_t>(count) * 190 + 200);
-    renderEvents(count, eventAt, [&](const std::string &line) {
+    renderEvents(count, eventAt, store, [&](const std::string &line) {
         out += line;
         return true;
     });
@@ -131,10 +141,11 @@ template <typename EventAt> std::string renderedText(int count, EventAt eventAt)
 }
 
 // Whether the table writes exactly this text, told without writing it out whole.
-bool writesExactly(const EventTable &table, std::string_view text) {
+template <typename Store>
+bool writesExactly(const EventTable &table, std::string_view text, Store store) {
     std::size_t at = 0;
     const bool same = renderEvents(
-        table.rowCount(), [&](int index) -> const Event & { return table.event(index); },
+        table.rowCount(), [&](int index) -> const Event & { return table.event(index); }, store,
         [&](const std::string &line) {
             if (text.compare(at, line.size(), line) != 0)
                 return false;
@@ -149,7 +160,6 @@ bool writesExactly(const EventTable &table, std::string_view text) {
 // other text, which the profile rules read instead. Both read such a file alike.
 bool readWrittenFile(std::string_view text, std::vector<Event> &rows) {
     rows.clear();
-    rows.reserve(text.size() / 190); // about the bytes an event takes in the file
     std::size_t at = 0;
     const auto take = [&](std::string_view piece) {
         if (text.compare(at, piece.size(), piece) != 0)
@@ -199,8 +209,9 @@ bool readWrittenFile(std::string_view text, std::vector<Event> &rows) {
 } // namespace
 
 std::string renderEventFile(const EventTable &table) {
-    return renderedText(table.rowCount(),
-                        [&](int index) -> const Event & { return table.event(index); });
+    return renderedText(
+        table.rowCount(), [&](int index) -> const Event & { return table.event(index); },
+        storeAnsi);
 }
 
 namespace {
@@ -256,7 +267,7 @@ LeftOut leftOutOf(const ProfileDocument &document, std::size_t events) {
 }
 
 bool anythingLeftOut(const LeftOut &left) {
-    return left.events + left.lines + left.cut > 0;
+    return left.events + left.lines + left.cut + left.unkept > 0;
 }
 
 std::string counted(std::size_t count, const char *one, const char *many) {
@@ -319,26 +330,13 @@ std::size_t eventsNotIn(const ProfileDocument &document, const EventTable &table
     return missing;
 }
 
-bool isUtf16(const std::string &bytes) {
-    return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-           static_cast<unsigned char>(bytes[1]) == 0xFE;
+// The key of a value's original: its field, then the text it reads as.
+std::string originalKey(std::size_t field, const std::string &shown) {
+    return static_cast<char>('A' + field) + shown;
 }
 
-std::u16string utf16Of(const std::string &bytes) {
-    std::u16string text;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                             static_cast<unsigned char>(bytes[i + 1]) << 8));
-    return text;
-}
-
-std::string bytesOf(const std::u16string &text) {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
+std::string megabytes(std::size_t bytes) {
+    return std::to_string((bytes + 512 * 1024) / (1024 * 1024)) + " MB";
 }
 
 } // namespace
@@ -351,6 +349,9 @@ std::string describe(const LeftOut &left) {
         parts.push_back(counted(left.lines, "other line", "other lines"));
     if (left.cut)
         parts.push_back(counted(left.cut, "value cut to fit", "values cut to fit"));
+    if (left.unkept)
+        parts.push_back(counted(left.unkept, "value with characters it cannot keep",
+                                "values with characters it cannot keep"));
     std::string text;
     for (std::size_t i = 0; i < parts.size(); ++i)
         text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
@@ -358,37 +359,169 @@ std::string describe(const LeftOut &left) {
 }
 
 Platform::FileRead EventFile::loadAll(EventTable &table) {
+    try {
+        return load(table);
+    } catch (const std::bad_alloc &) {
+        // No memory for what the file holds: it is left alone like a file that cannot be read.
+        knownText_ = std::string();
+        keepFirst_ = std::string();
+        originals_.clear();
+        textKnown_ = false;
+        unreadable_ = true;
+        readError_ = noMemoryText;
+        table.replaceRows({});
+        return Platform::FileRead::Failed;
+    }
+}
+
+Platform::FileRead EventFile::load(EventTable &table) {
     std::string bytes;
-    const Platform::FileRead read = platform_.readFile(path_, bytes);
+    const Platform::FileRead read = platform_.readFile(path_, bytes, sizeLimit);
     unreadable_ = read == Platform::FileRead::Failed;
+    tooLarge_ = read == Platform::FileRead::TooLarge;
+    readError_ = unreadable_ ? platform_.fileError() : std::string();
     textKnown_ = read == Platform::FileRead::Read;
     keepFirst_.clear();
+    originals_.clear();
     leftOut_ = LeftOut();
+    if (tooLarge_)
+        tellTooLarge();
     if (!textKnown_)
         return read;
-    utf16_ = isUtf16(bytes);
-    knownText_ = textOf(bytes);
+    // The program reads the text as the profile functions give it, in the ANSI code page; a
+    // Unicode file's own text is what it writes back.
+    encoding_ = encodingOf(bytes);
+    bool whole = true;
+    std::string converted;
+    if (encoding_ == TextEncoding::Ansi) {
+        knownText_ = std::move(bytes);
+    } else {
+        knownText_ = textIn(bytes, encoding_, &whole);
+        converted = isAscii(knownText_) ? knownText_ : platform_.fromUtf16(utf16Of(knownText_));
+    }
+    const std::string &ansi = encoding_ == TextEncoding::Ansi ? knownText_ : converted;
     // A file as this program writes it leaves nothing out and is read in one pass; any other
     // is read by the profile rules and looked at line by line.
     std::vector<Event> rows;
-    if (readWrittenFile(knownText_, rows)) {
+    std::optional<ProfileDocument> document;
+    if (readWrittenFile(ansi, rows)) {
         table.replaceRows(std::move(rows));
-        if (!holding_)
-            knowTableText(table);
-        return read;
+    } else {
+        document.emplace(ansi);
+        readEvents(table, *document);
     }
-    ProfileDocument document(knownText_);
-    readEvents(table, document);
-    if (!holding_ && writesExactly(table, knownText_))
+    LeftOut left;
+    left.lines = whole ? 0 : 1;
+    if (encoding_ != TextEncoding::Ansi && ansi != knownText_)
+        left.unkept = keepOriginals(knownText_, table);
+    const bool exact = (encoding_ == TextEncoding::Ansi && !document) ||
+                       writesExactly(table, knownText_, [this](auto &...a) { appendStored(a...); });
+    if (exact && !holding_)
         knowTableText(table);
-    else
-        leftOut_ = leftOutOf(document, static_cast<std::size_t>(table.rowCount()));
-    if (anythingLeftOut(leftOut_))
-        keepFirst_ = std::move(bytes); // not empty: something was left out
+    if (!exact || holding_) {
+        if (!document)
+            document.emplace(ansi);
+        const LeftOut rules = leftOutOf(*document, static_cast<std::size_t>(table.rowCount()));
+        left.events = rules.events;
+        left.lines += rules.lines;
+        left.cut = rules.cut;
+    }
+    leftOut_ = left;
+    if (anythingLeftOut(leftOut_)) // not empty then: something was left out
+        keepFirst_ = encoding_ == TextEncoding::Ansi ? knownText_ : std::move(bytes);
     return read;
 }
 
-std::string EventFile::keptAsidePath() {
+std::size_t EventFile::keepOriginals(const std::string &unicode, const EventTable &table) {
+    // The file as the profile functions parse it, before its values are converted.
+    const ProfileDocument document(unicode);
+    const std::size_t count = eventsBeforeGap(document);
+    const std::size_t rows = std::min(count, static_cast<std::size_t>(table.rowCount()));
+    std::size_t unkept =
+        count == rows && rows == static_cast<std::size_t>(table.rowCount()) ? 0 : 1;
+    for (std::size_t field = 0; field < eventFieldCount; ++field) {
+        const EventFieldInfo &info = eventFields[field];
+        const std::vector<std::string_view> values = eventValues(document, info.name, rows);
+        for (std::size_t number = 1; number <= rows; ++number) {
+            if (isAscii(values[number]))
+                continue;
+            const std::string_view stored =
+                ProfileDocument::valueAsRead(values[number], values[number].size() + 3);
+            const std::string &shown = table.event(static_cast<int>(number) - 1).*info.member;
+            const std::string read = platform_.fromUtf16(utf16Of(stored));
+            if (read != shown) {
+                // A value cut to fit is told as one.
+                unkept += read.size() <= shown.size() || read.compare(0, shown.size(), shown) != 0;
+                continue;
+            }
+            if (utf8Of(platform_.toUtf16(shown)) == stored)
+                continue; // the code page holds every character
+            // Known by the text it reads as, and by the one it reads as after a write, which
+            // drops leading blanks.
+            std::string written;
+            ProfileDocument::appendStoredForm(written, shown);
+            const std::string_view rewritten = ProfileDocument::valueAsRead(written, info.capacity);
+            bool clash = false;
+            for (const std::string_view text : {std::string_view(shown), rewritten}) {
+                auto [at, added] = originals_.try_emplace(originalKey(field, std::string(text)),
+                                                          Original{std::string(stored), false});
+                // Two texts that read alike in one field: which one a row held cannot be told.
+                if (!added && at->second.stored != stored) {
+                    clash = clash || !at->second.clash;
+                    at->second.clash = true;
+                }
+                if (text == rewritten)
+                    break;
+            }
+            unkept += clash ? 2 : 0;
+        }
+    }
+    return unkept;
+}
+
+void EventFile::appendStored(std::string &line, std::size_t field, const std::string &value) const {
+    if (encoding_ != TextEncoding::Ansi && !originals_.empty()) {
+        const auto found = originals_.find(originalKey(field, value));
+        if (found != originals_.end() && !found->second.clash) {
+            ProfileDocument::appendStoredForm(line, found->second.stored);
+            return;
+        }
+    }
+    if (encoding_ == TextEncoding::Ansi || isAscii(value))
+        ProfileDocument::appendStoredForm(line, value);
+    else
+        ProfileDocument::appendStoredForm(line, utf8Of(platform_.toUtf16(value)));
+}
+
+void EventFile::tellTooLarge() {
+    const std::size_t size = platform_.fileSize(path_);
+    platform_.showNotice(tooLargeTitle,
+                         "The event file\r\n" + path_ + "\r\nholds " + megabytes(size) +
+                             ", more than Velkorin reads (" + megabytes(sizeLimit) +
+                             "). It is left exactly as it is.\r\n\r\nVelkorin runs without "
+                             "events and writes no event file until you add an event.");
+    if (history_)
+        history_->record(platform_.localTime(), "event file not read: " + std::to_string(size) +
+                                                    " bytes, more than " + megabytes(sizeLimit) +
+                                                    "; left as it is");
+}
+
+bool EventFile::setTooLargeFileAside() {
+    if (!tooLarge_)
+        return true;
+    const std::string aside = keptAsidePath(".large");
+    if (!platform_.moveFile(path_, aside)) {
+        lastError_ = platform_.fileError();
+        return false;
+    }
+    tooLarge_ = false;
+    textKnown_ = false;
+    if (history_)
+        history_->record(platform_.localTime(), "event file too large to read moved to " + aside);
+    return true;
+}
+
+std::string EventFile::keptAsidePath(const char *suffix) {
     const LocalTime now = platform_.localTime();
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, ".%04d%02d%02d-%02d%02d%02d", now.year % 10000, now.month,
@@ -397,7 +530,7 @@ std::string EventFile::keptAsidePath() {
     const std::vector<std::string> taken = platform_.filesStartingWith(base);
     for (int number = 1;; ++number) {
         const std::string path =
-            base + (number == 1 ? std::string() : "-" + std::to_string(number)) + ".bak";
+            base + (number == 1 ? std::string() : "-" + std::to_string(number)) + suffix;
         if (std::find(taken.begin(), taken.end(), path) == taken.end())
             return path;
     }
@@ -436,10 +569,10 @@ void EventFile::clearLeftovers(const EventTable &table) {
         return;
     for (const std::string &temporary : platform_.filesStartingWith(path_ + ".new-")) {
         std::string bytes;
-        if (platform_.readFile(temporary, bytes) != Platform::FileRead::Read)
+        if (platform_.readFile(temporary, bytes, sizeLimit) != Platform::FileRead::Read)
             continue;
         // A line the write did not finish is no value.
-        std::string text = textOf(bytes);
+        std::string text = ansiTextOf(bytes);
         if (!text.empty() && text.back() != '\n')
             text.erase(text.find_last_of('\n') + 1);
         const std::size_t unknown = eventsNotIn(ProfileDocument(std::move(text)), table);
@@ -459,15 +592,22 @@ void EventFile::keepCopyBeforeNextWrite() {
     if (!keepFirst_.empty())
         return; // the file as it was is kept already
     std::string bytes;
-    if (platform_.readFile(path_, bytes) == Platform::FileRead::Read)
+    if (platform_.readFile(path_, bytes, sizeLimit) == Platform::FileRead::Read)
         keepFirst_ = std::move(bytes);
 }
 
-std::string EventFile::textOf(const std::string &bytes) {
-    return isUtf16(bytes) ? platform_.fromUtf16(utf16Of(bytes)) : bytes;
+std::string EventFile::ansiTextOf(const std::string &bytes) {
+    const TextEncoding encoding = encodingOf(bytes);
+    return encoding == TextEncoding::Ansi ? bytes
+                                          : platform_.fromUtf16(utf16Of(textIn(bytes, encoding)));
 }
 
 bool EventFile::refused() {
+    if (tooLarge_) {
+        lastError_ = "The event file is larger than Velkorin reads (" + megabytes(sizeLimit) +
+                     "); it is left as it is.";
+        return true;
+    }
     if (!unreadable_)
         return false;
     lastError_ = "The event file exists but could not be read; it is left as it is.";
@@ -493,7 +633,9 @@ bool EventFile::keepBackup() {
 bool EventFile::replaceWith(const std::string &text) {
     if (refused() || !keepBackup())
         return false;
-    if (!platform_.replaceFile(path_, utf16_ ? bytesOf(platform_.toUtf16(text)) : text)) {
+    if (!(encoding_ == TextEncoding::Ansi
+              ? platform_.replaceFile(path_, text)
+              : platform_.replaceFile(path_, bytesIn(text, encoding_)))) {
         lastError_ = platform_.fileError();
         return false;
     }
@@ -519,12 +661,18 @@ void EventFile::releaseEdit() {
 }
 
 std::string EventFile::fileText(const EventTable &table) const {
+    const auto store = [this](auto &...a) { appendStored(a...); };
     if (!holding_)
-        return renderEventFile(table);
+        return renderedText(
+            table.rowCount(), [&](int index) -> const Event & { return table.event(index); },
+            store);
     const int at = std::min(heldIndex_, table.rowCount());
-    return renderedText(table.rowCount() + 1, [&](int index) -> const Event & {
-        return index < at ? table.event(index) : index == at ? held_ : table.event(index - 1);
-    });
+    return renderedText(
+        table.rowCount() + 1,
+        [&](int index) -> const Event & {
+            return index < at ? table.event(index) : index == at ? held_ : table.event(index - 1);
+        },
+        store);
 }
 
 bool EventFile::writeThrough(const EventTable &table, std::string *written) {
@@ -543,8 +691,10 @@ bool EventFile::writeThrough(const EventTable &table, std::string *written) {
         return false;
     if (!holding_)
         knowTableText(table);
+    // What the program reads back is the table's text in the code page.
     if (written)
-        *written = holding_ ? renderEventFile(table) : std::move(text);
+        *written =
+            holding_ || encoding_ != TextEncoding::Ansi ? renderEventFile(table) : std::move(text);
     return true;
 }
 

@@ -6,8 +6,10 @@
 #include "History.h"
 #include "Platform.h"
 #include "Profile.h"
+#include "TextEncoding.h"
 
 #include <string>
+#include <unordered_map>
 
 // The program directory (ending with its separator) followed by "InformationSW".
 std::string eventFilePath(const std::string &programDirectory);
@@ -21,9 +23,10 @@ void readEvents(EventTable &table, const ProfileDocument &document);
 std::string renderEventFile(const EventTable &table);
 
 // What loading left out of a file: events after a gap, other lines (sections, keys and lines
-// the file has no use for), and values cut to fit their fields.
+// the file has no use for), values cut to fit their fields, and values whose characters the
+// program cannot write back as the file held them.
 struct LeftOut {
-    std::size_t events = 0, lines = 0, cut = 0;
+    std::size_t events = 0, lines = 0, cut = 0, unkept = 0;
 };
 // "3 events after a gap, 2 other lines and 1 value cut to fit".
 std::string describe(const LeftOut &left);
@@ -31,8 +34,11 @@ std::string describe(const LeftOut &left);
 // Every write goes through Platform::replaceFile, so a crash or a failed write leaves the old
 // file or the new one, never a part; a failed write leaves the table as it was.
 //
-// Nothing the file holds is lost by a rewrite: a file saved as UTF-16 is read and written in
-// UTF-16; before the first rewrite or deletion that would drop something the loader did not
+// Nothing the file holds is lost by a rewrite: a file saved as UTF-16 (either byte order) or as
+// UTF-8 with its mark is written back in its encoding. The table holds the texts as the profile
+// functions give them to the program, in the ANSI code page; a value with characters the code
+// page lacks is written back as the file held it for as long as the row holds what it read.
+// Before the first rewrite or deletion that would drop something the loader did not
 // load (events after a gap, foreign sections, keys or lines, cut values, a file of junk), the
 // file as it was is kept aside as "InformationSW.<moment>.bak" (the ten newest such copies
 // stay) and the user is told once; and a file that exists but cannot be read is never
@@ -43,16 +49,29 @@ public:
 
     const std::string &path() const { return path_; }
     // Where content is kept aside, and told of: "InformationSW.20261207-152233.bak" for now.
-    std::string keptAsidePath();
+    std::string keptAsidePath(const char *suffix = ".bak");
     static constexpr std::size_t keptAsideCopies = 10;
+
+    // No table comes near this (some 300,000 events): a larger file is not read at all.
+    static constexpr std::size_t sizeLimit = 64 * 1024 * 1024;
 
     // Where what is kept aside is written down; none by default.
     void setHistory(History *history) { history_ = history; }
 
     // Makes the table hold the file's events. Missing gives an empty table; Failed (the file
-    // exists but cannot be read) leaves the table empty and refuses every later write and
-    // deletion of the file until a load succeeds.
+    // exists but cannot be read, or there was no memory for it) leaves the table empty and
+    // refuses every later write and deletion of the file until a load succeeds. TooLarge (over
+    // sizeLimit) does the same without reading it; the user is told in a notice and the
+    // history.
     Platform::FileRead loadAll(EventTable &table);
+    // Why the last load failed.
+    std::string readError() const { return readError_; }
+
+    // The file was too large to read: it is left where and as it is until the user chooses to
+    // store events. Then it is moved aside under a kept-aside name (told in the history) and
+    // writes go ahead; false, with the user told why in lastError(), when it cannot be moved.
+    bool tooLarge() const { return tooLarge_; }
+    bool setTooLargeFileAside();
 
     // The file afterwards holds exactly the table's rows; with no rows there is no file.
     bool saveThrough(const EventTable &table);
@@ -78,8 +97,8 @@ public:
     void holdForEdit(int index, const Event &row);
     void releaseEdit();
 
-    // The file exists but could not be read: it is never replaced or deleted in this run.
-    bool blocked() const { return unreadable_; }
+    // The file exists but could not be read, or is too large: it is not replaced or deleted.
+    bool blocked() const { return unreadable_ || tooLarge_; }
 
     // Why the last write failed: the system's reason, or that the file could not be read.
     std::string lastError() const { return lastError_; }
@@ -97,8 +116,15 @@ private:
     std::string keepAside(const std::string &bytes);
     void tellKeptAside(const std::string &copy, const std::string &what);
     bool refused();
-    // A file's text from its bytes, UTF-16 ones included.
-    std::string textOf(const std::string &bytes);
+    // A file's text in the ANSI code page, as the profile functions read it.
+    std::string ansiTextOf(const std::string &bytes);
+    // The values of a Unicode file the code page lacks characters of, by the text they read as;
+    // the number of values that cannot be kept so.
+    std::size_t keepOriginals(const std::string &unicode, const EventTable &table);
+    // Appends a field's value of the table in its stored form in the file's text.
+    void appendStored(std::string &line, std::size_t field, const std::string &value) const;
+    Platform::FileRead load(EventTable &table);
+    void tellTooLarge();
 
     Platform &platform_;
     std::string path_;
@@ -108,10 +134,18 @@ private:
     // The table whose rows, at that version, write exactly the known text (none held).
     const EventTable *knownTable_ = nullptr;
     unsigned knownVersion_ = 0;
-    bool utf16_ = false;      // the file was saved as UTF-16 and is written so again
+    TextEncoding encoding_ = TextEncoding::Ansi; // as the file was saved and is written again
+    // By field and the text a value reads as: what the file held, or that two values clash.
+    struct Original {
+        std::string stored;
+        bool clash = false;
+    };
+    std::unordered_map<std::string, Original> originals_;
     bool unreadable_ = false; // it exists but could not be read: never replaced or deleted
-    std::string keepFirst_;   // bytes to keep aside before the next write changes the file
-    LeftOut leftOut_;         // and what of them the loader left out
+    bool tooLarge_ = false;   // it was too large to read: left alone until the user chooses
+    std::string readError_;
+    std::string keepFirst_; // bytes to keep aside before the next write changes the file
+    LeftOut leftOut_;       // and what of them the loader left out
     std::string lastError_;
     History *history_ = nullptr;
     bool holding_ = false;

@@ -52,19 +52,21 @@ public:
     virtual std::string requestShutdown() = 0;
 
     // Missing and unreadable are different answers: a file that exists but cannot be read, or
-    // that fails part-way, is Failed and must never be taken for an empty one.
-    enum class FileRead { Read, Missing, Failed };
-    virtual FileRead readFile(const std::string &path, std::string &contents) = 0;
+    // that fails part-way, is Failed and must never be taken for an empty one. A file of more
+    // than `limit` bytes is TooLarge and not read at all.
+    enum class FileRead { Read, Missing, Failed, TooLarge };
+    virtual FileRead readFile(const std::string &path, std::string &contents,
+                              std::size_t limit) = 0;
     // Replaces the file as a whole: afterwards it holds either its old or its new contents,
     // never a part; false when the new contents could not be put in place.
     virtual bool replaceFile(const std::string &path, const std::string &contents) = 0;
     // True when the file is gone afterwards, also when it never existed.
     virtual bool deleteFile(const std::string &path) = 0;
-    // For the history: appends text to a file (made when missing), the size of a file (0 when
-    // missing), and a move that replaces the target. Failures are not reported.
+    // Appends text to a file (made when missing; a failure is not reported), the size of a file
+    // (0 when missing), and a move that replaces the target (false when it failed).
     virtual void appendFile(const std::string &path, const std::string &text) = 0;
     virtual std::size_t fileSize(const std::string &path) = 0;
-    virtual void moveFile(const std::string &from, const std::string &to) = 0;
+    virtual bool moveFile(const std::string &from, const std::string &to) = 0;
 
     // The paths of the files whose path begins with this one's text (a directory and the start
     // of a name), in no particular order: the copies kept aside and temporary files left over.
@@ -73,7 +75,8 @@ public:
     // The system's reason why the last file operation that failed did so.
     virtual std::string fileError() = 0;
 
-    // Text in the user's ANSI code page to and from UTF-16, for event files saved as UTF-16.
+    // Text in the user's ANSI code page to and from UTF-16, for event files saved in Unicode; a
+    // character the code page lacks becomes what the profile functions make of it.
     virtual std::u16string toUtf16(const std::string &text) = 0;
     virtual std::string fromUtf16(const std::u16string &text) = 0;
 };

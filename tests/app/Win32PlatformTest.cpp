@@ -136,6 +136,8 @@ TEST(Zone, SpansEndWhereWindowsRulesChangeTheOffset) {
     EXPECT_EQ(changes, daylightSaving ? 4 : 0) << platform.zoneName();
 }
 
+constexpr std::size_t anySize = SIZE_MAX;
+
 TEST(Files, ReplacingPutsTheWholeNewFileInPlaceAndLeavesNothingBehind) {
     Win32Platform platform;
     const std::string path =
@@ -143,12 +145,15 @@ TEST(Files, ReplacingPutsTheWholeNewFileInPlaceAndLeavesNothingBehind) {
     ASSERT_TRUE(platform.replaceFile(path, "old"));
     ASSERT_TRUE(platform.replaceFile(path, std::string(3 * 1024 * 1024, 'n')));
     std::string contents;
-    ASSERT_EQ(platform.readFile(path, contents), Platform::FileRead::Read);
+    // A file over the limit is not read at all.
+    EXPECT_EQ(platform.readFile(path, contents, 3 * 1024 * 1024 - 1), Platform::FileRead::TooLarge);
+    EXPECT_TRUE(contents.empty());
+    ASSERT_EQ(platform.readFile(path, contents, 3 * 1024 * 1024), Platform::FileRead::Read);
     EXPECT_EQ(contents.size(), 3u * 1024 * 1024);
     EXPECT_EQ(leftBeside(path), 0);
     EXPECT_TRUE(platform.deleteFile(path));
     EXPECT_TRUE(platform.deleteFile(path)); // already gone is fine
-    EXPECT_EQ(platform.readFile(path, contents), Platform::FileRead::Missing);
+    EXPECT_EQ(platform.readFile(path, contents, anySize), Platform::FileRead::Missing);
 }
 
 TEST(Files, NothingLyingBesideTheFileBlocksItsSaves) {
@@ -160,7 +165,7 @@ TEST(Files, NothingLyingBesideTheFileBlocksItsSaves) {
     ASSERT_TRUE(CreateDirectoryA((path + ".new").c_str(), nullptr));
     EXPECT_TRUE(platform.replaceFile(path, "new"));
     std::string contents;
-    ASSERT_EQ(platform.readFile(path, contents), Platform::FileRead::Read);
+    ASSERT_EQ(platform.readFile(path, contents, anySize), Platform::FileRead::Read);
     EXPECT_EQ(contents, "new");
     RemoveDirectoryA((path + ".new").c_str());
     platform.deleteFile(path);
@@ -180,7 +185,7 @@ TEST(Files, AFailedReplaceLeavesTheOldFileAndSaysWhy) {
     EXPECT_EQ(leftBeside(path), 0);
     CloseHandle(held);
     std::string contents;
-    ASSERT_EQ(platform.readFile(path, contents), Platform::FileRead::Read);
+    ASSERT_EQ(platform.readFile(path, contents, anySize), Platform::FileRead::Read);
     EXPECT_EQ(contents, "old");
     EXPECT_FALSE(platform.replaceFile(tempDirectory() + "no-such-dir\\InformationSW", "x"));
     platform.deleteFile(path);
@@ -196,7 +201,7 @@ TEST(Files, AFileThatCannotBeReadIsNeverTakenForAMissingOne) {
                               0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     std::string contents;
-    EXPECT_EQ(platform.readFile(path, contents), Platform::FileRead::Failed);
+    EXPECT_EQ(platform.readFile(path, contents, anySize), Platform::FileRead::Failed);
     EXPECT_NE(platform.fileError().find("error"), std::string::npos);
     CloseHandle(held);
     platform.deleteFile(path);

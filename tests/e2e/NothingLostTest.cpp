@@ -147,18 +147,23 @@ TEST(NothingLost, AFileThatCannotBeWrittenWhenAnEventFiresIsToldOnceAndStoredLat
     HWND list = GetDlgItem(window, IDC_EVENTS);
     ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 15000));
     ASSERT_NE(program.waitForWindow("Velkorin: events not stored", 5000), nullptr);
-    Sleep(3000); // three more failed retries
+    Sleep(4000); // retries after 1, 2 and 4 seconds fail too
     EXPECT_EQ(program.windowsTitled("Velkorin: events not stored").size(), 1u); // told once
     screenshot("events-not-stored");
     EXPECT_NE(fileText(program.eventFilePath()).find(oneTimeKey(soon)), std::string::npos);
+    EXPECT_TRUE(filesLike(program.eventFilePath() + ".new-*").empty());
     CloseHandle(held);
     EXPECT_TRUE(waitUntil(
         [&] {
             return fileText(program.eventFilePath()).find(oneTimeKey(soon)) == std::string::npos;
         },
-        5000))
+        12000))
         << "the retry did not store the table";
     EXPECT_NE(fileText(program.eventFilePath()).find(oneTimeKey(future)), std::string::npos);
+    // One line for the spell of failures and one for its end.
+    const std::string log = fileText(program.directory() + "Velkorin.log");
+    EXPECT_EQ(log.find("events not stored"), log.rfind("events not stored")) << log;
+    EXPECT_NE(log.find("events stored again"), std::string::npos) << log;
 }
 
 // "one-copy-link" is a symbolic link to "one-copy", made by the build: another spelling of the

@@ -198,3 +198,24 @@ TEST(DueCheck, ARefusedRequestIsReportedWithItsReasonAndTheEventCountsAsFired) {
     EXPECT_EQ(clock.table.rowCount(), 0); // the one-time row has gone all the same
     EXPECT_EQ(clock.requests(), 1);       // and is not tried again
 }
+
+// A copy that could not take the file's lock carries nothing out, whatever comes: no warning,
+// no request, no row leaves, not even for Now on a warning or a wake.
+TEST_F(DueCheckTest, ACopyThatStoppedWatchingWarnsAndRequestsNothing) {
+    add("", plus(t0, 30), "Restart");
+    add("Daily", plus(t0, 90), "", "Shut down");
+    due.stopWatching();
+    due.startAfter(t0);
+    for (int second = 1; second <= 200; ++second) {
+        tickAt(plus(t0, second));
+        due.runWarnedNow(plus(t0, second));
+        if (second == 100) {
+            due.asleep(plus(t0, second));
+            due.awake(plus(t0, second));
+        }
+        ASSERT_EQ(platform.warningsOpened, 0) << second;
+        ASSERT_TRUE(platform.requests.empty()) << second;
+    }
+    EXPECT_EQ(table.rowCount(), 2);
+    EXPECT_TRUE(platform.notices.empty());
+}

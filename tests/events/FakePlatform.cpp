@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -83,9 +84,16 @@ std::string FakePlatform::formatTime(const LocalTime &time, const char *picture)
     return render(time, picture, language);
 }
 
-Platform::FileRead FakePlatform::readFile(const std::string &path, std::string &contents) {
+Platform::FileRead FakePlatform::readFile(const std::string &path, std::string &contents,
+                                          std::size_t limit) {
     if (unreadable.count(path))
         return FileRead::Failed;
+    if (outOfMemory)
+        throw std::bad_alloc();
+    if (auto huge = hugeFiles.find(path); huge != hugeFiles.end())
+        return huge->second > limit ? FileRead::TooLarge : FileRead::Failed;
+    if (auto found = files.find(path); found != files.end() && found->second.size() > limit)
+        return FileRead::TooLarge;
     auto found = files.find(path);
     if (found == files.end())
         return FileRead::Missing;
@@ -108,7 +116,9 @@ std::string FakePlatform::fromUtf16(const std::u16string &text) {
 }
 
 bool FakePlatform::replaceFile(const std::string &path, const std::string &contents) {
-    if (failWrites)
+    bytesWritten += contents.size();
+    ++writeAttempts;
+    if (failWrites || failReplaces)
         return false;
     ++fileWrites;
     files[path] = contents;

@@ -17,12 +17,18 @@ public:
     std::string language = "en"; // "de" and "fr" too: the names of days and months
     std::map<std::string, std::string> files;
     bool failWrites = false;
+    bool failReplaces = false; // only replaceFile fails: the history is still written
+    int writeAttempts = 0;     // calls of replaceFile, also those that failed
 
     std::vector<std::string> notices;
     std::vector<std::string> refusedNotices;
     std::vector<std::string> otherNotices;  // events not stored, and the like
     std::map<std::string, bool> unreadable; // paths that exist but cannot be read
-    std::string refuseWith; // the reason every power request is refused with, when set
+    // Paths that exist with this size (and no contents worth keeping in memory).
+    std::map<std::string, std::size_t> hugeFiles;
+    bool outOfMemory = false;     // reading any file runs out of memory
+    std::size_t bytesWritten = 0; // by every replaceFile, also those that failed
+    std::string refuseWith;       // the reason every power request is refused with, when set
     struct Request {
         std::string kind; // "restart" or "shutdown"
         bool fileExisted; // the event file as it was when the request was made
@@ -89,21 +95,29 @@ public:
     void closeWarning() override { warningOpen = warningDismissed = false; }
     std::string requestRestart() override { return record("restart"); }
     std::string requestShutdown() override { return record("shutdown"); }
-    FileRead readFile(const std::string &path, std::string &contents) override;
+    FileRead readFile(const std::string &path, std::string &contents, std::size_t limit) override;
     void appendFile(const std::string &path, const std::string &text) override {
         if (!failWrites)
             files[path] += text;
     }
     std::size_t fileSize(const std::string &path) override {
+        if (auto huge = hugeFiles.find(path); huge != hugeFiles.end())
+            return huge->second;
         auto found = files.find(path);
         return found == files.end() ? 0 : found->second.size();
     }
-    void moveFile(const std::string &from, const std::string &to) override {
+    bool moveFile(const std::string &from, const std::string &to) override {
+        if (auto huge = hugeFiles.find(from); huge != hugeFiles.end() && !failWrites) {
+            hugeFiles[to] = huge->second;
+            hugeFiles.erase(huge);
+            return true;
+        }
         auto found = files.find(from);
         if (found == files.end() || failWrites)
-            return;
+            return false;
         files[to] = found->second;
         files.erase(found);
+        return true;
     }
     std::vector<std::string> filesStartingWith(const std::string &pathPrefix) override {
         std::vector<std::string> paths;

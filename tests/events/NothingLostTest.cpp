@@ -1,6 +1,7 @@
 // Nothing lost: what the event file holds survives every start, read and write, through the
 // platform double; each case failed before its mend.
 #include "DueCheck.h"
+#include "Editor.h"
 #include "FakePlatform.h"
 #include "MissedSweep.h"
 #include "Utf16File.h"
@@ -14,6 +15,13 @@ LocalTime plus(const LocalTime &time, std::int64_t seconds) {
 }
 
 const std::string path = "C:\\Tools\\InformationSW";
+
+std::size_t occurrences(const std::string &text, const std::string &part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
 
 struct Start : testing::Test {
     FakePlatform platform;
@@ -184,7 +192,9 @@ TEST_F(Start, AFileThatCannotBeReadIsNeverReplacedOrDeleted) {
     EXPECT_EQ(platform.files[path], futureEvent(1));
 }
 
-TEST_F(Start, AFailedWriteIsToldOnceAndTriedAgainUntilItSucceeds) {
+TEST_F(Start, AFailedWriteIsToldOnceAndTriedAgainLessAndLessOftenUntilItSucceeds) {
+    History history(platform, "C:\\Tools\\");
+    due.setHistory(&history);
     platform.files[path] =
         eventsFile({{1, "Friday 14 March 2031 09:30:00"}, {2, "Monday 07 December 2026 12:00:01"}});
     start();
@@ -192,24 +202,45 @@ TEST_F(Start, AFailedWriteIsToldOnceAndTriedAgainUntilItSucceeds) {
     Event restart = eventAt(plus(now, 2), "Daily", "12:00:02");
     restart.restart = "Restart";
     table.insertRow(2, restart);
-    platform.failWrites = true;
+    platform.failReplaces = true;
     due.tableChanged(now);
-    due.checkDueEvents(plus(now, 1)); // the one-time row fires: its rewrite fails
-    for (int second = 2; second <= 62; ++second)
-        due.checkDueEvents(plus(now, second));   // the restart runs although its save fails
-    EXPECT_EQ(platform.otherNotices.size(), 1u); // told once, not every second
+    // The one-time row fires at 1 and its rewrite fails; the restart's own save at 60 fails too.
+    std::vector<int> tries;
+    const auto tick = [&](int second) {
+        const int before = platform.writeAttempts;
+        due.checkDueEvents(plus(now, second));
+        if (platform.writeAttempts > before)
+            tries.push_back(second);
+    };
+    for (int second = 1; second <= 130; ++second)
+        tick(second);
+    EXPECT_EQ(tries, (std::vector<int>{1, 2, 4, 8, 16, 32, 60, 120}));
+    EXPECT_EQ(platform.otherNotices.size(), 1u); // told once, not at every try
     EXPECT_NE(platform.otherNotices[0].find(path), std::string::npos);
-    EXPECT_EQ(platform.requests.size(), 1u);
+    EXPECT_EQ(platform.requests.size(), 1u); // the restart ran although its save failed
     EXPECT_NE(platform.files[path].find("12:00:01"), std::string::npos); // still the old file
-    platform.failWrites = false;
-    due.checkDueEvents(plus(now, 63));
+    // The user's change is tried at the next tick; then the wait is a minute again.
+    table.deleteRow(0);
+    due.tableChanged(plus(now, 130));
+    tries.clear();
+    for (int second = 131; second <= 200; ++second) {
+        platform.failReplaces = second < 150;
+        tick(second);
+    }
+    EXPECT_EQ(tries, (std::vector<int>{131, 191}));
     EXPECT_EQ(platform.files[path].find("12:00:01"), std::string::npos);
     EXPECT_NE(platform.files[path].find("12:00:02"), std::string::npos);
-    // A later failure is told again.
-    platform.failWrites = true;
-    table.deleteRow(0);
-    due.noteStored(file.rewriteEventFile(table), platform.now);
+    const std::string &log = platform.files[history.path()];
+    EXPECT_EQ(occurrences(log, "events not stored"), 1u) << log;
+    EXPECT_EQ(occurrences(log, "events stored again"), 1u) << log;
+    // A later failure is a new spell, told again and tried after a second.
+    platform.failReplaces = true;
+    table.insertRow(0, eventAt(plus(now, 3600), "", "later"));
+    due.noteStored(file.rewriteEventFile(table), plus(now, 200));
     EXPECT_EQ(platform.otherNotices.size(), 2u);
+    tries.clear();
+    tick(201);
+    EXPECT_EQ(tries, (std::vector<int>{201}));
 }
 
 TEST_F(Start, ThousandsOfMissedEventsGiveElevenNoticesAndLeaveInOnePass) {
@@ -236,4 +267,52 @@ TEST_F(Start, ElevenMissedEventsStillGetANoticeEach) {
     start();
     EXPECT_EQ(platform.notices.size(), 11u);
     EXPECT_EQ(platform.notices[10].find("more missed events"), std::string::npos);
+}
+
+// A file too large for any real table is not read: it stays exactly where and as it is, no
+// tick or sweep writes or deletes it, and OK on a new event is refused until the user chose to
+// move it aside.
+TEST_F(Start, AFileTooLargeToReadIsLeftAloneUntilTheUserChoosesToStoreEvents) {
+    History history(platform, "C:\\Tools\\");
+    file.setHistory(&history);
+    platform.now = now;
+    platform.hugeFiles[path] = std::size_t(1) << 30;
+    EXPECT_EQ(start(), Platform::FileRead::TooLarge);
+    EXPECT_EQ(table.rowCount(), 0);
+    ASSERT_EQ(platform.otherNotices.size(), 1u);
+    EXPECT_NE(platform.otherNotices[0].find(path + "\r\nholds 1024 MB"), std::string::npos)
+        << platform.otherNotices[0];
+    EXPECT_NE(platform.files[history.path()].find("event file not read: 1073741824 bytes"),
+              std::string::npos);
+    for (int second = 1; second <= 90; ++second)
+        due.checkDueEvents(plus(now, second));
+    Editor editor(table, file, platform);
+    EventForm form;
+    form.hour = "10";
+    form.minute = form.second = "00";
+    form.repeat = "Daily";
+    EXPECT_EQ(editor.composeEvent(form), Editor::Outcome::FileTooLarge);
+    EXPECT_TRUE(editor.deleteSelected(-1));
+    EXPECT_EQ(table.rowCount(), 0);
+    EXPECT_EQ(platform.writeAttempts, 0);
+    EXPECT_EQ(platform.hugeFiles.count(path), 1u);
+    EXPECT_EQ(platform.otherNotices.size(), 1u);
+
+    ASSERT_TRUE(file.setTooLargeFileAside());
+    const std::string aside = path + ".20261207-120000.large";
+    EXPECT_EQ(platform.hugeFiles.count(aside), 1u);
+    EXPECT_NE(platform.files[history.path()].find("moved to " + aside), std::string::npos);
+    EXPECT_EQ(editor.composeEvent(form), Editor::Outcome::Added);
+    EXPECT_NE(platform.files[path].find("10:00:00"), std::string::npos);
+}
+
+TEST_F(Start, NoMemoryForTheFileLeavesItAloneLikeAnUnreadableOne) {
+    platform.files[path] = futureEvent(1);
+    platform.outOfMemory = true;
+    EXPECT_EQ(start(), Platform::FileRead::Failed);
+    EXPECT_EQ(file.readError(), "There is not enough memory to read it.");
+    EXPECT_TRUE(file.blocked());
+    platform.outOfMemory = false;
+    EXPECT_FALSE(file.rewriteEventFile(table));
+    EXPECT_EQ(platform.files[path], futureEvent(1));
 }
