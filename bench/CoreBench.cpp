@@ -250,3 +250,33 @@ void duePassPerRowFormatting(benchmark::State &state) {
 BENCHMARK(duePassPerRowFormatting)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+// A minute of a file that cannot be written, with 100,000 events: a row fires and its rewrite
+// fails, then every tick of the minute passes while the file stays unwritable. The bytes handed
+// to the file system and the tries, per minute.
+void failedWriteMinute(benchmark::State &state) {
+    const int rows = static_cast<int>(state.range(0));
+    std::size_t bytes = 0;
+    int tries = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        FakePlatform platform;
+        EventFile file(platform, "InformationSW");
+        EventTable table;
+        DueCheck due(table, file, platform);
+        fillTable(table, rows);
+        const LocalTime start = at(2026, 12, 7, 12, 0, 0);
+        const LocalTime firing = later(start, 1);
+        table.insertRow(0, eventAt(firing, "", clockText(platform, RepeatKind::OneTime, firing)));
+        platform.failReplaces = true;
+        due.startAfter(start);
+        state.ResumeTiming();
+        for (int second = 1; second <= 60; ++second)
+            due.checkDueEvents(later(start, second));
+        bytes = platform.bytesWritten;
+        tries = platform.writeAttempts;
+    }
+    state.counters["tries"] = tries;
+    state.counters["MB"] = static_cast<double>(bytes) / (1024 * 1024);
+}
+BENCHMARK(failedWriteMinute)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);

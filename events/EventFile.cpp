@@ -160,6 +160,10 @@ bool writesExactly(const EventTable &table, std::string_view text, Store store) 
 // other text, which the profile rules read instead. Both read such a file alike.
 bool readWrittenFile(std::string_view text, std::vector<Event> &rows) {
     rows.clear();
+    // One row a line of the first section: room for them at once, and no more than the text has.
+    const std::size_t firstEnd = std::min(text.find("\r\n["), text.size());
+    rows.reserve(static_cast<std::size_t>(
+        std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(firstEnd), '\n')));
     std::size_t at = 0;
     const auto take = [&](std::string_view piece) {
         if (text.compare(at, piece.size(), piece) != 0)
