@@ -387,6 +387,7 @@ Platform::FileRead EventFile::load(EventTable &table) {
     textKnown_ = read == Platform::FileRead::Read;
     keepFirst_.clear();
     originals_.clear();
+    encoding_ = TextEncoding::Ansi;
     leftOut_ = LeftOut();
     if (tooLarge_)
         tellTooLarge();

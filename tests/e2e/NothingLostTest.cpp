@@ -247,7 +247,9 @@ TEST(NothingLost, ACopyRunningForAnotherUserIsToldOfAndNothingRunsTwice) {
     HWND told = program.waitForWindow("Velkorin", 20000); // a message box, no main window
     ASSERT_NE(told, nullptr);
     ASSERT_NE(GetDlgItem(told, 0xFFFF), nullptr);
-    const std::string text = windowText(GetDlgItem(told, 0xFFFF));
+    // The box may show a moment before its text is set.
+    std::string text;
+    waitUntil([&] { return !(text = windowText(GetDlgItem(told, 0xFFFF))).empty(); }, 5000);
     EXPECT_NE(text.find("another user"), std::string::npos) << text;
     EXPECT_NE(text.find("other-user"), std::string::npos) << text;
     screenshot("other-user");
