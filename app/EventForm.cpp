@@ -153,21 +153,29 @@ void resetForm(HWND window) {
     EnableWindow(GetDlgItem(window, IDC_SHUTDOWN), TRUE);
 }
 
-void composeEventCommand(HWND window) {
+namespace {
+
+// OK once: the editor composes and adds the form's event, the list redrawn once.
+Editor::Outcome composeOnce(HWND window, const EventForm &form) {
     Scheduling &s = scheduling();
+    EventList::Batch batch(s.list);
+    const Editor::Outcome outcome = s.editor.composeEvent(form);
+    if (outcome == Editor::Outcome::Added || outcome == Editor::Outcome::NothingToAdd)
+        resetForm(window);
+    s.due.tableChanged(s.platform.localTime());
+    return outcome;
+}
+
+} // namespace
+
+void composeEventCommand(HWND window) {
     const EventForm form = readForm(window);
-    // While a file too large to read is left alone, the user is asked before anything is added.
-    Event composed;
-    if (s.file.tooLarge() && composeFields(form, s.platform, composed) &&
-        !setTooLargeFileAside(window))
-        return;
-    Editor::Outcome outcome;
-    {
-        EventList::Batch batch(s.list);
-        outcome = s.editor.composeEvent(form);
-        if (outcome == Editor::Outcome::Added || outcome == Editor::Outcome::NothingToAdd)
-            resetForm(window);
-        s.due.tableChanged(s.platform.localTime());
+    Editor::Outcome outcome = composeOnce(window, form);
+    // While a file too large to read is left alone, nothing is added until the user chooses.
+    if (outcome == Editor::Outcome::FileTooLarge) {
+        if (!setTooLargeFileAside(window))
+            return;
+        outcome = composeOnce(window, form);
     }
     // Told once the batch has ended, so the list is drawn and live behind the message.
     if (outcome == Editor::Outcome::NotStored)
