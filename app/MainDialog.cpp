@@ -121,8 +121,17 @@ void applySkin(HWND window, int skin) {
         writeIntegerSetting(skinsValue, skin);
 }
 
+// The menu's skin, unless the administrator fixed it.
+void chooseSkin(HWND window, int skin) {
+    if (!fixedByPolicy(skinsValue))
+        applySkin(window, skin);
+}
+
 // The colour dialog; a confirmed colour, black included, becomes the font colour and is kept.
+// A colour the administrator fixed stays.
 void chooseFontColour(HWND window) {
+    if (fixedByPolicy(fontColorValue))
+        return;
     COLORREF chosen = 0;
     if (!chooseColour(window, programInstance, CC_FULLOPEN, chosen))
         return;
@@ -166,6 +175,7 @@ BOOL initMainDialog(HWND window) {
     int skin = 0;
     readIntegerSetting(skinsValue, skin);
     applySkin(window, skin);
+    showFixedSettings(window);
     createPictureButton(window, okButton);
     createPictureButton(window, deleteButton);
 
@@ -254,8 +264,8 @@ void menuCommand(HWND window, WORD command) {
         return;
     // clang-format off
     switch (command) {
-    case IDM_WHITE:       applySkin(window, 0);        break;
-    case IDM_METAL:       applySkin(window, 1);        break;
+    case IDM_WHITE:       chooseSkin(window, 0);       break;
+    case IDM_METAL:       chooseSkin(window, 1);       break;
     case IDM_COLOR_FONTS: chooseFontColour(window);    break;
     case IDM_ABOUT:       showAboutNotice(window);     break;
     default: break;

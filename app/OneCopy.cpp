@@ -87,8 +87,8 @@ BOOL CALLBACK findMainWindow(HWND window, LPARAM parameter) {
 
 // Opens the lock without sharing: while this copy runs nobody else can open it, and it goes
 // with the process however that ends.
-HANDLE takeLock(const std::string &programDirectory, DWORD &error) {
-    const std::wstring path = fileSystemPath(programDirectory + lockName);
+HANDLE takeLock(const std::string &eventDirectory, DWORD &error) {
+    const std::wstring path = fileSystemPath(eventDirectory + lockName);
     for (int attempt = 0;; ++attempt) {
         HANDLE lock =
             CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
@@ -104,11 +104,12 @@ HANDLE takeLock(const std::string &programDirectory, DWORD &error) {
 
 } // namespace
 
-CopyCheck handOverToRunningCopy(const std::string &programDirectory) {
+CopyCheck handOverToRunningCopy(const std::string &eventDirectory,
+                                const std::string &programDirectory) {
     DWORD error = 0;
-    const std::string lockPath = shownPath(programDirectory + lockName);
+    const std::string lockPath = shownPath(eventDirectory + lockName);
     // Kept for the life of the process.
-    if (takeLock(programDirectory, error) != INVALID_HANDLE_VALUE)
+    if (takeLock(eventDirectory, error) != INVALID_HANDLE_VALUE)
         return {false, lockPath, std::string()};
     // Anything else than another copy holding it (a directory where no file can be made, a
     // directory of the lock's name, a lock this user may not open) cannot tell whether another
@@ -130,8 +131,8 @@ CopyCheck handOverToRunningCopy(const std::string &programDirectory) {
         return {true, lockPath, std::string()};
     }
     // Its window is on another user's desktop.
-    const std::string text = std::string(otherUserText) + "\r\n" + shownPath(programDirectory) +
-                             "\r\n\r\n" + otherUserEnd;
+    const std::string text =
+        std::string(otherUserText) + "\r\n" + shownPath(eventDirectory) + "\r\n\r\n" + otherUserEnd;
     MessageBoxA(nullptr, text.c_str(), messageCaption, MB_OK | MB_ICONINFORMATION);
     return {true, lockPath, std::string()};
 }

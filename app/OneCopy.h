@@ -3,17 +3,19 @@
 
 #include <string>
 
-// What a start found of the copies on this directory's event file.
+// What a start found of the copies on an event file.
 struct CopyCheck {
     bool handedOver = false; // another copy keeps the file: this one ends
     // Where the lock is and, when it could not be had, the error why.
     std::string lockPath, lockError;
 };
 
-// Another copy of the program already keeps this directory's event file when it holds the lock
-// on "InformationSW.lock" beside it (whatever path named the directory): that copy's main
-// window is then brought to the front, out of the tray too, or, when it runs for another user,
-// the user is told so once, and this copy is handed over. When this copy is the first it holds
-// the lock for the life of the process. When the lock can be neither made nor opened for any
-// other reason, lockError says why: this copy then carries out no event, since another one may.
-CopyCheck handOverToRunningCopy(const std::string &programDirectory);
+// Another copy of the program already keeps the event file of eventDirectory when it holds the
+// lock on "InformationSW.lock" beside it (whatever path named the directory): that copy's main
+// window, found by the program directory it runs from, is then brought to the front, out of the
+// tray too, or, when it runs for another user, the user is told so once, and this copy is handed
+// over. When this copy is the first it holds the lock for the life of the process. When the lock
+// can be neither made nor opened for any other reason, lockError says why: this copy then carries
+// out no event, since another one may.
+CopyCheck handOverToRunningCopy(const std::string &eventDirectory,
+                                const std::string &programDirectory);

@@ -15,6 +15,7 @@ const char loadValue[] = "Load";
 namespace {
 
 const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
+const char policiesKey[] = "Software\\Policies\\MarbrookVKRN\\Velkorin";
 const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 const char runValue[] = "Velkorin";
 constexpr std::size_t runEntryBytes = 100;
@@ -25,10 +26,11 @@ constexpr DWORD colourBytes = 4;
 constexpr DWORD integerFormBytes = 10;
 constexpr DWORD flagFormBytes = 10;
 
-// Where a setting may stand. This 64-bit program keeps its settings in the 64-bit view of the
-// machine's key. A value missing there may still be where a 32-bit Velkorin kept it: in this
-// user's virtualised copy of the 32-bit view (a standard user's writes went there), or in the
-// 32-bit view itself. Those are read, never written, so nothing a user set is lost by the upgrade.
+// Where a setting may stand, first place first. The administrator's policies, the computer's
+// before the user's, fix a setting; then comes the user's own choice, the one place the program
+// writes. Then what was set for the whole computer: by an older Velkorin in the machine's key
+// (the 64-bit view, a standard user's virtualised copy of the 32-bit view, the 32-bit view),
+// or by a deployment of preferences. Those are read, never written, so nothing set there is lost.
 struct Place {
     HKEY root;
     const char *path;
@@ -36,24 +38,27 @@ struct Place {
 };
 const char virtualStoreKey[] =
     "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\MarbrookVKRN\\Velkorin";
-const Place ownPlace = {HKEY_LOCAL_MACHINE, settingsKey, KEY_WOW64_64KEY};
-const Place olderPlaces[] = {{HKEY_CURRENT_USER, virtualStoreKey, KEY_WOW64_64KEY},
-                             {HKEY_LOCAL_MACHINE, settingsKey, KEY_WOW64_32KEY}};
+const Place policyPlaces[] = {{HKEY_LOCAL_MACHINE, policiesKey, KEY_WOW64_64KEY},
+                              {HKEY_CURRENT_USER, policiesKey, 0}};
+const Place ownPlace = {HKEY_CURRENT_USER, settingsKey, 0};
+const Place machinePlaces[] = {{HKEY_LOCAL_MACHINE, settingsKey, KEY_WOW64_64KEY},
+                               {HKEY_CURRENT_USER, virtualStoreKey, 0},
+                               {HKEY_LOCAL_MACHINE, settingsKey, KEY_WOW64_32KEY}};
 
 class SettingsKey {
 public:
-    // The program's own key, for writing and reading, created when asked.
+    // The user's own key, for writing and reading, created when asked.
     explicit SettingsKey(bool create) { open(ownPlace, create); }
-    // The key a value is read from: the program's own (created when asked), or, when that does
-    // not hold the value, the first older place that does.
+    // The key a value is read from: the first place that holds it. The user's own key is
+    // created on the way when asked.
     SettingsKey(const char *name, bool create) {
+        if (openHolding(policyPlaces, name))
+            return;
         open(ownPlace, create);
-        for (const Place &older : olderPlaces) {
-            if (holds(name))
-                return;
-            close();
-            open(older, false);
-        }
+        if (holds(name))
+            return;
+        close();
+        openHolding(machinePlaces, name);
     }
     ~SettingsKey() { close(); }
     SettingsKey(const SettingsKey &) = delete;
@@ -95,6 +100,16 @@ public:
     }
 
 private:
+    // The first of these places that holds the value, left open; false when none does.
+    template <std::size_t count> bool openHolding(const Place (&places)[count], const char *name) {
+        for (const Place &place : places) {
+            open(place, false);
+            if (holds(name))
+                return true;
+            close();
+        }
+        return false;
+    }
     void open(const Place &place, bool create) {
         const LONG opened =
             create ? RegCreateKeyExA(place.root, place.path, 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -116,12 +131,40 @@ private:
     HKEY key_ = nullptr;
 };
 
+// A flag set by Group Policy is a REG_DWORD 0 or 1, the program's own the text "1" or "0".
 char firstCharacter(const char *name, bool create) {
+    const SettingsKey key(name, create);
+    DWORD number = 0;
+    if (key.readNumber(name, number))
+        return number == 1 ? '1' : '0';
     BYTE first = 0;
-    return SettingsKey(name, create).read(name, &first, 1) == 1 ? static_cast<char>(first) : '\0';
+    return key.read(name, &first, 1) == 1 ? static_cast<char>(first) : '\0';
+}
+
+bool inPlace(const Place &place, const char *name) {
+    HKEY key;
+    if (RegOpenKeyExA(place.root, place.path, 0, KEY_QUERY_VALUE | place.view, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    const bool found =
+        RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
+// The user's own key takes the value, unless a policy fixes the setting.
+bool writeOwn(const char *name, const BYTE *data, DWORD size) {
+    return !fixedByPolicy(name) && SettingsKey(true).write(name, data, size);
 }
 
 } // namespace
+
+bool fixedByPolicy(const char *name) {
+    for (const Place &place : policyPlaces)
+        if (inPlace(place, name))
+            return true;
+    return false;
+}
 
 bool readFontColour(COLORREF &colour) {
     const SettingsKey key(fontColorValue, true);
@@ -158,7 +201,7 @@ char readFlag(const char *name) {
 
 bool writeFontColour(COLORREF colour) {
     const BYTE data[colourBytes] = {GetRValue(colour), GetGValue(colour), GetBValue(colour), 0};
-    return SettingsKey(true).write(fontColorValue, data, colourBytes);
+    return writeOwn(fontColorValue, data, colourBytes);
 }
 
 bool writeIntegerSetting(const char *name, int value) {
@@ -166,12 +209,12 @@ bool writeIntegerSetting(const char *name, int value) {
     const DWORD bits = static_cast<DWORD>(value);
     for (int i = 0; i < 4; ++i)
         data[i] = static_cast<BYTE>(bits >> (8 * i));
-    return SettingsKey(true).write(name, data, integerFormBytes);
+    return writeOwn(name, data, integerFormBytes);
 }
 
 bool writeFlag(const char *name, bool on) {
     BYTE data[flagFormBytes] = {static_cast<BYTE>(on ? '1' : '0')};
-    return SettingsKey(true).write(name, data, flagFormBytes);
+    return writeOwn(name, data, flagFormBytes);
 }
 
 char queryFlag(const char *name) {
@@ -186,24 +229,22 @@ std::string runEntryData(const std::string &executablePath) {
     return data;
 }
 
-namespace {
-
 // The path in the ANSI form when the code page holds every character of it; else in UTF-16,
 // quoted and ended with its zero the same way.
-bool writeRunValue(HKEY root, const std::string &utf8Path) {
+bool setRunEntry(const std::string &executablePath) {
     HKEY key;
-    if (RegCreateKeyExA(root, runKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, runKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
     std::string ansi;
     LONG result;
-    if (ansiOf(utf8Path, ansi)) {
+    if (ansiOf(executablePath, ansi)) {
         const std::string data = runEntryData(ansi);
         result =
             RegSetValueExA(key, runValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.data()),
                            static_cast<DWORD>(data.size()));
     } else {
-        std::wstring data = L"\"" + wideOf(utf8Path) + L"\"";
+        std::wstring data = L"\"" + wideOf(executablePath) + L"\"";
         data.push_back(L'\0');
         if (data.size() * sizeof(wchar_t) < runEntryBytes)
             data.resize(runEntryBytes / sizeof(wchar_t), L'\0');
@@ -215,28 +256,64 @@ bool writeRunValue(HKEY root, const std::string &utf8Path) {
     return result == ERROR_SUCCESS;
 }
 
-void deleteRunValue(HKEY root, REGSAM view) {
+void deleteRunEntry() {
     HKEY key;
-    if (RegOpenKeyExA(root, runKey, 0, KEY_SET_VALUE | view, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, runKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
     RegDeleteValueA(key, runValue);
     RegCloseKey(key);
 }
 
-} // namespace
-
-bool setRunEntry(const std::string &executablePath) {
-    // The machine's Run key is never virtualised: a standard user may not write it, and the
-    // box would show ticked while nothing starts. The user's own key starts it for that user.
-    if (writeRunValue(HKEY_LOCAL_MACHINE, executablePath))
-        return true;
-    return writeRunValue(HKEY_CURRENT_USER, executablePath);
+bool startedForEveryUser() {
+    return inPlace({HKEY_LOCAL_MACHINE, runKey, KEY_WOW64_64KEY}, runValue) ||
+           inPlace({HKEY_LOCAL_MACHINE, runKey, KEY_WOW64_32KEY}, runValue);
 }
 
-// Windows starts what either view of the machine's Run key names: a value a 32-bit Velkorin
-// left in the 32-bit view would go on starting the old path.
-void deleteRunEntry() {
-    deleteRunValue(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
-    deleteRunValue(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
-    deleteRunValue(HKEY_CURRENT_USER, 0);
+namespace {
+
+const char eventFolderValue[] = "EventFolder";
+const char installerKey[] = "Software\\Marbrook\\Velkorin Installer";
+const char installDirValue[] = "InstallDir";
+
+// A REG_SZ of the machine's 64-bit view, in UTF-8; empty when missing.
+std::string machineText(const char *path, const char *name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS)
+        return "";
+    const std::wstring wideName = wideOf(name);
+    DWORD type = 0, size = 0;
+    std::wstring text;
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+        type == REG_SZ && size > 0) {
+        text.assign(size / sizeof(wchar_t) + 1, L'\0');
+        if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE *>(&text[0]), &size) != ERROR_SUCCESS)
+            text.clear();
+        text.resize(wcsnlen(text.c_str(), text.size()));
+    }
+    RegCloseKey(key);
+    return narrowOf(text);
+}
+
+std::string withBackslash(std::string folder) {
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+bool sameFolder(const std::string &a, const std::string &b) {
+    const std::wstring wa = wideOf(withBackslash(a)), wb = wideOf(withBackslash(b));
+    return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
+                                static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+}
+
+} // namespace
+
+std::string eventDirectoryFor(const std::string &programDirectory) {
+    const std::string folder = withBackslash(machineText(settingsKey, eventFolderValue));
+    if (folder.empty() || !sameFolder(machineText(installerKey, installDirValue), programDirectory))
+        return programDirectory;
+    CreateDirectoryW(fileSystemPath(folder).c_str(), nullptr); // the package made it; once gone
+    return folder;
 }

@@ -1,5 +1,6 @@
-// The settings store: the program's few persistent settings in the registry, under
-// HKEY_LOCAL_MACHINE "Software\MarbrookVKRN\Velkorin", and the Run entry.
+// The settings store: the program's few persistent settings in the registry, the user's under
+// HKEY_CURRENT_USER "Software\MarbrookVKRN\Velkorin" below the administrator's policies, and
+// the Run entry.
 #pragma once
 
 #include <windows.h>
@@ -12,21 +13,25 @@ extern const char skinsValue[];     // "Skins": integer setting
 extern const char minimizeValue[];  // "Minimize": flag text
 extern const char loadValue[];      // "Load": flag text
 
-// The settings live in the 64-bit view of that key; a value missing there is read where a
-// 32-bit Velkorin kept it (this user's virtualised copy of the 32-bit view, then the 32-bit
-// view), and is never written back there.
-// Each read opens the key (created when missing), reads one value and closes it. A value that
-// is missing, of another type than REG_SZ or shorter than its form leaves the setting
-// unchanged: only the bytes that are there are read. The font colour and the integer settings
-// are read from a REG_DWORD as well, the form Group Policy writes numbers in; the program
-// itself always writes the REG_SZ forms.
+// A setting is read from the first place that holds it: the policies of the computer, then of
+// the user ("Software\Policies\MarbrookVKRN\Velkorin"), then the user's own key, then what an
+// older Velkorin or a deployment of preferences left in the computer's key (either view, or a
+// standard user's virtualised copy). Only the user's own key is ever written.
+// Each read opens the key (the user's own created when missing), reads one value and closes it.
+// A value that is missing, of another type than REG_SZ or shorter than its form leaves the
+// setting unchanged: only the bytes that are there are read. The font colour, the integer
+// settings and the flags are read from a REG_DWORD as well, the form Group Policy writes
+// numbers in; the program itself always writes the REG_SZ forms.
 bool readFontColour(COLORREF &colour);
 bool readIntegerSetting(const char *name, int &value);
 // The first character of a flag text, or 0 when the value is missing or empty.
 char readFlag(const char *name);
 
-// Each write opens (or creates) the key, writes one REG_SZ value and closes it; false when
-// the value could not be stored.
+// A policy of the computer or of the user holds this setting: the user cannot change it.
+bool fixedByPolicy(const char *name);
+
+// Each write opens (or creates) the user's key, writes one REG_SZ value and closes it; false
+// when the value could not be stored, or a policy fixes the setting (nothing is written then).
 bool writeFontColour(COLORREF colour);
 bool writeIntegerSetting(const char *name, int value);
 bool writeFlag(const char *name, bool on);
@@ -35,13 +40,20 @@ bool writeFlag(const char *name, bool on);
 // creating it: the first character of a flag text, or 0.
 char queryFlag(const char *name);
 
-// Start with Windows: the Run value "Velkorin" holds the executable's whole path (UTF-8 here)
-// in double quotes, so that Windows does not split it at a blank. Where the machine's Run key
-// cannot be written (a standard user), the user's own Run key takes the value instead. False when
-// neither could be written.
+// Start with Windows: the Run value "Velkorin" in the user's own Run key holds the executable's
+// whole path (UTF-8 here) in double quotes, so that Windows does not split it at a blank. False
+// when it could not be written.
 bool setRunEntry(const std::string &executablePath);
-// Deletes the Run value from the user's key and from both views of the machine's.
+// Deletes the user's Run value.
 void deleteRunEntry();
+// The computer's Run key (either view) starts Velkorin for every user: put there by a policy or
+// an older Velkorin, it is its owner's to change, never the program's.
+bool startedForEveryUser();
 
 // The Run value's data: the quoted path, its terminating zero, and zero bytes up to 100.
 std::string runEntryData(const std::string &executablePath);
+
+// Where the events live: beside the program, unless the program is the one installed for all
+// users and the installer named the computer's event folder ("EventFolder" in the computer's
+// settings key). That folder is made again when it has gone.
+std::string eventDirectoryFor(const std::string &programDirectory);

@@ -6,12 +6,13 @@ HWND mainWindow = nullptr;
 HMENU mainMenu = nullptr;
 std::string executablePath;
 std::string programDirectory;
+std::string eventDirectory;
 
 bool ticked(HWND dialog, int box) {
     return IsDlgButtonChecked(dialog, box) == BST_CHECKED;
 }
 
 Scheduling &scheduling() {
-    static Scheduling instance(programDirectory);
+    static Scheduling instance(eventDirectory);
     return instance;
 }

@@ -17,6 +17,9 @@ extern HWND mainWindow;
 extern HMENU mainMenu;
 extern std::string executablePath;
 extern std::string programDirectory; // ends with a backslash
+// Where the event file, its lock and copies and the history live: the program directory, or
+// the computer's event folder for an installation for all users. Ends with a backslash.
+extern std::string eventDirectory;
 
 // The scheduling core as the program holds it: the table (the source of truth), the event
 // list that mirrors it, the event file, the due check and the editor.
@@ -37,5 +40,5 @@ struct Scheduling {
 // A check box of a dialog is ticked.
 bool ticked(HWND dialog, int box);
 
-// Made once the program directory is known.
+// Made once the event directory is known.
 Scheduling &scheduling();

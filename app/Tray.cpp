@@ -57,6 +57,8 @@ void openTrayMenu(HWND window) {
     }
     CheckMenuItem(menu, IDM_TRAY_TODAY,
                   MF_BYCOMMAND | (todaySetting == 1 ? MF_CHECKED : MF_UNCHECKED));
+    if (fixedByPolicy(todayValue))
+        EnableMenuItem(menu, IDM_TRAY_TODAY, MF_BYCOMMAND | MF_GRAYED);
     SetForegroundWindow(window);
     TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
     PostMessageA(window, WM_NULL, 0, 0);
@@ -78,8 +80,8 @@ void bringBack(HWND window) {
 }
 
 void toggleToday(HWND window) {
-    if (todaySetting != 0 && todaySetting != 1)
-        return; // another stored value blocks it
+    if ((todaySetting != 0 && todaySetting != 1) || fixedByPolicy(todayValue))
+        return; // another stored value blocks it, as does the administrator's
     todaySetting = 1 - todaySetting;
     showTodayMark(window);
     writeIntegerSetting(todayValue, todaySetting);
@@ -151,6 +153,20 @@ bool mainMenuCommand(HWND window, WORD id) {
 void showTodayMark(HWND window) {
     CheckMenuItem(GetMenu(window), IDM_TODAY,
                   MF_BYCOMMAND | (todaySetting == 1 ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// What the administrator fixed shows greyed in the menu: the skins, the Today window, the colour.
+void showFixedSettings(HWND window) {
+    const struct {
+        UINT item;
+        const char *setting;
+    } items[] = {{IDM_WHITE, skinsValue},
+                 {IDM_METAL, skinsValue},
+                 {IDM_TODAY, todayValue},
+                 {IDM_COLOR_FONTS, fontColorValue}};
+    for (const auto &entry : items)
+        EnableMenuItem(GetMenu(window), entry.item,
+                       MF_BYCOMMAND | (fixedByPolicy(entry.setting) ? MF_GRAYED : MF_ENABLED));
 }
 
 void keepHiddenInTray(WINDOWPOS &change) {

@@ -27,6 +27,8 @@ bool mainMenuCommand(HWND window, WORD id);
 
 // Puts the check mark of item 33 in step with the Today setting.
 void showTodayMark(HWND window);
+// Greys the main menu's items of the settings a policy fixes.
+void showFixedSettings(HWND window);
 
 // While the window is in the tray only the tray brings it back: the dialog manager shows a
 // hidden dialog when its queue first runs empty, and Wine shows a window again that it hid in

@@ -1,21 +1,27 @@
-// Process entry: common controls, the program directory, then the main window until exit.
+// Process entry: common controls, the program and event directories, then the main window
+// until exit.
 #include "MainDialog.h"
 #include "OneCopy.h"
 #include "ProgramPaths.h"
+#include "Settings.h"
 #include "Shell.h"
 
 #include <commctrl.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // DLLs that load later (a theme, a shell extension) come from the system folder only, never
+    // from the program's folder or the working directory.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     programInstance = GetModuleHandleA(nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof controls,
                                      ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);
     executablePath = runningExecutablePath();
     programDirectory = directoryOf(executablePath);
+    eventDirectory = eventDirectoryFor(programDirectory);
     // Two copies on one event file would both carry out every event and overwrite each
     // other's file: the second hands over to the first and ends.
-    const CopyCheck copy = handOverToRunningCopy(programDirectory);
+    const CopyCheck copy = handOverToRunningCopy(eventDirectory, programDirectory);
     if (copy.handedOver)
         ExitProcess(0);
     ExitProcess(static_cast<UINT>(runMainDialog(copy)));

@@ -38,7 +38,7 @@ WINEPREFIX=${prefixes[0]} wineserver -w
 cp -a "${prefixes[0]}" "${prefixes[1]}"
 cp -a "${prefixes[0]}" "${prefixes[2]}"
 for p in "${prefixes[1]}" "${prefixes[2]}"; do
-    WINEPREFIX=$p "$wine" reg add 'HKLM\Software\MarbrookVKRN\Velkorin' /v Minimize /t REG_SZ \
+    WINEPREFIX=$p "$wine" reg add 'HKCU\Software\MarbrookVKRN\Velkorin' /v Minimize /t REG_SZ \
         /d 1 /f >/dev/null 2>&1
     WINEPREFIX=$p wineserver -w
 done

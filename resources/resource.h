@@ -17,6 +17,9 @@
 #define IDC_START_WITH_WINDOWS 22
 #define IDC_START_MINIMIZED 23
 #define IDC_APPLY 24
+// made in code beside a box whose setting the administrator fixed: "Set by your administrator"
+#define IDC_START_WITH_WINDOWS_FIXED 122
+#define IDC_START_MINIMIZED_FIXED 123
 
 // Today window "DIALT"
 #define IDC_TODAY_LIST 26

@@ -40,17 +40,25 @@ sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
 # wixl writes the root of HKMU registry values as 4, which Windows Installer does not know; the
 # table's root for "per machine or per user" is -1.
 msibuild "$stage/Velkorin-$version.msi" -q 'UPDATE `Registry` SET `Root` = -1 WHERE `Root` = 4'
-# wixl knows no MoveFile table: what a 32-bit Velkorin wrote beside itself in the folder that
-# OLDERFOLDER names (set only when an installation for all users is upgraded from there) moves
-# into the new folder with the program's component, by the standard MoveFiles action.
+# The computer's event folder and its value, for all users only: wixl writes no component
+# conditions.
+msibuild "$stage/Velkorin-$version.msi" -q \
+    "UPDATE \`Component\` SET \`Condition\` = 'ALLUSERS=1' WHERE \`Component\` = 'EventFolder'"
+# wixl knows no MoveFile table. For all users (the EventFolder component), what Velkorin wrote
+# beside an older program moves into the computer's event folder by the standard MoveFiles action:
+# from beside the program in Program Files (an earlier 64-bit version), and from the folder that
+# OLDERFOLDER names (set only when upgrading from the 32-bit package).
 msibuild "$stage/Velkorin-$version.msi" -q 'CREATE TABLE `MoveFile` (`FileKey` CHAR(72) NOT NULL,
     `Component_` CHAR(72) NOT NULL, `SourceName` CHAR(255) LOCALIZABLE,
     `DestName` CHAR(255) LOCALIZABLE, `SourceFolder` CHAR(72), `DestFolder` CHAR(72) NOT NULL,
     `Options` SHORT NOT NULL PRIMARY KEY `FileKey`)'
-for moved in 'OlderEventFiles:InformationSW*' 'OlderHistory:Velkorin.log*'; do
+for moved in 'EventFilesBesideProgram:InformationSW*:INSTALLDIR' \
+    'HistoryBesideProgram:Velkorin.log*:INSTALLDIR' 'OlderEventFiles:InformationSW*:OLDERFOLDER' \
+    'OlderHistory:Velkorin.log*:OLDERFOLDER'; do
+    IFS=: read -r key name from <<<"$moved"
     msibuild "$stage/Velkorin-$version.msi" -q "INSERT INTO \`MoveFile\` (\`FileKey\`,
         \`Component_\`, \`SourceName\`, \`SourceFolder\`, \`DestFolder\`, \`Options\`)
-        VALUES ('${moved%%:*}', 'Program', '${moved#*:}', 'OLDERFOLDER', 'INSTALLDIR', 1)"
+        VALUES ('$key', 'EventFolder', '$name', '$from', 'EVENTFOLDER', 1)"
 done
 msibuild "$stage/Velkorin-$version.msi" -q 'INSERT INTO `InstallExecuteSequence` (`Action`,
     `Sequence`) VALUES ('"'"'MoveFiles'"'"', 3800)'

@@ -13,7 +13,7 @@ const RECT dateLine = {80, 20, 400, 40};
 
 void storeFontColour(const BYTE (&colour)[4]) {
     HKEY key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+    RegCreateKeyExA(HKEY_CURRENT_USER, settingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                     nullptr);
     RegSetValueExA(key, "FontColor", 0, REG_SZ, colour, 4);
     RegCloseKey(key);
@@ -21,7 +21,7 @@ void storeFontColour(const BYTE (&colour)[4]) {
 
 void forgetFontColour() {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
         return;
     RegDeleteValueA(key, "FontColor");
     RegCloseKey(key);
@@ -32,7 +32,7 @@ std::vector<BYTE> storedFontColour() {
     BYTE data[16] = {};
     DWORD size = sizeof data, type = 0;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return {};
     LONG result = RegQueryValueExA(key, "FontColor", nullptr, &type, data, &size);
     RegCloseKey(key);
@@ -45,7 +45,7 @@ int storedSkins() {
     BYTE data[16] = {};
     DWORD size = sizeof data, type = 0;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return -1;
     LONG result = RegQueryValueExA(key, "Skins", nullptr, &type, data, &size);
     RegCloseKey(key);

@@ -45,7 +45,7 @@ std::string storedText(HKEY root, const char *key, const char *name) {
 
 void storeSetting(const char *name, const std::string &data) {
     HKEY key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, settingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+    RegCreateKeyExA(HKEY_CURRENT_USER, settingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                     nullptr);
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.data()),
                    static_cast<DWORD>(data.size()));
@@ -73,14 +73,14 @@ void confirmExit(const Program &program, HWND window) {
 } // namespace
 
 TEST(Tray, AFirstStartCreatesTheSettingsKeyHoldingOnlyTheSkin) {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, settingsKey);
+    RegDeleteTreeA(HKEY_CURRENT_USER, settingsKey);
     Program program("first-start");
     program.start();
     HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
     Sleep(500);
-    EXPECT_EQ(valueNames(HKEY_LOCAL_MACHINE, settingsKey), std::vector<std::string>{"Skins"});
-    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Skins"), std::string(10, '\0'));
+    EXPECT_EQ(valueNames(HKEY_CURRENT_USER, settingsKey), std::vector<std::string>{"Skins"});
+    EXPECT_EQ(storedText(HKEY_CURRENT_USER, settingsKey, "Skins"), std::string(10, '\0'));
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_FALSE(trayIconOf(window));
 }
@@ -157,14 +157,14 @@ TEST(Tray, TheTodayEntryFlipsTheStoredSetting) {
     ASSERT_NE(window, nullptr);
     PostMessageA(window, WM_COMMAND, IDM_TRAY_TODAY, 0);
     EXPECT_TRUE(waitUntil(
-        [&] { return storedText(HKEY_LOCAL_MACHINE, settingsKey, "Today")[0] == 1; }, 5000));
+        [&] { return storedText(HKEY_CURRENT_USER, settingsKey, "Today")[0] == 1; }, 5000));
     PostMessageA(window, WM_COMMAND, IDM_TODAY, 0);
     EXPECT_TRUE(waitUntil(
-        [&] { return storedText(HKEY_LOCAL_MACHINE, settingsKey, "Today")[0] == 0; }, 5000));
+        [&] { return storedText(HKEY_CURRENT_USER, settingsKey, "Today")[0] == 0; }, 5000));
 }
 
 TEST(Tray, TheSettingsDialogAppliesItsBoxesAndItsCloseBoxWritesNothing) {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, settingsKey);
+    RegDeleteTreeA(HKEY_CURRENT_USER, settingsKey);
     Program program("settings dialog"); // a blank in the path: the Run value needs its quotes
     program.start();
     HWND window = program.mainWindow();
@@ -187,13 +187,13 @@ TEST(Tray, TheSettingsDialogAppliesItsBoxesAndItsCloseBoxWritesNothing) {
     screenshot("settings-dialog");
     click(pictureButton(settings, IDC_APPLY));
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(settings); }, 5000));
-    const std::string run = storedText(HKEY_LOCAL_MACHINE, runKey, "Velkorin");
+    const std::string run = storedText(HKEY_CURRENT_USER, runKey, "Velkorin");
     const std::string expected = "\"" + program.directory() + "Velkorin.exe\"";
     EXPECT_EQ(run.substr(0, expected.size() + 1), expected + std::string(1, '\0'));
     EXPECT_EQ(run.size(), expected.size() + 1 < 100 ? 100u : expected.size() + 1);
-    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Load").substr(0, 2),
+    EXPECT_EQ(storedText(HKEY_CURRENT_USER, settingsKey, "Load").substr(0, 2),
               std::string("1\0", 2));
-    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Minimize").substr(0, 2),
+    EXPECT_EQ(storedText(HKEY_CURRENT_USER, settingsKey, "Minimize").substr(0, 2),
               std::string("0\0", 2));
 
     // Opened again it shows what was applied; its close box writes nothing.
@@ -207,8 +207,8 @@ TEST(Tray, TheSettingsDialogAppliesItsBoxesAndItsCloseBoxWritesNothing) {
     SendMessageA(startMinimised, BM_SETCHECK, BST_CHECKED, 0);
     PostMessageA(settings, WM_CLOSE, 0, 0);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(settings); }, 5000));
-    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, runKey, "Velkorin"), run);
-    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Minimize").substr(0, 2),
+    EXPECT_EQ(storedText(HKEY_CURRENT_USER, runKey, "Velkorin"), run);
+    EXPECT_EQ(storedText(HKEY_CURRENT_USER, settingsKey, "Minimize").substr(0, 2),
               std::string("0\0", 2));
 
     // Unticked and applied, the Run value goes.
@@ -218,8 +218,8 @@ TEST(Tray, TheSettingsDialogAppliesItsBoxesAndItsCloseBoxWritesNothing) {
     SendMessageA(GetDlgItem(settings, IDC_START_WITH_WINDOWS), BM_SETCHECK, BST_UNCHECKED, 0);
     click(pictureButton(settings, IDC_APPLY));
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(settings); }, 5000));
-    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, runKey, "Velkorin"), "<none>");
-    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, settingsKey, "Load").substr(0, 2),
+    EXPECT_EQ(storedText(HKEY_CURRENT_USER, runKey, "Velkorin"), "<none>");
+    EXPECT_EQ(storedText(HKEY_CURRENT_USER, settingsKey, "Load").substr(0, 2),
               std::string("0\0", 2));
 }
 

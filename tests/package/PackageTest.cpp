@@ -1,7 +1,8 @@
 // The installer and the portable zip under Wine, each case in a fresh prefix of its own
 // (tests/package/package-test.sh makes them and names the packages in the environment): a
 // silent install for the user and for all users, the installed program starting, an upgrade
-// keeping what the user made, and a removal taking only what the installer brought.
+// keeping what the user made, and a removal taking only what the installer brought. For all
+// users the events are the computer's, in ProgramData.
 #include "Driver.h"
 #include "resource.h"
 
@@ -56,6 +57,7 @@ DWORD uninstall(const std::string &package) {
 }
 
 const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char installerKey[] = "Software\\Marbrook\\Velkorin Installer";
 const char settingsKey[] = "Software\\MarbrookVKRN\\Velkorin";
 const char upgradeCode[] = "{B527C515-3A78-460C-8A3A-09B794E84C94}";
 
@@ -118,6 +120,11 @@ std::vector<std::string> installedVersions() {
 }
 
 const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
+
+// The computer's event folder of an installation for all users.
+std::string eventFolder() {
+    return folder(CSIDL_COMMON_APPDATA) + "Velkorin\\";
+}
 
 // What a user has made beside the program: events, a kept-aside copy, the history.
 void writeUsersFiles(const std::string &directory) {
@@ -194,6 +201,8 @@ TEST(Package, ForTheUserItInstallsStartsAndGoesLeavingTheEvents) {
     expectUsersFilesKept(directory);
 }
 
+// The program in Program Files, the events in ProgramData: the program fires them from there
+// and writes nothing beside itself.
 TEST(Package, ForAllUsersItGoesIntoProgramFiles) {
     const std::string package = environment("VELKORIN_MSI");
     ASSERT_EQ(install(package, "ALLUSERS=1"), 0u);
@@ -201,11 +210,86 @@ TEST(Package, ForAllUsersItGoesIntoProgramFiles) {
     for (const char *file : {"Velkorin.exe", "HelpVelkorin.chm", "LICENSE.txt"})
         EXPECT_TRUE(exists(directory + file)) << directory << file;
     EXPECT_FALSE(exists(folder(CSIDL_LOCAL_APPDATA) + "Programs\\Velkorin\\Velkorin.exe"));
-    writeUsersFiles(directory);
-    expectItStarts(directory, "", 1);
+    const std::string events = eventFolder();
+    ASSERT_TRUE(exists(events));
+    EXPECT_EQ(std::string(valueOf(HKEY_LOCAL_MACHINE, settingsKey, "EventFolder").c_str()), events);
+
+    writeUsersFiles(events);
+    const SYSTEMTIME soon = secondsFromNow(8);
+    writeFile(events + "InformationSW", eventFileText({{oneTimeKey(future), "", "", "", future},
+                                                       {oneTimeKey(soon), "", "", "", soon}}));
+    {
+        Program program(Program::Installed{directory});
+        program.start();
+        HWND window = program.mainWindow();
+        ASSERT_NE(window, nullptr);
+        HWND list = GetDlgItem(window, IDC_EVENTS);
+        EXPECT_EQ(program.listRows(list, 2).size(), 2u);
+        EXPECT_TRUE(exists(events + "InformationSW.lock"));
+        ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 20000))
+            << "the event did not fire";
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return readWholeFile(events + "InformationSW").find(oneTimeKey(soon)) ==
+                       std::string::npos;
+            },
+            5000));
+    }
+    EXPECT_TRUE(filesLike(directory + "InformationSW*").empty());
+    EXPECT_TRUE(filesLike(directory + "Velkorin.log*").empty());
+
     ASSERT_EQ(uninstall(package), 0u);
     EXPECT_FALSE(exists(directory + "Velkorin.exe"));
-    expectUsersFilesKept(directory);
+    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, settingsKey, "EventFolder"), "<none>");
+    expectUsersFilesKept(events);
+}
+
+// The program looks for the computer's events only when it is the program installed for all
+// users: a copy unpacked elsewhere on the same computer keeps its events beside itself.
+TEST(Package, ForAllUsersAnotherCopyKeepsItsEventsBesideItself) {
+    ASSERT_EQ(install(environment("VELKORIN_MSI"), "ALLUSERS=1"), 0u);
+    Program copy("elsewhere");
+    copy.start();
+    ASSERT_NE(copy.mainWindow(), nullptr);
+    EXPECT_TRUE(exists(copy.directory() + "InformationSW.lock"));
+    EXPECT_FALSE(exists(eventFolder() + "InformationSW.lock"));
+}
+
+// What an earlier 64-bit version kept beside the program for all users moves into ProgramData
+// whole: the file of 1,000 events byte for byte, its dated copies and the history.
+TEST(Package, ForAllUsersAnUpgradeMovesTheEventsFromBesideTheProgramIntoProgramData) {
+    const std::string older = environment("VELKORIN_MSI"), newer = environment("VELKORIN_NEXT_MSI");
+    ASSERT_EQ(install(older, "ALLUSERS=1"), 0u);
+    const std::string directory = folder(CSIDL_PROGRAM_FILES) + "Velkorin\\";
+    std::vector<FileEvent> many;
+    for (int i = 0; i < 1000; ++i) {
+        const SYSTEMTIME moment = plusSeconds(future, 61 * i);
+        many.push_back({oneTimeKey(moment), i % 7 ? "" : "Restart", "", "", moment});
+    }
+    const std::vector<std::pair<std::string, std::string>> beside = {
+        {"InformationSW", eventFileText(many)},
+        {"InformationSW.20261201-080000.bak", eventFileText({many[0], many[1]})},
+        {"InformationSW.20261207-120000.bak", eventFileText({many[2]})},
+        {"Velkorin.log", "2026-12-07 12:00:00 +01:00  fired\r\n"}};
+    for (const auto &file : beside)
+        writeFile(directory + file.first, file.second);
+
+    ASSERT_EQ(install(newer, "ALLUSERS=1"), 0u);
+    EXPECT_EQ(installedVersions().size(), 1u);
+    for (const auto &file : beside) {
+        EXPECT_EQ(readWholeFile(eventFolder() + file.first), file.second) << file.first;
+        EXPECT_FALSE(exists(directory + file.first)) << file.first;
+    }
+    expectItStarts(directory, "", 1000);
+}
+
+// An action that matters for safety failing fails the installation, which leaves nothing.
+TEST(Package, ForAllUsersAFailingSafetyActionFailsTheInstallation) {
+    EXPECT_NE(install(environment("VELKORIN_MSI"), "ALLUSERS=1"), 0u);
+    EXPECT_TRUE(installedVersions().empty());
+    EXPECT_FALSE(exists(folder(CSIDL_PROGRAM_FILES) + "Velkorin\\Velkorin.exe"));
+    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, settingsKey, "EventFolder"), "<none>");
+    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, installerKey, "InstallDir"), "<none>");
 }
 
 TEST(Package, AnUpgradeReplacesTheProgramAndKeepsEventsSettingsAndStartWithWindows) {
@@ -217,7 +301,7 @@ TEST(Package, AnUpgradeReplacesTheProgramAndKeepsEventsSettingsAndStartWithWindo
     EXPECT_NE(productVersionOf(directory + "Velkorin.exe"), newerVersion);
     writeUsersFiles(directory);
     const std::string skins("\x01\0\0\0\0\0\0\0\0\0", 10);
-    setValue(HKEY_LOCAL_MACHINE, settingsKey, "Skins", skins);
+    setValue(HKEY_CURRENT_USER, settingsKey, "Skins", skins);
     const std::string runValue = "\"" + directory + "Velkorin.exe\"";
     setValue(HKEY_CURRENT_USER, runKey, "Velkorin", runValue);
 
@@ -227,7 +311,7 @@ TEST(Package, AnUpgradeReplacesTheProgramAndKeepsEventsSettingsAndStartWithWindo
     ASSERT_EQ(versions.size(), 1u) << "the older version is still installed";
     EXPECT_EQ(versions[0].rfind(newerVersion, 0), 0u) << versions[0];
     expectUsersFilesKept(directory);
-    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, settingsKey, "Skins"), skins);
+    EXPECT_EQ(valueOf(HKEY_CURRENT_USER, settingsKey, "Skins"), skins);
     EXPECT_EQ(std::string(valueOf(HKEY_CURRENT_USER, runKey, "Velkorin").c_str()), runValue);
     expectItStarts(directory, "", 1);
 
@@ -281,8 +365,8 @@ TEST(Package, OverThe32BitPackageForTheUserItKeepsEventsSettingsAndStartWithWind
 }
 
 // For all users the 32-bit package lived in the 32-bit Program Files: what Velkorin wrote there
-// moves with the program, and start with Windows names the new program.
-TEST(Package, OverThe32BitPackageForAllUsersTheEventsMoveIntoThe64BitProgramFiles) {
+// moves into the computer's event folder, and start with Windows names the new program.
+TEST(Package, OverThe32BitPackageForAllUsersTheEventsMoveIntoProgramData) {
     const std::string older = environment("VELKORIN_OLDER_MSI"),
                       newer = environment("VELKORIN_MSI");
     ASSERT_EQ(install(older, "ALLUSERS=1"), 0u);
@@ -299,8 +383,8 @@ TEST(Package, OverThe32BitPackageForAllUsersTheEventsMoveIntoThe64BitProgramFile
     EXPECT_EQ(installedVersions().size(), 1u);
     EXPECT_TRUE(exists(directory + "Velkorin.exe"));
     EXPECT_FALSE(exists(olderDirectory + "Velkorin.exe"));
-    EXPECT_EQ(readWholeFile(directory + "InformationSW"), events);
-    expectUsersFilesKept(directory);
+    EXPECT_EQ(readWholeFile(eventFolder() + "InformationSW"), events);
+    expectUsersFilesKept(eventFolder());
     for (const char *moved : {"InformationSW", "InformationSW.20261207-120000.bak", "Velkorin.log"})
         EXPECT_FALSE(exists(olderDirectory + moved)) << moved;
     EXPECT_EQ(std::string(valueOf(HKEY_LOCAL_MACHINE, runKey, "Velkorin").c_str()),

@@ -36,6 +36,7 @@ done
 # working directory: the work directory takes them).
 cd "$work"
 table() { msiinfo export "$msi" "$1" | tr -d '\r' | tail -n +4; }
+sequence() { table InstallExecuteSequence | awk -F'\t' -v a="$1" '$1 == a { print $3 }'; }
 row() { # table, the row's fields joined by tabs, as a pattern
     table "$1" | grep -qP "^$2" || fail "$1 has no row $2"
 }
@@ -60,22 +61,31 @@ row Upgrade '\{B527C515-3A78-460C-8A3A-09B794E84C94\}'
 # needed (bit 8).
 words=$(msiinfo suminfo "$msi" | sed -n 's/^Source: \([0-9]*\).*/\1/p')
 [ -n "$words" ] && [ $((words & 8)) -ne 0 ] || fail "the package asks for administrator rights ($words)"
-# For all users: into Program Files, and the Users group (S-1-5-32-545) may add files to the
-# folder and change what is added there, while the program and its help are given back to
-# SYSTEM and Administrators, read and run for Users.
+# For all users: into Program Files, with the rights Windows gives it: no action grants anything
+# on the program's folder or its files. The events go to the computer's event folder in
+# ProgramData, whose owner and rights are set by actions that fail the installation when they
+# fail (no 64, "continue on error", in their type).
 row CustomAction 'AllUsersFolder\t\d+\tINSTALLDIR\t\[ProgramFiles64Folder\]Velkorin\\'
-row CustomAction 'GrantUsersTheEventFiles\t\d+\tICACLS\t"\[INSTALLDIR\]\." /grant \*S-1-5-32-545:\(OI\)\(IO\)M \*S-1-5-32-545:\(WD,AD\)'
-for file in Velkorin.exe HelpVelkorin.chm; do
-    row CustomAction "Seal\w+\t\d+\tICACLS\t\"\[INSTALLDIR\]$file\" /inheritance:r /grant:r \*S-1-5-18:F \*S-1-5-32-544:F \*S-1-5-32-545:RX"
+table CustomAction | grep -P '\tICACLS\t.*\[INSTALLDIR\]' && fail "an action changes the rights of the program's folder"
+msiinfo tables "$msi" | grep -qx LockPermissions && fail "the package sets rights by LockPermissions"
+row Directory 'EVENTFOLDER\tCommonAppDataFolder\tVelkorin$'
+row Component 'EventFolder\t\{[-0-9A-F]+\}\tEVENTFOLDER\t260\tALLUSERS=1\t'
+row CreateFolder 'EVENTFOLDER\tEventFolder$'
+row Registry '\w+\t2\tSoftware\\MarbrookVKRN\\Velkorin\tEventFolder\t\[EVENTFOLDER\]\tEventFolder$'
+row CustomAction 'OwnEventFolder\t\d+\tICACLS\t"\[EVENTFOLDER\]\." /setowner \*S-1-5-32-544\t'
+row CustomAction 'ShareEventFolder\t\d+\tICACLS\t"\[EVENTFOLDER\]\." /inheritance:r /grant:r \*S-1-5-18:\(OI\)\(CI\)F \*S-1-5-32-544:\(OI\)\(CI\)F \*S-1-5-32-545:\(OI\)\(CI\)RX \*S-1-5-32-545:\(WD,AD\) \*S-1-5-32-545:\(OI\)\(IO\)M\t'
+# (Type 50: the program a property names.)
+for action in $(table CustomAction | awk -F'\t' '$3 == "ICACLS" && $2 % 64 == 50 { print $1 }'); do
+    type=$(table CustomAction | awk -F'\t' -v a="$action" '$1 == a { print $2 }')
+    # Deferred (1024) and without impersonation (2048): run by the installer service.
+    [ $((type & 3072)) -eq 3072 ] || fail "$action is not deferred without impersonation ($type)"
+    [ $((type & 64)) -eq 0 ] || fail "$action does not fail the installation when it fails ($type)"
+    row InstallExecuteSequence "$action\tALLUSERS=1 AND NOT REMOVE\t"
+    [ "$(sequence "$action")" -gt "$(sequence MoveFiles)" ] || fail "$action before the events move in"
+    [ "$(sequence "$action")" -gt "$(sequence CreateFolders)" ] || fail "$action before the folder is made"
 done
 row CustomAction 'FindIcacls\t\d+\tICACLS\t\[System64Folder\]icacls.exe'
 row CustomAction 'FindReg\t\d+\tREGEXE\t\[System64Folder\]reg.exe'
-for action in GrantUsersTheEventFiles SealProgram SealHelp; do
-    # Deferred (1024) and without impersonation (2048): run by the installer service.
-    type=$(table CustomAction | awk -F'\t' -v a="$action" '$1 == a { print $2 }')
-    [ $((type & 3072)) -eq 3072 ] || fail "$action is not deferred without impersonation ($type)"
-    row InstallExecuteSequence "$action\tALLUSERS=1 AND NOT REMOVE\t"
-done
 row InstallExecuteSequence 'AllUsersFolder\tALLUSERS=1 AND NOT Installed\t'
 row InstallUISequence 'AllUsersFolder\tALLUSERS=1 AND NOT Installed\t'
 # Removing or upgrading, the folder is read back: from the computer's key for all users.
@@ -93,16 +103,17 @@ row CustomAction "RemoveUserRunValue\t\d+\tREGEXE\tdelete \"HKCU$run_key\t"
 row InstallExecuteSequence 'RemoveMachineRunValue\tREMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE AND NOT UPGRADING\t'
 row InstallExecuteSequence 'RemoveUserRunValue\tREMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE AND NOT UPGRADING\t'
 # Every deferred action lies inside the script: after InstallInitialize, before InstallFinalize.
-sequence() { table InstallExecuteSequence | awk -F'\t' -v a="$1" '$1 == a { print $3 }'; }
-# Upgrading an installation for all users from the 32-bit package: the older folder's event
-# files and history move with the program, and start with Windows names the new program.
-row MoveFile 'OlderEventFiles\tProgram\tInformationSW\*\t\tOLDERFOLDER\tINSTALLDIR\t1$'
-row MoveFile 'OlderHistory\tProgram\tVelkorin\.log\*\t\tOLDERFOLDER\tINSTALLDIR\t1$'
+# Upgrading an installation for all users, what Velkorin wrote beside the older program moves
+# into the computer's event folder: from Program Files, and from the 32-bit package's folder.
+row MoveFile 'EventFilesBesideProgram\tEventFolder\tInformationSW\*\t\tINSTALLDIR\tEVENTFOLDER\t1$'
+row MoveFile 'HistoryBesideProgram\tEventFolder\tVelkorin\.log\*\t\tINSTALLDIR\tEVENTFOLDER\t1$'
+row MoveFile 'OlderEventFiles\tEventFolder\tInformationSW\*\t\tOLDERFOLDER\tEVENTFOLDER\t1$'
+row MoveFile 'OlderHistory\tEventFolder\tVelkorin\.log\*\t\tOLDERFOLDER\tEVENTFOLDER\t1$'
 row InstallExecuteSequence 'MoveFiles\t\t3800$'
 row CustomAction 'MoveFromOlderFolder\t\d+\tOLDERFOLDER\t\[OLDERMACHINEFOLDER\]'
 row InstallExecuteSequence 'MoveFromOlderFolder\tALLUSERS=1 AND NOT Installed AND OLDERMACHINEFOLDER AND WIX_UPGRADE_DETECTED\t'
 row CustomAction 'RunTheNewProgram\t\d+\tREGEXE\tadd "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" /v Velkorin /d "\\"\[INSTALLDIR\]Velkorin\.exe\\"" /f /reg:64\t'
-for action in GrantUsersTheEventFiles SealProgram SealHelp RemoveMachineRunValue \
+for action in OwnEventFolder ShareEventFolder RemoveMachineRunValue \
     RemoveOlderMachineRunValue RemoveUserRunValue RunTheNewProgram ForgetTheOlderRunValue; do
     at=$(sequence "$action")
     [ "$at" -gt "$(sequence InstallInitialize)" ] && [ "$at" -lt "$(sequence InstallFinalize)" ] ||
@@ -120,9 +131,23 @@ for file in Velkorin.exe HelpVelkorin.chm; do
 done
 unzip -p "$zip" LICENSE.txt | grep -q 'Copyright (c) 2026 Marbrook' || fail "no MIT licence of Marbrook"
 
+# --- The program: it runs as whoever starts it, without virtualisation (asInvoker), imports
+# only Windows' own libraries, and restricts the libraries loaded later to the system folder.
+exe=$build/Velkorin.exe
+grep -aq 'requestedExecutionLevel level="asInvoker"' "$exe" || fail "the manifest does not say asInvoker"
+for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p'); do
+    case ${dll,,} in
+    advapi32.dll | comctl32.dll | comdlg32.dll | gdi32.dll | kernel32.dll | msvcrt.dll | ole32.dll | \
+        oleaut32.dll | shell32.dll | user32.dll) ;;
+    *) fail "the program imports $dll" ;;
+    esac
+done
+x86_64-w64-mingw32-objdump -p "$exe" | grep -q SetDefaultDllDirectories ||
+    fail "the program does not restrict where libraries load from"
+
 # --- The Group Policy template: well formed, every policy named in the language file, and
-# each writing the settings key in both registry views, in the forms the settings store reads
-# (numbers as REG_DWORD, flags as the text 1 or 0).
+# each a policy: it writes the policies key only, in one view, under the setting's own value
+# name as a REG_DWORD, for the computer and for the user.
 admx=$here/package/Velkorin.admx
 adml=$here/package/en-US/Velkorin.adml
 xmllint --noout "$admx" "$adml" || fail "the template is not well formed"
@@ -131,32 +156,30 @@ for id in $(xpath "$admx" '//*[local-name()="policy"]/@displayName | //*[local-n
     grep -o 'string\.[A-Za-z_]*' | sed 's/string\.//' | sort -u); do
     [ -n "$(xpath "$adml" "//*[local-name()='string'][@id='$id']")" ] || fail "no text for $id"
 done
-key='Software\MarbrookVKRN\Velkorin'
-wowkey='Software\WOW6432Node\MarbrookVKRN\Velkorin'
-writes() { # value name, the form: decimal or string; each view must have it
-    local name=$1 form=$2 view
-    for view in "$key" "$wowkey"; do
-        count=$(xpath "$admx" "count(//*[@key='$view' and @valueName='$name']//*[local-name()='$form'] | //*[local-name()='policy'][@key='$view' and @valueName='$name']/*[local-name()='enabledValue']/*[local-name()='$form'] | //*[local-name()='policy'][@key='$view']//*[local-name()='enum'][@valueName='$name']//*[local-name()='value']/*[local-name()='$form'])")
-        [ "${count:-0}" -gt 0 ] || fail "the template does not write $name as $form under $view"
-    done
+policies='Software\Policies\MarbrookVKRN\Velkorin'
+[ "$(xpath "$admx" 'count(//*[local-name()="policy"])')" -eq 4 ] || fail "not four policies"
+[ "$(xpath "$admx" "count(//*[@key and @key!='$policies'])")" -eq 0 ] ||
+    fail "the template writes outside $policies"
+[ "$(xpath "$admx" "count(//*[local-name()='policy'][@class!='Both'])")" -eq 0 ] ||
+    fail "a policy is not for both the computer and the user"
+[ "$(xpath "$admx" 'count(//*[local-name()="string"] | //*[local-name()="text"] | //*[local-name()="delete"])')" -eq 0 ] ||
+    fail "the template writes something else than numbers"
+writes() { # value name: some policy writes it as a number
+    count=$(xpath "$admx" "count(//*[local-name()='policy'][@valueName='$1']/*[local-name()='enabledValue']/*[local-name()='decimal'] | //*[local-name()='enum'][@valueName='$1']//*[local-name()='decimal'])")
+    [ "${count:-0}" -gt 0 ] || fail "the template does not write $1 as a number"
 }
-writes Skins decimal
-writes Today decimal
-writes FontColor decimal
-writes Minimize string
-writes Load string
-[ "$(xpath "$admx" 'count(//*[local-name()="policy"])')" -eq 5 ] || fail "not five policies"
-xpath "$admx" '//*[local-name()="text"][@valueName="Velkorin"]/@expandable' | grep -q true ||
-    fail "the start-with-Windows path is not expandable"
+for name in Skins Today FontColor Minimize; do writes "$name"; done
 
 # --- Under Wine, each case in a fresh prefix.
-wine_case() { # name, test, locale, extra environment
+fresh_prefix() { # name, locale
+    mkdir -p "$work/$1"
+    env WINEPREFIX="$work/$1/prefix" WINE_LC_ALL="$2" DISPLAY= \
+        "$here/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1
+}
+run_case() { # name, test, locale, extra environment
     local name=$1 test=$2 locale=$3
     shift 3
     echo "package: $test"
-    mkdir -p "$work/$name"
-    env WINEPREFIX="$work/$name/prefix" WINE_LC_ALL="$locale" DISPLAY= \
-        "$here/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1
     env WINEPREFIX="$work/$name/prefix" WINE_LC_ALL="$locale" DISPLAY= \
         VELKORIN_MSI="Z:${msi//\//\\}" VELKORIN_NEXT_MSI="Z:${work//\//\\}\\next\\Velkorin-$next.msi" \
         VELKORIN_NEXT_VERSION="$next" VELKORIN_OLDER_MSI="Z:${here//\//\\}\\tests\\package\\Velkorin-1.0.msi" \
@@ -165,12 +188,24 @@ wine_case() { # name, test, locale, extra environment
         --gtest_brief=1 || fail "$test"
     env WINEPREFIX="$work/$name/prefix" wineserver -k >/dev/null 2>&1 || true
 }
+wine_case() { # name, test, locale, extra environment
+    fresh_prefix "$1" "$3"
+    run_case "$@"
+}
 wine_case user ForTheUserItInstallsStartsAndGoesLeavingTheEvents en_US.UTF-8
 wine_case all-users ForAllUsersItGoesIntoProgramFiles en_US.UTF-8
+run_case all-users ForAllUsersAnotherCopyKeepsItsEventsBesideItself en_US.UTF-8
 wine_case upgrade AnUpgradeReplacesTheProgramAndKeepsEventsSettingsAndStartWithWindows en_US.UTF-8
 wine_case from-32-bit OverThe32BitPackageForTheUserItKeepsEventsSettingsAndStartWithWindows en_US.UTF-8
-wine_case from-32-bit-all-users OverThe32BitPackageForAllUsersTheEventsMoveIntoThe64BitProgramFiles \
+wine_case from-32-bit-all-users OverThe32BitPackageForAllUsersTheEventsMoveIntoProgramData \
     en_US.UTF-8
+wine_case from-beside-program ForAllUsersAnUpgradeMovesTheEventsFromBesideTheProgramIntoProgramData \
+    en_US.UTF-8
+# An icacls that fails, preferred to Wine's own (which succeeds at anything).
+fresh_prefix failing-icacls en_US.UTF-8
+cp "$build/failing_tool.exe" "$work/failing-icacls/prefix/drive_c/windows/system32/icacls.exe"
+run_case failing-icacls ForAllUsersAFailingSafetyActionFailsTheInstallation en_US.UTF-8 \
+    WINEDLLOVERRIDES="mscoree,mshtml=;icacls.exe=n"
 # Unpacked into a folder with a blank and accented letters (a UTF-8 host locale names it).
 portable="$work/portable/Zeitplan für Käthe"
 mkdir -p "$portable"
