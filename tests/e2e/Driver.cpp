@@ -229,6 +229,18 @@ void click(HWND window, int x, int y) {
     SendMessageA(window, WM_LBUTTONUP, 0, point);
 }
 
+std::string storedValue(HKEY root, const char *key, const char *name, REGSAM view) {
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS)
+        return "<none>";
+    char data[512];
+    DWORD size = sizeof data;
+    const LONG result =
+        RegQueryValueExA(opened, name, nullptr, nullptr, reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(opened);
+    return result == ERROR_SUCCESS ? std::string(data, size) : "<none>";
+}
+
 std::vector<std::string> filesLike(const std::string &pattern) {
     std::vector<std::string> paths;
     const std::string directory = pattern.substr(0, pattern.find_last_of('\\') + 1);

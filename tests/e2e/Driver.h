@@ -18,6 +18,9 @@ std::string unixPath(const std::string &windowsPath);
 // The whole content of a file, read while others may hold it open; "" when it cannot be read.
 std::string readWholeFile(const std::string &path);
 
+// The bytes of a registry value (in the 64-bit view unless another is named), or "<none>".
+std::string storedValue(HKEY root, const char *key, const char *name, REGSAM view = 0);
+
 // The files a wildcard pattern ("C:\dir\InformationSW.*.bak") matches, with their directory.
 std::vector<std::string> filesLike(const std::string &pattern);
 

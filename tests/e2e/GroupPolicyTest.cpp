@@ -25,18 +25,6 @@ void setText(HKEY key, const char *name, const std::string &bytes) {
                    static_cast<DWORD>(bytes.size()));
 }
 
-std::string storedText(HKEY root, const char *path, const char *name) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "<none>";
-    char data[64];
-    DWORD size = sizeof data;
-    const LONG result =
-        RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(data), &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS ? std::string(data, size) : "<none>";
-}
-
 bool keyExists(HKEY root, const char *path) {
     HKEY key;
     if (RegOpenKeyExA(root, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
@@ -187,8 +175,8 @@ TEST(GroupPolicy, TheComputersPoliciesFixTheSettingsOverTheUsersChoice) {
     Sleep(1500);
     EXPECT_EQ(program.waitForWindow("Color", 500), nullptr) << "the colour dialog opened";
     expectMetalIn(window, red, "after the commands");
-    EXPECT_EQ(storedText(HKEY_CURRENT_USER, settingsKey, "Skins"), std::string(10, '\0'));
-    EXPECT_EQ(storedText(HKEY_CURRENT_USER, settingsKey, "Today"), std::string(10, '\0'));
+    EXPECT_EQ(storedValue(HKEY_CURRENT_USER, settingsKey, "Skins"), std::string(10, '\0'));
+    EXPECT_EQ(storedValue(HKEY_CURRENT_USER, settingsKey, "Today"), std::string(10, '\0'));
 
     // Settings: START MINIMIZED ticked, disabled, with the note; applying keeps the user's own.
     PostMessageA(window, WM_COMMAND, IDM_SETTINGS, 0);
@@ -207,7 +195,7 @@ TEST(GroupPolicy, TheComputersPoliciesFixTheSettingsOverTheUsersChoice) {
     screenshot("policy-settings");
     click(pictureButton(settings, IDC_APPLY));
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(settings); }, 5000));
-    EXPECT_EQ(storedText(HKEY_CURRENT_USER, settingsKey, "Minimize").substr(0, 2),
+    EXPECT_EQ(storedValue(HKEY_CURRENT_USER, settingsKey, "Minimize").substr(0, 2),
               std::string("0\0", 2));
 }
 
@@ -234,7 +222,7 @@ TEST(GroupPolicy, TheUsersPolicyFixesASettingAndLeavesTheOthersFree) {
     // Today is the user's to change.
     PostMessageA(window, WM_COMMAND, IDM_TODAY, 0);
     EXPECT_TRUE(waitUntil(
-        [&] { return storedText(HKEY_CURRENT_USER, settingsKey, "Today")[0] == 1; }, 5000));
+        [&] { return storedValue(HKEY_CURRENT_USER, settingsKey, "Today")[0] == 1; }, 5000));
 }
 
 // Start with Windows set for every user in the computer's Run key is shown on and left alone.
@@ -257,9 +245,9 @@ TEST(GroupPolicy, StartWithWindowsForEveryUserShowsTickedAndFixed) {
     screenshot("policy-start-with-windows");
     click(pictureButton(settings, IDC_APPLY));
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(settings); }, 5000));
-    EXPECT_EQ(storedText(HKEY_LOCAL_MACHINE, runKey, "Velkorin"),
+    EXPECT_EQ(storedValue(HKEY_LOCAL_MACHINE, runKey, "Velkorin"),
               std::string("\"C:\\Velkorin\\Velkorin.exe\"") + '\0');
-    EXPECT_EQ(storedText(HKEY_CURRENT_USER, runKey, "Velkorin"), "<none>");
+    EXPECT_EQ(storedValue(HKEY_CURRENT_USER, runKey, "Velkorin"), "<none>");
 }
 
 // What the user chooses is kept in the user's key alone and is there at the next start.
@@ -273,7 +261,7 @@ TEST(GroupPolicy, TheUsersSettingSurvivesARestartWithoutTheComputersKey) {
         ASSERT_NE(window, nullptr);
         PostMessageA(window, WM_COMMAND, IDM_METAL, 0);
         ASSERT_TRUE(waitUntil(
-            [&] { return storedText(HKEY_CURRENT_USER, settingsKey, "Skins")[0] == 1; }, 5000));
+            [&] { return storedValue(HKEY_CURRENT_USER, settingsKey, "Skins")[0] == 1; }, 5000));
     }
     Program program("users-setting");
     program.start();

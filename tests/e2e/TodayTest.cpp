@@ -9,8 +9,8 @@ namespace {
 void storeToday(int value) {
     BYTE data[10] = {static_cast<BYTE>(value)};
     HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\MarbrookVKRN\\Velkorin", 0, nullptr, 0,
-                    KEY_WRITE, nullptr, &key, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\MarbrookVKRN\\Velkorin", 0, nullptr, 0, KEY_WRITE,
+                    nullptr, &key, nullptr);
     RegSetValueExA(key, "Today", 0, REG_SZ, data, sizeof data);
     RegCloseKey(key);
 }

@@ -73,19 +73,6 @@ void setValue(HKEY root, const char *key, const char *name, const std::string &d
     RegCloseKey(opened);
 }
 
-// The value's bytes, or "<none>".
-std::string valueOf(HKEY root, const char *key, const char *name, REGSAM view = 0) {
-    HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS)
-        return "<none>";
-    char data[512];
-    DWORD size = sizeof data;
-    const LONG result =
-        RegQueryValueExA(opened, name, nullptr, nullptr, reinterpret_cast<BYTE *>(data), &size);
-    RegCloseKey(opened);
-    return result == ERROR_SUCCESS ? std::string(data, size) : "<none>";
-}
-
 void writeFile(const std::string &path, const std::string &text) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
@@ -195,8 +182,8 @@ TEST(Package, ForTheUserItInstallsStartsAndGoesLeavingTheEvents) {
     for (const char *file : {"Velkorin.exe", "HelpVelkorin.chm", "LICENSE.txt"})
         EXPECT_FALSE(exists(directory + file)) << file;
     EXPECT_FALSE(exists(shortcut));
-    EXPECT_EQ(valueOf(HKEY_CURRENT_USER, runKey, "Velkorin"), "<none>");
-    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, runKey, "Velkorin"), "<none>");
+    EXPECT_EQ(storedValue(HKEY_CURRENT_USER, runKey, "Velkorin"), "<none>");
+    EXPECT_EQ(storedValue(HKEY_LOCAL_MACHINE, runKey, "Velkorin"), "<none>");
     EXPECT_TRUE(installedVersions().empty());
     expectUsersFilesKept(directory);
 }
@@ -212,7 +199,8 @@ TEST(Package, ForAllUsersItGoesIntoProgramFiles) {
     EXPECT_FALSE(exists(folder(CSIDL_LOCAL_APPDATA) + "Programs\\Velkorin\\Velkorin.exe"));
     const std::string events = eventFolder();
     ASSERT_TRUE(exists(events));
-    EXPECT_EQ(std::string(valueOf(HKEY_LOCAL_MACHINE, settingsKey, "EventFolder").c_str()), events);
+    EXPECT_EQ(std::string(storedValue(HKEY_LOCAL_MACHINE, settingsKey, "EventFolder").c_str()),
+              events);
 
     writeUsersFiles(events);
     const SYSTEMTIME soon = secondsFromNow(8);
@@ -240,7 +228,7 @@ TEST(Package, ForAllUsersItGoesIntoProgramFiles) {
 
     ASSERT_EQ(uninstall(package), 0u);
     EXPECT_FALSE(exists(directory + "Velkorin.exe"));
-    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, settingsKey, "EventFolder"), "<none>");
+    EXPECT_EQ(storedValue(HKEY_LOCAL_MACHINE, settingsKey, "EventFolder"), "<none>");
     expectUsersFilesKept(events);
 }
 
@@ -288,8 +276,8 @@ TEST(Package, ForAllUsersAFailingSafetyActionFailsTheInstallation) {
     EXPECT_NE(install(environment("VELKORIN_MSI"), "ALLUSERS=1"), 0u);
     EXPECT_TRUE(installedVersions().empty());
     EXPECT_FALSE(exists(folder(CSIDL_PROGRAM_FILES) + "Velkorin\\Velkorin.exe"));
-    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, settingsKey, "EventFolder"), "<none>");
-    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, installerKey, "InstallDir"), "<none>");
+    EXPECT_EQ(storedValue(HKEY_LOCAL_MACHINE, settingsKey, "EventFolder"), "<none>");
+    EXPECT_EQ(storedValue(HKEY_LOCAL_MACHINE, installerKey, "InstallDir"), "<none>");
 }
 
 TEST(Package, AnUpgradeReplacesTheProgramAndKeepsEventsSettingsAndStartWithWindows) {
@@ -311,12 +299,12 @@ TEST(Package, AnUpgradeReplacesTheProgramAndKeepsEventsSettingsAndStartWithWindo
     ASSERT_EQ(versions.size(), 1u) << "the older version is still installed";
     EXPECT_EQ(versions[0].rfind(newerVersion, 0), 0u) << versions[0];
     expectUsersFilesKept(directory);
-    EXPECT_EQ(valueOf(HKEY_CURRENT_USER, settingsKey, "Skins"), skins);
-    EXPECT_EQ(std::string(valueOf(HKEY_CURRENT_USER, runKey, "Velkorin").c_str()), runValue);
+    EXPECT_EQ(storedValue(HKEY_CURRENT_USER, settingsKey, "Skins"), skins);
+    EXPECT_EQ(std::string(storedValue(HKEY_CURRENT_USER, runKey, "Velkorin").c_str()), runValue);
     expectItStarts(directory, "", 1);
 
     ASSERT_EQ(uninstall(newer), 0u);
-    EXPECT_EQ(valueOf(HKEY_CURRENT_USER, runKey, "Velkorin"), "<none>");
+    EXPECT_EQ(storedValue(HKEY_CURRENT_USER, runKey, "Velkorin"), "<none>");
     expectUsersFilesKept(directory);
 }
 
@@ -360,7 +348,7 @@ TEST(Package, OverThe32BitPackageForTheUserItKeepsEventsSettingsAndStartWithWind
     EXPECT_NE(versions[0].rfind("1.0", 0), 0u) << versions[0];
     EXPECT_NE(productVersionOf(directory + "Velkorin.exe"), "1.0");
     expectUsersFilesKept(directory);
-    EXPECT_EQ(std::string(valueOf(HKEY_CURRENT_USER, runKey, "Velkorin").c_str()), runValue);
+    EXPECT_EQ(std::string(storedValue(HKEY_CURRENT_USER, runKey, "Velkorin").c_str()), runValue);
     expectItStarts(directory, "upgraded-from-32-bit", 1, green);
 }
 
@@ -387,8 +375,8 @@ TEST(Package, OverThe32BitPackageForAllUsersTheEventsMoveIntoProgramData) {
     expectUsersFilesKept(eventFolder());
     for (const char *moved : {"InformationSW", "InformationSW.20261207-120000.bak", "Velkorin.log"})
         EXPECT_FALSE(exists(olderDirectory + moved)) << moved;
-    EXPECT_EQ(std::string(valueOf(HKEY_LOCAL_MACHINE, runKey, "Velkorin").c_str()),
+    EXPECT_EQ(std::string(storedValue(HKEY_LOCAL_MACHINE, runKey, "Velkorin").c_str()),
               "\"" + directory + "Velkorin.exe\"");
-    EXPECT_EQ(valueOf(HKEY_LOCAL_MACHINE, runKey, "Velkorin", KEY_WOW64_32KEY), "<none>");
+    EXPECT_EQ(storedValue(HKEY_LOCAL_MACHINE, runKey, "Velkorin", KEY_WOW64_32KEY), "<none>");
     expectItStarts(directory, "", 1);
 }

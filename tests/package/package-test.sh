@@ -135,14 +135,15 @@ unzip -p "$zip" LICENSE.txt | grep -q 'Copyright (c) 2026 Marbrook' || fail "no 
 # only Windows' own libraries, and restricts the libraries loaded later to the system folder.
 exe=$build/Velkorin.exe
 grep -aq 'requestedExecutionLevel level="asInvoker"' "$exe" || fail "the manifest does not say asInvoker"
-for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p'); do
+imports=$(x86_64-w64-mingw32-objdump -p "$exe")
+for dll in $(sed -n 's/^\s*DLL Name: //p' <<<"$imports"); do
     case ${dll,,} in
     advapi32.dll | comctl32.dll | comdlg32.dll | gdi32.dll | kernel32.dll | msvcrt.dll | ole32.dll | \
         oleaut32.dll | shell32.dll | user32.dll) ;;
     *) fail "the program imports $dll" ;;
     esac
 done
-x86_64-w64-mingw32-objdump -p "$exe" | grep -q SetDefaultDllDirectories ||
+grep -q SetDefaultDllDirectories <<<"$imports" ||
     fail "the program does not restrict where libraries load from"
 
 # --- The Group Policy template: well formed, every policy named in the language file, and
