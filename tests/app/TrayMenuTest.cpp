@@ -29,8 +29,8 @@ struct MenuHost : testing::Test {
 
 void storeToday(const std::string &bytes) {
     HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\MarbrookVKRN\\Velkorin", 0, nullptr, 0,
-                    KEY_WRITE, nullptr, &key, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\MarbrookVKRN\\Velkorin", 0, nullptr, 0, KEY_WRITE,
+                    nullptr, &key, nullptr);
     RegSetValueExA(key, todayValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(bytes.data()),
                    static_cast<DWORD>(bytes.size()));
     RegCloseKey(key);

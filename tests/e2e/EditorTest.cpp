@@ -160,8 +160,9 @@ TEST(Editor, WhenTheFileCannotBeWrittenOkAndDeleteSaySoAndChangeNothing) {
 
     // The row numbers, at the list's left edge, beside where the message stands.
     const RECT numbers = {2, 22, 24, 56};
-    const int drawn = countLike(screenPixels(list, numbers), RGB(0, 0, 0));
-    ASSERT_GT(drawn, 5);
+    int drawn = 0; // once the window just shown has painted its list
+    ASSERT_TRUE(waitUntil(
+        [&] { return (drawn = countLike(screenPixels(list, numbers), RGB(0, 0, 0))) > 5; }, 3000));
     Form form(window);
     form.fill("10", "20", "30", "Daily");
     PostMessageA(pictureButton(window, IDC_OK), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
