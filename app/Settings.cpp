@@ -277,22 +277,17 @@ const char installDirValue[] = "InstallDir";
 
 // A REG_SZ of the machine's 64-bit view, in UTF-8; empty when missing.
 std::string machineText(const char *path, const char *name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) !=
-        ERROR_SUCCESS)
+    const std::wstring widePath = wideOf(path), wideName = wideOf(name);
+    const DWORD flags = RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY;
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, widePath.c_str(), wideName.c_str(), flags, nullptr,
+                     nullptr, &size) != ERROR_SUCCESS)
         return "";
-    const std::wstring wideName = wideOf(name);
-    DWORD type = 0, size = 0;
-    std::wstring text;
-    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        type == REG_SZ && size > 0) {
-        text.assign(size / sizeof(wchar_t) + 1, L'\0');
-        if (RegQueryValueExW(key, wideName.c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE *>(&text[0]), &size) != ERROR_SUCCESS)
-            text.clear();
-        text.resize(wcsnlen(text.c_str(), text.size()));
-    }
-    RegCloseKey(key);
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, widePath.c_str(), wideName.c_str(), flags, nullptr,
+                     &text[0], &size) != ERROR_SUCCESS)
+        return "";
+    text.resize(wcsnlen(text.c_str(), text.size())); // the value comes with its zero
     return narrowOf(text);
 }
 

@@ -452,6 +452,13 @@ int countLike(const std::vector<COLORREF> &pixels, COLORREF colour) {
 }
 
 // Whether the shell holds an icon of the window: only an existing icon can be modified.
+HWND shownMenu(DWORD milliseconds) {
+    HWND menu = nullptr;
+    waitUntil([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); },
+              milliseconds);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
 bool trayIconOf(HWND window) {
     NOTIFYICONDATAA icon = {};
     icon.cbSize = NOTIFYICONDATAA_V1_SIZE;

@@ -64,6 +64,9 @@ void setText(HWND control, const std::string &text);
 // The picture button with a control id over the window's client area.
 HWND pictureButton(HWND window, int id);
 
+// The program's pop-up menu once it shows (a window of class "#32768"), or null after the time.
+HWND shownMenu(DWORD milliseconds = 5000);
+
 // Presses and releases the left mouse button at a point of a window's client area.
 void click(HWND window, int x = 5, int y = 5);
 

@@ -111,9 +111,8 @@ std::vector<int> inkOfMenuLines(HWND menu) {
 std::vector<int> optionsMenuInk(HWND window, const std::string &picture) {
     SetForegroundWindow(window);
     PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, 'o');
-    HWND menu = nullptr;
-    if (!waitUntil([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); },
-                   5000))
+    HWND menu = shownMenu();
+    if (!menu)
         return {};
     Sleep(300);
     const std::vector<int> ink = inkOfMenuLines(menu);

@@ -126,9 +126,8 @@ TEST(Tray, StartMinimisedShowsTheWindowThenHidesIt) {
     expectNoCaretInTray(window);
 
     PostMessageA(window, trayCallback, 0, WM_RBUTTONDOWN);
-    HWND menu = nullptr;
-    ASSERT_TRUE(waitUntil(
-        [&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); }, 5000));
+    HWND menu = shownMenu();
+    ASSERT_NE(menu, nullptr);
     screenshot("tray-menu");
     PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(menu); }, 5000));
