@@ -25,8 +25,9 @@ int EventList::selectedRow() const {
 void EventList::answerDisplayInfo(NMLVDISPINFOA &info) const {
     if (!table_ || !(info.item.mask & LVIF_TEXT) || !info.item.pszText || info.item.cchTextMax <= 0)
         return;
-    const std::string &text = table_->cell(info.item.iItem, info.item.iSubItem);
-    lstrcpynA(info.item.pszText, text.c_str(), info.item.cchTextMax);
+    // A cell's text ends with a zero where the view ends.
+    const std::string_view text = table_->cell(info.item.iItem, info.item.iSubItem);
+    lstrcpynA(info.item.pszText, text.data(), info.item.cchTextMax);
 }
 
 void EventList::changing() {

@@ -27,15 +27,20 @@ constexpr UINT deferredStartMessage = WM_USER + 0x100;
 constexpr UINT hideMessage = WM_USER + 0x101;
 constexpr DWORD eventListStyle = LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT;
 
-// Ticks fall this long after each second boundary, so the clock changes with the real second
-// and no tick lands just before the boundary it waits for. A tick that lands up to the slack
-// later keeps the timer as it is: the timer is set again only when the ticks drift out of it,
-// since each setting costs a call to the window server, which an idle program in the tray does
-// not spend every second.
+// While the face shows, ticks fall this long after each second boundary, so the clock changes
+// with the real second and no tick lands just before the boundary it waits for. A tick that
+// lands up to the slack later keeps the timer as it is: the timer is set again only when the
+// ticks drift out of it, since each setting costs a call to the window server.
 constexpr int tickPhaseMilliseconds = 20;
 constexpr int tickSlackMilliseconds = 40;
 constexpr UINT tickPeriod = 1000;
 UINT armedPeriod = 0;
+
+// Hidden, the timer is set for the second the due check needs next. A timer counts on the tick
+// count, which Windows does not slew with the clock (up to some 2 s an hour): a longer sleep
+// wakes early by that much and plans its last seconds afresh.
+constexpr std::int64_t shortSleepSeconds = 10;
+constexpr std::int64_t driftMilliseconds = 2000;
 
 const char exitQuestion[] = "          Do you really want to exit?";
 const char exitCaption[] = "Exit from programm Velkorin";
@@ -57,6 +62,28 @@ void armTickTimer(HWND window, WORD milliseconds) {
         return;
     SetTimer(window, tickTimer, period, nullptr);
     armedPeriod = period;
+}
+
+// Hidden: one timer for the next second the program is needed.
+void armSleepTimer(HWND window, const SYSTEMTIME &now, const LocalTime &reading) {
+    const std::int64_t seconds =
+        scheduling().due.neededAt(reading) - (wallSecond(reading) - reading.utcOffset);
+    std::int64_t wait = seconds * 1000 - now.wMilliseconds + tickPhaseMilliseconds;
+    if (seconds > shortSleepSeconds)
+        wait -= driftMilliseconds;
+    armedPeriod = static_cast<UINT>(wait);
+    SetTimer(window, tickTimer, armedPeriod, nullptr);
+}
+
+// After anything that may change when the program is needed next: a change of the table, an
+// answer, the window hidden or shown, a wake.
+void planTicks(HWND window) {
+    SYSTEMTIME now;
+    const LocalTime reading = scheduling().platform.readClock(now);
+    if (faceOnScreen(window))
+        armTickTimer(window, now.wMilliseconds);
+    else
+        armSleepTimer(window, now, reading);
 }
 
 void createPictureButton(HWND window, const PictureButton &button) {
@@ -198,18 +225,28 @@ void showNextAction(const LocalTime &now) {
     showTrayTip(trayTipOf(next, now, s.platform));
 }
 
-// The once-a-second work: re-arm the timer to the next second, the clock face, then the due
-// check, which runs after the clock work.
+// A tick: the clock face, then the due check, which runs after the clock work. Shown, the
+// timer is set again for the next second first; hidden, for the next second needed, last.
 void clockTick(HWND window) {
     SYSTEMTIME now;
     const LocalTime reading = scheduling().platform.readClock(now);
-    armTickTimer(window, now.wMilliseconds);
+    const bool onScreen = faceOnScreen(window);
+    if (onScreen)
+        armTickTimer(window, now.wMilliseconds);
     clockWork(window, now);
     {
         EventList::Batch batch(scheduling().list);
         scheduling().due.checkDueEvents(reading);
     }
     showNextAction(reading);
+    if (!onScreen)
+        armSleepTimer(window, now, reading);
+}
+
+// The clock or the zone may have been set: judged at once, not at the next planned tick.
+void clockChanged(HWND window) {
+    scheduling().platform.clockMayHaveChanged();
+    clockTick(window);
 }
 
 // Windows tells of sleep and wake: what came due while the computer slept is a gap.
@@ -230,6 +267,7 @@ void powerChanged(WPARAM change) {
     default: return;
     }
     showNextAction(now);
+    planTicks(mainWindow);
 }
 
 // Started minimised: hides once the window has been shown, as a recreated task bar does.
@@ -238,11 +276,20 @@ void deferredStart(HWND window) {
         PostMessageA(window, hideMessage, 0, 0);
 }
 
-// Shown again, or restored: the face shows the time at once, formatted afresh.
+// Shown again, or restored: the face shows the time at once, formatted afresh, and ticks every
+// second again.
 void faceBack(HWND window) {
     SYSTEMTIME now;
     scheduling().platform.readClock(now);
     faceShown(window, now);
+    armedPeriod = 0;
+    armTickTimer(window, now.wMilliseconds);
+}
+
+// Into the tray, where the program sleeps until it is needed.
+void hide(HWND window) {
+    hideToTray(window);
+    planTicks(window);
 }
 
 void shown(HWND window, WPARAM showing) {
@@ -302,6 +349,7 @@ void routeCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     else
         controlCommand(window, wParam);
     excludePowerActions(window, wParam);
+    planTicks(window);
 }
 
 void routeNotify(HWND window, const NMHDR &notice) {
@@ -316,15 +364,17 @@ void routeNotify(HWND window, const NMHDR &notice) {
     }
 }
 
-// Windows says the formats changed: the events follow their new language.
-void settingChanged(LPARAM area) {
-    scheduling().platform.clockMayHaveChanged(); // the zone may be the setting that changed
+// Windows says a setting changed: the zone may be the one, and with the formats the events
+// follow their new language.
+void settingChanged(HWND window, LPARAM area) {
+    scheduling().platform.clockMayHaveChanged();
     const char *name = reinterpret_cast<const char *>(area);
-    if (!name || lstrcmpA(name, "intl") != 0)
-        return;
-    Scheduling &s = scheduling();
-    EventList::Batch batch(s.list);
-    s.due.adoptCurrentLanguage(s.platform.localTime());
+    if (name && lstrcmpA(name, "intl") == 0) {
+        Scheduling &s = scheduling();
+        EventList::Batch batch(s.list);
+        s.due.adoptCurrentLanguage(s.platform.localTime());
+    }
+    clockTick(window);
 }
 
 void confirmExit(HWND window) {
@@ -341,7 +391,7 @@ void confirmExit(HWND window) {
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // A registered number, so it is tested ahead of the fixed ones, once it exists.
     if (taskbarCreatedMessage && message == taskbarCreatedMessage) {
-        hideToTray(window);
+        hide(window);
         return TRUE;
     }
     // clang-format off
@@ -354,8 +404,8 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return reinterpret_cast<INT_PTR>(
             controlColours(window, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
     case WM_TIMER:      clockTick(window);                                     return TRUE;
-    case WM_SETTINGCHANGE: settingChanged(lParam);                             return FALSE;
-    case WM_TIMECHANGE: scheduling().platform.clockMayHaveChanged();           return FALSE;
+    case WM_SETTINGCHANGE: settingChanged(window, lParam);                     return FALSE;
+    case WM_TIMECHANGE: clockChanged(window);                                  return FALSE;
     case WM_POWERBROADCAST: powerChanged(wParam);                              return TRUE;
     case WM_COMMAND:    routeCommand(window, wParam, lParam);                  return TRUE;
     case WM_NOTIFY:     routeNotify(window, *reinterpret_cast<NMHDR *>(lParam)); return TRUE;
@@ -367,7 +417,7 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         keepHiddenInTray(*reinterpret_cast<WINDOWPOS *>(lParam));              return FALSE;
     case trayCallbackMessage: trayCallback(window, wParam, lParam);            return TRUE;
     case deferredStartMessage: deferredStart(window);                          return TRUE;
-    case hideMessage:   hideToTray(window);                                    return TRUE;
+    case hideMessage:   hide(window);                                          return TRUE;
     default:            return FALSE;
     }
     // clang-format on

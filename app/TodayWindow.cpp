@@ -26,7 +26,8 @@ void setUpTodayColumns(HWND list) {
     EventColumn columns[todayColumnCount];
     for (int column = 0; column < todayColumnCount; ++column)
         columns[column] = {eventColumns[static_cast<std::size_t>(column)].header,
-                           todayWidths[column], nullptr};
+                           todayWidths[column],
+                           eventColumns[static_cast<std::size_t>(column)].field};
     insertCentredColumns(list, columns, todayColumnCount);
 }
 
@@ -43,7 +44,7 @@ void fillTodayList(HWND list, const LocalTime &today) {
     const std::vector<int> rows = todaysRows(table, today);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (std::size_t k = 0; k < rows.size(); ++k) {
-        const Event &event = table.event(rows[k]);
+        const Event event = table.event(rows[k]);
         const std::string number = formatTwoDigits(static_cast<int>(k) + 1);
         LVITEMA item = {};
         item.mask = LVIF_TEXT;

@@ -4,11 +4,17 @@
 // everyday start reads the event file as Velkorin itself wrote it; the first start after a file
 // written by another program (here the tests' writer) also rewrites it once, and is measured
 // apart. Last, a start on a sparse 1 GB event file, which is too large to read.
+//
+// Given the path of another build's Velkorin.exe (an earlier version), each start of this build
+// is followed by the same start of that one, and both are reported, each against its own empty
+// start: startup_bench [earlier\Velkorin.exe]
 #include "Driver.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -38,9 +44,21 @@ std::vector<FileEvent> futureEvents(int count) {
 
 // Starts the program on this event file text and waits for its main window; the milliseconds
 // from the start to the window, and the file as the program left it.
-double startOnce(int events, const std::string &fileText, std::string *left = nullptr,
-                 LONGLONG sparseSize = 0) {
-    Program program("startup-" + std::to_string(events));
+double startOnce(const std::string &exe, int events, const std::string &fileText,
+                 std::string *left = nullptr, LONGLONG sparseSize = 0) {
+    // A directory of its own for each build and size, holding a copy of the build's program.
+    const std::string runs = buildDirectory() + "e2e-runs\\";
+    CreateDirectoryA(runs.c_str(), nullptr);
+    const std::string directory = runs + "startup-" +
+                                  std::to_string(std::hash<std::string>()(exe)) + "-" +
+                                  std::to_string(events) + "\\";
+    CreateDirectoryA(directory.c_str(), nullptr);
+    for (const char *leftOver : {"InformationSW", "Velkorin.log", "Velkorin.log.old"})
+        DeleteFileA((directory + leftOver).c_str());
+    for (const std::string &copy : filesLike(directory + "InformationSW.*"))
+        DeleteFileA(copy.c_str());
+    CopyFileA(exe.c_str(), (directory + "Velkorin.exe").c_str(), FALSE);
+    Program program(Program::Installed{directory});
     if (events > 0)
         program.writeEventFile(fileText);
     if (sparseSize > 0) {
@@ -96,39 +114,58 @@ void report(const char *what, int events, std::vector<double> &times, double emp
                 what, events, median, times.size(), times.front(), times.back(), median / empty);
 }
 
+// One build's starts.
+struct Build {
+    std::string exe;
+    std::vector<double> everyday[4], firstStart[4], huge;
+};
+
+void reportBuild(Build &build, const int *sizes, std::size_t count) {
+    std::printf("%s\n", build.exe.c_str());
+    std::sort(build.everyday[0].begin(), build.everyday[0].end());
+    const double empty = build.everyday[0][build.everyday[0].size() / 2];
+    for (std::size_t size = 0; size < count; ++size)
+        report("start to main window shown", sizes[size], build.everyday[size], empty);
+    for (std::size_t size = 1; size < count; ++size)
+        report("first start after another program wrote the file", sizes[size],
+               build.firstStart[size], empty);
+    std::vector<double> &huge = build.huge;
+    std::sort(huge.begin(), huge.end());
+    std::printf("start to main window shown with a 1 GB event file: median %6.0f ms of %zu (%.0f "
+                "to %.0f), %.2fx the empty start\n",
+                huge[huge.size() / 2], huge.size(), huge.front(), huge.back(),
+                huge[huge.size() / 2] / empty);
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char **argv) {
     const int sizes[] = {0, 1000, 10000, 50000};
     constexpr std::size_t count = std::size(sizes);
+    std::vector<Build> builds(1);
+    builds[0].exe = buildDirectory() + "Velkorin.exe";
+    if (argc > 1) {
+        builds.emplace_back();
+        builds[1].exe = argv[1];
+    }
     std::string written[count], own[count];
     for (std::size_t size = 0; size < count; ++size)
         written[size] = eventFileText(futureEvents(sizes[size]));
     // The first start of each size rewrites the tests' file into the program's own form, and
     // sets the prefix up.
     for (std::size_t size = 0; size < count; ++size)
-        startOnce(sizes[size], written[size], &own[size]);
+        startOnce(builds[0].exe, sizes[size], written[size], &own[size]);
     constexpr int runs = 9;
-    std::vector<double> everyday[count], firstStart[count];
     for (int run = 0; run < runs; ++run)
-        for (std::size_t size = 0; size < count; ++size) {
-            everyday[size].push_back(startOnce(sizes[size], own[size]));
-            firstStart[size].push_back(startOnce(sizes[size], written[size]));
-        }
-    std::sort(everyday[0].begin(), everyday[0].end());
-    const double empty = everyday[0][everyday[0].size() / 2];
-    for (std::size_t size = 0; size < count; ++size)
-        report("start to main window shown", sizes[size], everyday[size], empty);
-    for (std::size_t size = 1; size < count; ++size)
-        report("first start after another program wrote the file", sizes[size], firstStart[size],
-               empty);
-    std::vector<double> huge;
+        for (std::size_t size = 0; size < count; ++size)
+            for (Build &build : builds) {
+                build.everyday[size].push_back(startOnce(build.exe, sizes[size], own[size]));
+                build.firstStart[size].push_back(startOnce(build.exe, sizes[size], written[size]));
+            }
     for (int run = 0; run < 5; ++run)
-        huge.push_back(startOnce(0, std::string(), nullptr, 1LL << 30));
-    std::sort(huge.begin(), huge.end());
-    std::printf("start to main window shown with a 1 GB event file: median %6.0f ms of %zu (%.0f "
-                "to %.0f), %.2fx the empty start\n",
-                huge[huge.size() / 2], huge.size(), huge.front(), huge.back(),
-                huge[huge.size() / 2] / empty);
+        for (Build &build : builds)
+            build.huge.push_back(startOnce(build.exe, 0, std::string(), nullptr, 1LL << 30));
+    for (Build &build : builds)
+        reportBuild(build, sizes, count);
     return 0;
 }

@@ -17,6 +17,7 @@ add_executable(core_tests
     tests/events/ScheduleTest.cpp
     tests/events/NextActionTest.cpp
     tests/events/TimeZoneTest.cpp
+    tests/events/HiddenTest.cpp
     tests/events/ScriptedClock.cpp
     tests/events/Promises.cpp
     tests/events/FakePlatform.cpp

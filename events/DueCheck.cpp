@@ -99,9 +99,10 @@ void DueCheck::record(const LocalTime &time, const std::string &what, const Even
 
 int DueCheck::rowOf(const Event &event) const {
     for (int row = 0; row < table_.rowCount(); ++row) {
-        const Event &candidate = table_.event(row);
-        if (candidate.matchKey == event.matchKey && candidate.repeat == event.repeat &&
-            powerActionOf(candidate) == powerActionOf(event))
+        const TableRow &candidate = table_.row(row);
+        if (candidate.matchKey() == event.matchKey &&
+            candidate.field(repeatField) == event.repeat &&
+            candidate.action() == powerActionOf(event))
             return row;
     }
     return -1;
@@ -116,9 +117,9 @@ void DueCheck::adoptCurrentLanguage(const LocalTime &now) {
     const int warnedRow = warning_.open ? rowOf(warning_.action.event) : -1;
     if (const int changed = recomposeInCurrentLanguage(table_, platform_); changed > 0) {
         if (pendingRow >= 0)
-            pending_->event.matchKey = table_.event(pendingRow).matchKey;
+            pending_->event.matchKey = table_.row(pendingRow).matchKey();
         if (warnedRow >= 0)
-            warning_.action.event.matchKey = table_.event(warnedRow).matchKey;
+            warning_.action.event.matchKey = table_.row(warnedRow).matchKey();
         file_.keepCopyBeforeNextWrite();
         noteStored(file_.rewriteEventFile(table_), now);
         if (history_)
@@ -199,8 +200,8 @@ void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector
     time.utcOffset = run.utcOffset;
     std::vector<int> actions; // the rows whose action is still to run
     for (int row : due_) {
-        const Event &event = table_.event(row);
-        const bool oneTime = table_.row(row).kind == RepeatKind::OneTime;
+        const Event event = table_.event(row);
+        const bool oneTime = table_.row(row).kind() == RepeatKind::OneTime;
         // A late tick across a repeated hour reaches a one-time row's second twice.
         if (oneTime && std::find(leaving.begin(), leaving.end(), row) != leaving.end())
             continue;
@@ -241,7 +242,8 @@ std::optional<DueCheck::Action> DueCheck::firstActionAhead() {
 int DueCheck::winnerAmong(const std::vector<int> &rows) const {
     int winner = rows.front();
     for (int row : rows)
-        if (beats(table_.event(row), table_.event(winner)))
+        if (table_.row(row).action() == PowerAction::ShutDown &&
+            table_.row(winner).action() != PowerAction::ShutDown)
             winner = row;
     return winner;
 }
@@ -319,6 +321,45 @@ void DueCheck::plan() {
     } else {
         next_.reset();
     }
+}
+
+std::int64_t DueCheck::neededAt(const LocalTime &now) {
+    const std::int64_t wall = wallSecond(now);
+    const std::int64_t nowUtc = wall - now.utcOffset;
+    const auto ahead = [nowUtc](std::int64_t utc) { return utc > nowUtc ? utc : INT64_MAX; };
+    // The next midnight, when the tray tip may name another day.
+    std::int64_t needed =
+        std::min(nowUtc + (floorDiv(wall, 86400) + 1) * 86400 - wall, nowUtc + plannedAhead);
+    if (!watching_ || !schedule_.started())
+        return needed;
+    if (pending_ || warning_.open)
+        return nowUtc + 1; // the warning counts down every second
+    if (unsaved_)
+        needed = std::min(
+            needed, nowUtc + std::max<std::int64_t>(1, (retryAtMs_ - now.elapsed + 999) / 1000));
+    if (wakeAt_)
+        needed = std::min(needed, ahead(*wakeAt_));
+    needed = std::min(needed, ahead(schedule_.nextOffsetChange()));
+    // The seconds ahead as the ticks would examine them: the first with a row due, or a minute
+    // before the first with an action due that no answer has dealt with.
+    for (const SecondRun &run : schedule_.ahead(needed + warningLead - schedule_.lastUtc()))
+        for (std::int64_t second = run.from; second <= run.to; ++second) {
+            const std::int64_t utc = run.utcOf(second);
+            if (utc - warningLead >= needed)
+                return std::max(needed, nowUtc + 1);
+            schedule_.dueAt(second, run.rows, due_);
+            if (due_.empty())
+                continue;
+            needed = std::min(needed, utc);
+            if (answers_.count(utc))
+                continue;
+            for (int row : due_)
+                if (table_.row(row).action() != PowerAction::None) {
+                    needed = std::min(needed, utc - warningLead);
+                    break;
+                }
+        }
+    return std::max(needed, nowUtc + 1);
 }
 
 void DueCheck::asleep(const LocalTime &now) {
@@ -458,7 +499,7 @@ void DueCheck::runWarnedNow(const LocalTime &now) {
         for (std::int64_t second = action.firstWall; second <= action.lastWall; ++second) {
             schedule_.dueAt(second, action.rows, due_, true);
             for (int row : due_)
-                if (table_.row(row).kind == RepeatKind::OneTime)
+                if (table_.row(row).kind() == RepeatKind::OneTime)
                     leaving.push_back(row);
         }
         std::sort(leaving.begin(), leaving.end());

@@ -90,6 +90,16 @@ public:
     // the action missed.
     static constexpr std::int64_t wakeLead = 120;
 
+    // Nothing shown, the program need not tick every second: the UTC second at which it is
+    // needed next, from the last reading on. That is the next second some row comes due (fired
+    // at that very second, as every second's tick would), a minute before a power action's
+    // second (its warning), the wake's moment, the zone's next change of offset, a failed
+    // write's next try and the next midnight (the tray tip names the day); the second after
+    // the reading while a warning shows or an action waits for its minute. At most
+    // `plannedAhead` seconds ahead: a clock that went by unseen is caught up then.
+    std::int64_t neededAt(const LocalTime &now);
+    static constexpr std::int64_t plannedAhead = 3600;
+
     // The power action that runs next: the one waiting for its minute, else the first ahead;
     // when it comes on the local clock and in UTC.
     struct NextAction {

@@ -159,26 +159,27 @@ int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
     int changed = 0;
     for (int index = 0; index < table.rowCount(); ++index) {
         const TableRow &row = table.row(index);
-        if (row.kind != RepeatKind::OneTime && row.kind != RepeatKind::Weekly &&
-            row.kind != RepeatKind::Yearly)
+        const RepeatKind kind = row.kind();
+        if (kind != RepeatKind::OneTime && kind != RepeatKind::Weekly && kind != RepeatKind::Yearly)
             continue; // the other kinds have no names
         if (known.empty())
             known = currentNames(platform);
         bool foreign = false;
-        forEachName(row.event.matchKey, [&](std::string_view name) {
+        forEachName(row.matchKey(), [&](std::string_view name) {
             foreign = foreign || !std::binary_search(known.begin(), known.end(), name);
         });
         if (!foreign)
             continue; // it can come due in this language as it is
-        EventForm form = formOf(row.event);
+        const Event event = row.event();
+        EventForm form = formOf(event);
         if (!isRealDate(form.date.year, form.date.month, form.date.day))
             continue;
         form.date = fromWallSecond(wallSecond(form.date)); // with its day of the week
         Event composed;
-        if (!composeFields(form, platform, composed) || composed.matchKey == row.event.matchKey ||
-            numbersIn(composed.matchKey) != numbersIn(row.event.matchKey) ||
-            (row.kind == RepeatKind::Weekly && !row.event.dayOfWeek.empty() &&
-             parseNumber(row.event.dayOfWeek) != form.date.dayOfWeek))
+        if (!composeFields(form, platform, composed) || composed.matchKey == event.matchKey ||
+            numbersIn(composed.matchKey) != numbersIn(event.matchKey) ||
+            (kind == RepeatKind::Weekly && !event.dayOfWeek.empty() &&
+             parseNumber(event.dayOfWeek) != form.date.dayOfWeek))
             continue;
         if (rows.empty())
             for (int i = 0; i < table.rowCount(); ++i)

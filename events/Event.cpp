@@ -20,7 +20,7 @@ void cutToCapacity(std::string &text, std::size_t capacity) {
         text.resize(capacity - 1);
 }
 
-RepeatKind repeatKindOf(const std::string &repeat) {
+RepeatKind repeatKindOf(std::string_view repeat) {
     if (repeat.empty())
         return RepeatKind::OneTime;
     if (repeat == "Hourly")
@@ -44,7 +44,7 @@ PowerAction powerActionOf(const Event &event) {
     return PowerAction::None;
 }
 
-std::int32_t parseNumber(const std::string &text) {
+std::int32_t parseNumber(std::string_view text) {
     std::size_t at = 0;
     while (at < text.size() && (text[at] == ' ' || text[at] == '\t'))
         ++at;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // One scheduled event. Each text holds at most its field's capacity less one character.
 struct Event {
@@ -29,7 +30,20 @@ struct EventFieldInfo {
 
 constexpr int eventFieldCount = 11;
 
-// The fields in the order the event file writes them.
+// The fields in the order the event file writes them, and their indexes in it.
+enum EventFieldIndex : std::size_t {
+    matchKeyField,
+    restartField,
+    shutDownField,
+    repeatField,
+    yearField,
+    monthField,
+    dayField,
+    hourField,
+    minuteField,
+    secondField,
+    dayOfWeekField
+};
 extern const std::array<EventFieldInfo, eventFieldCount> eventFields;
 
 // The fields' capacities, each its buffer size including the terminator.
@@ -45,7 +59,7 @@ enum class RepeatKind { OneTime, Hourly, Daily, Weekly, Monthly, Yearly, Unknown
 
 // The kind named by a Repeat text, compared whole and case-sensitively; anything else is
 // Unknown, a row that is never due and never reported as missed.
-RepeatKind repeatKindOf(const std::string &repeat);
+RepeatKind repeatKindOf(std::string_view repeat);
 
 // A power action is set when its text is not empty; Shut down wins over Restart.
 enum class PowerAction { None, Restart, ShutDown };
@@ -53,7 +67,7 @@ PowerAction powerActionOf(const Event &event);
 
 // Reads a decimal number the way every event routine reads date and time texts: leading
 // blanks and tabs skipped, one optional sign, digits until the first byte that is not one.
-std::int32_t parseNumber(const std::string &text);
+std::int32_t parseNumber(std::string_view text);
 
 // "%2d": right-aligned in two characters, so 1 to 9 get a leading blank.
 std::string formatTwoDigits(int number);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -15,6 +16,27 @@ const char keptAsideTitle[] = "Velkorin: events kept aside";
 const char tooLargeTitle[] = "Velkorin: event file too large";
 const char noMemoryText[] = "There is not enough memory to read it.";
 } // namespace
+
+TextDigest digestOf(std::string_view text) {
+    // Eight bytes a step, in two lanes mixed apart.
+    TextDigest digest{text.size(), 0x9E3779B97F4A7C15u, 0xC2B2AE3D27D4EB4Fu};
+    const auto mix = [&digest](std::uint64_t word) {
+        digest.first = (digest.first ^ word) * 0x100000001B3u;
+        digest.first ^= digest.first >> 29;
+        digest.second = (digest.second + word) * 0xFF51AFD7ED558CCDu;
+        digest.second ^= digest.second >> 32;
+    };
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        mix(word);
+    }
+    std::uint64_t last = 0;
+    std::memcpy(&last, text.data() + at, text.size() - at);
+    mix(last);
+    return digest;
+}
 
 std::string eventFilePath(const std::string &programDirectory) {
     return programDirectory + "InformationSW";
@@ -86,24 +108,22 @@ void readEvents(EventTable &table, const ProfileDocument &document) {
     std::array<std::vector<std::string_view>, eventFieldCount> values;
     for (std::size_t field = 0; field < eventFieldCount; ++field)
         values[field] = eventValues(document, eventFields[field].name, count);
-    std::vector<Event> rows(count);
-    for (std::size_t number = 1; number <= count; ++number) {
-        Event &row = rows[number - 1];
+    std::vector<RowTexts> rows(count);
+    for (std::size_t number = 1; number <= count; ++number)
         for (std::size_t field = 0; field < eventFieldCount; ++field)
-            row.*eventFields[field].member =
+            rows[number - 1][field] =
                 ProfileDocument::valueAsRead(values[field][number], eventFields[field].capacity);
-    }
     // One change for the whole table, so the event list redraws once, not once a row.
-    table.replaceRows(std::move(rows));
+    table.replaceRows(rows);
 }
 
 namespace {
 
-// A fresh file of `count` events, event k (from 0) being eventAt(k), handed to `take` a line
-// at a time with its line end; it stops where `take` says false. store(line, field, value)
-// appends a value in its stored form.
-template <typename EventAt, typename Store, typename Take>
-bool renderEvents(int count, EventAt eventAt, Store store, Take take) {
+// A fresh file of `count` events, textOf(k, field) the text of a field of event k (from 0),
+// handed to `take` a line at a time with its line end; it stops where `take` says false.
+// store(line, field, value) appends a value in its stored form.
+template <typename TextOf, typename Store, typename Take>
+bool renderEvents(int count, TextOf textOf, Store store, Take take) {
     std::string line;
     for (std::size_t field = 0; field < eventFieldCount; ++field) {
         const EventFieldInfo &info = eventFields[field];
@@ -114,7 +134,7 @@ bool renderEvents(int count, EventAt eventAt, Store store, Take take) {
             line.assign(info.name);
             appendTwoDigits(line, index + 1);
             line += '=';
-            store(line, field, eventAt(index).*info.member);
+            store(line, field, textOf(index, field));
             line += "\r\n";
             if (!take(line))
                 return false;
@@ -123,17 +143,22 @@ bool renderEvents(int count, EventAt eventAt, Store store, Take take) {
     return true;
 }
 
+// The texts of a table's rows.
+auto textsOf(const EventTable &table) {
+    return [&table](int index, std::size_t field) { return table.row(index).field(field); };
+}
+
 // The values as they are, for a file in the ANSI code page.
-void storeAnsi(std::string &line, std::size_t, const std::string &value) {
+void storeAnsi(std::string &line, std::size_t, std::string_view value) {
     ProfileDocument::appendStoredForm(line, value);
 }
 
 // The text of such a file.
-template <typename EventAt, typename Store>
-std::string renderedText(int count, EventAt eventAt, Store store) {
+template <typename TextOf, typename Store>
+std::string renderedText(int count, TextOf textOf, Store store) {
     std::string out;
     out.reserve(static_cast<std::size_t>(count) * 190 + 200);
-    renderEvents(count, eventAt, store, [&](const std::string &line) {
+    renderEvents(count, textOf, store, [&](const std::string &line) {
         out += line;
         return true;
     });
@@ -144,9 +169,8 @@ std::string renderedText(int count, EventAt eventAt, Store store) {
 template <typename Store>
 bool writesExactly(const EventTable &table, std::string_view text, Store store) {
     std::size_t at = 0;
-    const bool same = renderEvents(
-        table.rowCount(), [&](int index) -> const Event & { return table.event(index); }, store,
-        [&](const std::string &line) {
+    const bool same =
+        renderEvents(table.rowCount(), textsOf(table), store, [&](const std::string &line) {
             if (text.compare(at, line.size(), line) != 0)
                 return false;
             at += line.size();
@@ -155,67 +179,121 @@ bool writesExactly(const EventTable &table, std::string_view text, Store store) 
     return same && at == text.size();
 }
 
-// The rows of a file exactly as this program writes it (the eleven sections in order, events
-// numbered 1 to n in each, every value in its stored form), read in one pass; false for any
-// other text, which the profile rules read instead. Both read such a file alike.
-bool readWrittenFile(std::string_view text, std::vector<Event> &rows) {
-    rows.clear();
-    // One row a line of the first section: room for them at once, and no more than the text has.
-    const std::size_t firstEnd = std::min(text.find("\r\n["), text.size());
-    rows.reserve(static_cast<std::size_t>(
-        std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(firstEnd), '\n')));
-    std::size_t at = 0;
-    const auto take = [&](std::string_view piece) {
-        if (text.compare(at, piece.size(), piece) != 0)
+// "%2d" of a number, written into a buffer of its own.
+std::string_view twoDigitsIn(char (&buffer)[24], std::size_t number) {
+    char *const end = buffer + sizeof buffer;
+    char *start = end;
+    do {
+        *--start = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number > 0);
+    if (end - start < 2)
+        *--start = ' ';
+    return {start, static_cast<std::size_t>(end - start)};
+}
+
+// A value written as it reads: not cut, no white space at either end, no quote to take off, no
+// line break and no NUL; its stored form is itself.
+bool plainValue(std::string_view raw, std::size_t capacity) {
+    if (raw.empty())
+        return true;
+    const auto space = [](char c) {
+        return ProfileDocument::isSpace(static_cast<unsigned char>(c));
+    };
+    if (raw.size() >= capacity || space(raw.front()) || space(raw.back()) || raw.front() == '"' ||
+        raw.front() == '\'')
+        return false;
+    for (const char c : raw)
+        if (c == '\0' || c == '\r' || c == '\n')
             return false;
+    return true;
+}
+
+// Whether loading the table's own text gives the table as it stands: its rows numbered 1 to n,
+// every value plain.
+bool readsBackAsItStands(const EventTable &table) {
+    if (!table.numberedInOrder())
+        return false;
+    for (int row = 0; row < table.rowCount(); ++row)
+        for (std::size_t field = 0; field < eventFieldCount; ++field)
+            if (!plainValue(table.row(row).field(field), eventFields[field].capacity))
+                return false;
+    return true;
+}
+
+// The rows of a file exactly as this program writes it (the eleven sections in order, events
+// numbered 1 to n in each, every value in its stored form), read in one pass: each row is made
+// from its line in each section, straight into the table. False, with the table as it was, for
+// any other text, which the profile rules read instead. Both read such a file alike.
+bool readWrittenFile(std::string_view text, EventTable &table) {
+    // Compared byte by byte: the pieces are a few bytes long.
+    const auto take = [text](std::size_t &at, std::string_view piece) {
+        if (text.size() - at < piece.size())
+            return false;
+        for (std::size_t i = 0; i < piece.size(); ++i)
+            if (text[at + i] != piece[i])
+                return false;
         at += piece.size();
         return true;
     };
-    std::string expected;
-    std::size_t count = 0;
-    for (std::size_t field = 0; field < eventFieldCount; ++field) {
-        const EventFieldInfo &info = eventFields[field];
-        if (!take(field == 0 ? "[" : "\r\n[") || !take(info.name) || !take("]\r\n"))
+    // Where each section's lines begin and end: the next one begins with a blank line.
+    std::array<std::size_t, eventFieldCount> cursor{}, end{};
+    for (std::size_t field = 0, at = 0; field < eventFieldCount; ++field) {
+        if (!take(at, field == 0 ? "[" : "\r\n[") || !take(at, eventFields[field].name) ||
+            !take(at, "]\r\n"))
             return false;
-        for (std::size_t index = 0;; ++index) {
-            if (field == 0 ? at == text.size() || text[at] == '\r' : index == count)
-                break;
-            expected.assign(info.name);
-            appendTwoDigits(expected, static_cast<int>(index) + 1);
-            expected += '=';
-            if (!take(expected))
+        cursor[field] = at;
+        end[field] = field + 1 < eventFieldCount ? text.find("\r\n[", at) : text.size();
+        if (end[field] == std::string_view::npos)
+            return false;
+        at = end[field];
+    }
+    const auto rows = static_cast<std::size_t>(
+        std::count(text.begin() + static_cast<std::ptrdiff_t>(cursor[0]),
+                   text.begin() + static_cast<std::ptrdiff_t>(end[0]), '\n'));
+    // A value and its zero take no more room than its line; a row number at most a dozen bytes.
+    EventTable::Load load(rows, text.size() + rows * 12);
+    std::string expected;
+    char number[24];
+    RowTexts texts;
+    for (std::size_t row = 0; row < rows; ++row) {
+        const std::string_view digits = twoDigitsIn(number, row + 1);
+        for (std::size_t field = 0; field < eventFieldCount; ++field) {
+            const EventFieldInfo &info = eventFields[field];
+            std::size_t &at = cursor[field];
+            if (!take(at, info.name) || !take(at, digits) || !take(at, "="))
                 return false;
-            std::size_t end = at;
-            while (end < text.size() && text[end] != '\r' && text[end] != '\n')
-                ++end;
-            const std::string_view raw = text.substr(at, end - at);
-            at = end;
-            if (!take("\r\n"))
+            std::size_t lineEnd = at;
+            while (lineEnd < end[field] && text[lineEnd] != '\r' && text[lineEnd] != '\n')
+                ++lineEnd;
+            const std::string_view raw = text.substr(at, lineEnd - at);
+            at = lineEnd;
+            if (!take(at, "\r\n"))
                 return false;
             const std::string_view value = ProfileDocument::valueAsRead(raw, info.capacity);
-            expected.clear();
-            ProfileDocument::appendStoredForm(expected, value);
-            if (expected != raw)
-                return false;
-            if (field == 0) {
-                if (value.empty())
-                    return false; // a gap: what lies beyond is the rules' to judge
-                rows.emplace_back();
+            if (!plainValue(raw, info.capacity)) {
+                expected.clear();
+                ProfileDocument::appendStoredForm(expected, value);
+                if (expected != raw)
+                    return false;
             }
-            rows[index].*info.member = value;
+            if (field == 0 && value.empty())
+                return false; // a gap: what lies beyond is the rules' to judge
+            texts[field] = value;
         }
-        if (field == 0)
-            count = rows.size();
+        if (!load.add(texts))
+            return false;
     }
-    return at == text.size();
+    if (cursor != end)
+        return false;
+    load.done(table);
+    return true;
 }
 
 } // namespace
 
 std::string renderEventFile(const EventTable &table) {
-    return renderedText(
-        table.rowCount(), [&](int index) -> const Event & { return table.event(index); },
-        storeAnsi);
+    return renderedText(table.rowCount(), textsOf(table), storeAnsi);
 }
 
 namespace {
@@ -315,7 +393,7 @@ std::size_t eventsNotIn(const ProfileDocument &document, const EventTable &table
         values.push_back(eventValues(document, eventFields[field].name, count, &present[field]));
     std::unordered_multimap<std::string_view, int> byKey;
     for (int row = 0; row < table.rowCount(); ++row)
-        byKey.emplace(table.event(row).matchKey, row);
+        byKey.emplace(table.row(row).matchKey(), row);
     std::size_t missing = 0;
     for (std::size_t number = 1; number <= count; ++number) {
         const std::string_view key =
@@ -327,7 +405,7 @@ std::size_t eventsNotIn(const ProfileDocument &document, const EventTable &table
                 held = !present[field][number] ||
                        ProfileDocument::valueAsRead(values[field][number],
                                                     eventFields[field].capacity) ==
-                           table.event(at->second).*eventFields[field].member;
+                           table.row(at->second).field(field);
         }
         missing += !held;
     }
@@ -335,8 +413,8 @@ std::size_t eventsNotIn(const ProfileDocument &document, const EventTable &table
 }
 
 // The key of a value's original: its field, then the text it reads as.
-std::string originalKey(std::size_t field, const std::string &shown) {
-    return static_cast<char>('A' + field) + shown;
+std::string originalKey(std::size_t field, std::string_view shown) {
+    return static_cast<char>('A' + field) + std::string(shown);
 }
 
 std::string megabytes(std::size_t bytes) {
@@ -367,13 +445,13 @@ Platform::FileRead EventFile::loadAll(EventTable &table) {
         return load(table);
     } catch (const std::bad_alloc &) {
         // No memory for what the file holds: it is left alone like a file that cannot be read.
-        knownText_ = std::string();
+        knownText_ = TextDigest();
         keepFirst_ = std::string();
         originals_.clear();
         textKnown_ = false;
         unreadable_ = true;
         readError_ = noMemoryText;
-        table.replaceRows({});
+        table.clearTable();
         return Platform::FileRead::Failed;
     }
 }
@@ -397,30 +475,28 @@ Platform::FileRead EventFile::load(EventTable &table) {
     // Unicode file's own text is what it writes back.
     encoding_ = encodingOf(bytes);
     bool whole = true;
-    std::string converted;
+    // The file's text, as this program writes it: the bytes themselves for the ANSI code page.
+    std::string text, converted;
     if (encoding_ == TextEncoding::Ansi) {
-        knownText_ = std::move(bytes);
+        text = std::move(bytes);
     } else {
-        knownText_ = textIn(bytes, encoding_, &whole);
-        converted = isAscii(knownText_) ? knownText_ : platform_.fromUtf16(utf16Of(knownText_));
+        text = textIn(bytes, encoding_, &whole);
+        converted = isAscii(text) ? text : platform_.fromUtf16(utf16Of(text));
     }
-    const std::string &ansi = encoding_ == TextEncoding::Ansi ? knownText_ : converted;
+    const std::string &ansi = encoding_ == TextEncoding::Ansi ? text : converted;
     // A file as this program writes it leaves nothing out and is read in one pass; any other
     // is read by the profile rules and looked at line by line.
-    std::vector<Event> rows;
     std::optional<ProfileDocument> document;
-    if (readWrittenFile(ansi, rows)) {
-        table.replaceRows(std::move(rows));
-    } else {
+    if (!readWrittenFile(ansi, table)) {
         document.emplace(ansi);
         readEvents(table, *document);
     }
     LeftOut left;
     left.lines = whole ? 0 : 1;
-    if (encoding_ != TextEncoding::Ansi && ansi != knownText_)
-        left.unkept = keepOriginals(knownText_, table);
+    if (encoding_ != TextEncoding::Ansi && ansi != text)
+        left.unkept = keepOriginals(text, table);
     const bool exact = (encoding_ == TextEncoding::Ansi && !document) ||
-                       writesExactly(table, knownText_, [this](auto &...a) { appendStored(a...); });
+                       writesExactly(table, text, [this](auto &&...a) { appendStored(a...); });
     if (exact && !holding_)
         knowTableText(table);
     if (!exact || holding_) {
@@ -433,7 +509,8 @@ Platform::FileRead EventFile::load(EventTable &table) {
     }
     leftOut_ = left;
     if (anythingLeftOut(leftOut_)) // not empty then: something was left out
-        keepFirst_ = encoding_ == TextEncoding::Ansi ? knownText_ : std::move(bytes);
+        keepFirst_ = encoding_ == TextEncoding::Ansi ? text : std::move(bytes);
+    knownText_ = digestOf(text);
     return read;
 }
 
@@ -452,7 +529,7 @@ std::size_t EventFile::keepOriginals(const std::string &unicode, const EventTabl
                 continue;
             const std::string_view stored =
                 ProfileDocument::valueAsRead(values[number], values[number].size() + 3);
-            const std::string &shown = table.event(static_cast<int>(number) - 1).*info.member;
+            const std::string shown(table.row(static_cast<int>(number) - 1).field(field));
             const std::string read = platform_.fromUtf16(utf16Of(stored));
             if (read != shown) {
                 // A value cut to fit is told as one.
@@ -484,7 +561,7 @@ std::size_t EventFile::keepOriginals(const std::string &unicode, const EventTabl
     return unkept;
 }
 
-void EventFile::appendStored(std::string &line, std::size_t field, const std::string &value) const {
+void EventFile::appendStored(std::string &line, std::size_t field, std::string_view value) const {
     if (encoding_ != TextEncoding::Ansi && !originals_.empty()) {
         const auto found = originals_.find(originalKey(field, value));
         if (found != originals_.end() && !found->second.clash) {
@@ -495,7 +572,7 @@ void EventFile::appendStored(std::string &line, std::size_t field, const std::st
     if (encoding_ == TextEncoding::Ansi || isAscii(value))
         ProfileDocument::appendStoredForm(line, value);
     else
-        ProfileDocument::appendStoredForm(line, utf8Of(platform_.toUtf16(value)));
+        ProfileDocument::appendStoredForm(line, utf8Of(platform_.toUtf16(std::string(value))));
 }
 
 void EventFile::tellTooLarge() {
@@ -644,7 +721,7 @@ bool EventFile::replaceWith(const std::string &text) {
         lastError_ = platform_.fileError();
         return false;
     }
-    knownText_ = text;
+    knownText_ = digestOf(text);
     textKnown_ = true;
     knownTable_ = nullptr;
     return true;
@@ -666,21 +743,20 @@ void EventFile::releaseEdit() {
 }
 
 std::string EventFile::fileText(const EventTable &table) const {
-    const auto store = [this](auto &...a) { appendStored(a...); };
+    const auto store = [this](auto &&...a) { appendStored(a...); };
     if (!holding_)
-        return renderedText(
-            table.rowCount(), [&](int index) -> const Event & { return table.event(index); },
-            store);
+        return renderedText(table.rowCount(), textsOf(table), store);
     const int at = std::min(heldIndex_, table.rowCount());
     return renderedText(
         table.rowCount() + 1,
-        [&](int index) -> const Event & {
-            return index < at ? table.event(index) : index == at ? held_ : table.event(index - 1);
+        [&](int index, std::size_t field) {
+            return index == at ? std::string_view(held_.*eventFields[field].member)
+                               : table.row(index < at ? index : index - 1).field(field);
         },
         store);
 }
 
-bool EventFile::writeThrough(const EventTable &table, std::string *written) {
+bool EventFile::writeThrough(const EventTable &table, std::string *written, std::string *made) {
     if (table.rowCount() == 0 && !holding_) {
         if (refused() || !keepBackup())
             return false;
@@ -691,7 +767,7 @@ bool EventFile::writeThrough(const EventTable &table, std::string *written) {
         textKnown_ = false;
         return true;
     }
-    std::string text = fileText(table);
+    std::string text = made ? std::move(*made) : fileText(table);
     if (!replaceWith(text))
         return false;
     if (!holding_)
@@ -708,20 +784,23 @@ bool EventFile::saveThrough(const EventTable &table) {
 }
 
 bool EventFile::rewriteEventFile(EventTable &table) {
+    const bool rows = table.rowCount() > 0 || holding_;
+    const bool mayBeKnown = textKnown_ && keepFirst_.empty() && rows && table.numberedInOrder();
     // A table unchanged since its text was read or written needs no rendering to tell.
-    const bool unchanged = !holding_ && knownTable_ == &table && knownVersion_ == table.version();
-    if (textKnown_ && keepFirst_.empty() && (table.rowCount() > 0 || holding_) &&
-        table.numberedInOrder() && (unchanged || fileText(table) == knownText_))
+    if (mayBeKnown && !holding_ && knownTable_ == &table && knownVersion_ == table.version())
         return true;
+    // The text is made once, to tell whether the file holds it already and to write it.
+    std::string text = rows ? fileText(table) : std::string();
+    if (mayBeKnown && digestOf(text) == knownText_)
+        return true;
+    const bool readsBack = readsBackAsItStands(table);
     std::string written;
-    if (!writeThrough(table, &written))
+    if (!writeThrough(table, readsBack ? nullptr : &written, &text))
         return false;
     // Cleared and loaded again from what was written (without a row held in the form), in one
-    // change; the program's own writing is read in one pass.
-    std::vector<Event> rows;
-    if (readWrittenFile(written, rows))
-        table.replaceRows(std::move(rows));
-    else
+    // change; the program's own writing is read in one pass. Rows numbered 1 to n whose every
+    // value is written as it reads would come back as they stand: they stay.
+    if (!readsBack && !readWrittenFile(written, table))
         readEvents(table, ProfileDocument(std::move(written)));
     if (!holding_)
         knowTableText(table);

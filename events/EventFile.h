@@ -8,8 +8,21 @@
 #include "Profile.h"
 #include "TextEncoding.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+
+// A text told apart from others by its length and two 64-bit hashes: two texts with the same
+// digest are taken for the same, which by chance happens about once in 2^128 pairs.
+struct TextDigest {
+    std::size_t size = 0;
+    std::uint64_t first = 0, second = 0;
+    bool operator==(const TextDigest &other) const {
+        return size == other.size && first == other.first && second == other.second;
+    }
+};
+TextDigest digestOf(std::string_view text);
 
 // The program directory (ending with its separator) followed by "InformationSW".
 std::string eventFilePath(const std::string &programDirectory);
@@ -106,7 +119,8 @@ public:
 private:
     // What a write puts in the file: the table's rows, and a row held for editing.
     std::string fileText(const EventTable &table) const;
-    bool writeThrough(const EventTable &table, std::string *written);
+    // Writes the table's text (made already, when given), and what a reload reads back.
+    bool writeThrough(const EventTable &table, std::string *written, std::string *made = nullptr);
     // The known text is what this table, as it is now, writes.
     void knowTableText(const EventTable &table);
     bool replaceWith(const std::string &text);
@@ -122,14 +136,15 @@ private:
     // the number of values that cannot be kept so.
     std::size_t keepOriginals(const std::string &unicode, const EventTable &table);
     // Appends a field's value of the table in its stored form in the file's text.
-    void appendStored(std::string &line, std::size_t field, const std::string &value) const;
+    void appendStored(std::string &line, std::size_t field, std::string_view value) const;
     Platform::FileRead load(EventTable &table);
     void tellTooLarge();
 
     Platform &platform_;
     std::string path_;
-    // The file's text as this program last read or wrote it, while it is known.
-    std::string knownText_;
+    // The file's text as this program last read or wrote it, while it is known: by its digest,
+    // not a copy of some 190 bytes an event.
+    TextDigest knownText_;
     bool textKnown_ = false;
     // The table whose rows, at that version, write exactly the known text (none held).
     const EventTable *knownTable_ = nullptr;

@@ -1,40 +1,55 @@
 // The missed-event sweep.
 #include "MissedSweep.h"
 
+#include <array>
 #include <cstdint>
+#include <string_view>
+#include <utility>
 
 namespace {
 
-std::uint16_t low16(const std::string &text) {
+std::uint16_t low16(std::string_view text) {
     return static_cast<std::uint16_t>(static_cast<std::uint32_t>(parseNumber(text)));
 }
 
+// A row's date and time fields, year to second.
+using MomentTexts = std::array<std::string_view, 6>;
+
 // A moment the calendar and the clock have: a row whose date fields are missing, zero or out
 // of range (a hand-edited file) names no moment that could have passed.
-bool isRealMoment(const Event &fields) {
-    const int hour = parseNumber(fields.hour), minute = parseNumber(fields.minute);
-    const int second = parseNumber(fields.second);
-    return !fields.year.empty() && !fields.month.empty() && !fields.day.empty() &&
-           isRealDate(parseNumber(fields.year), parseNumber(fields.month),
-                      parseNumber(fields.day)) &&
-           hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+bool isRealMoment(const MomentTexts &texts) {
+    const auto [year, month, day, hourText, minuteText, secondText] = texts;
+    const int hour = parseNumber(hourText), minute = parseNumber(minuteText);
+    const int second = parseNumber(secondText);
+    return !year.empty() && !month.empty() && !day.empty() &&
+           isRealDate(parseNumber(year), parseNumber(month), parseNumber(day)) && hour >= 0 &&
+           hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
 }
 
-} // namespace
-
-bool isMissed(const Event &fields, const LocalTime &now) {
-    if (!isRealMoment(fields))
+bool isMissedMoment(const MomentTexts &texts, const LocalTime &now) {
+    if (!isRealMoment(texts))
         return false; // it stays, and fires if its text comes due
     const std::uint16_t current[] = {
         static_cast<std::uint16_t>(now.year),   static_cast<std::uint16_t>(now.month),
         static_cast<std::uint16_t>(now.day),    static_cast<std::uint16_t>(now.hour),
         static_cast<std::uint16_t>(now.minute), static_cast<std::uint16_t>(now.second)};
-    const std::uint16_t stored[] = {low16(fields.year), low16(fields.month),  low16(fields.day),
-                                    low16(fields.hour), low16(fields.minute), low16(fields.second)};
-    for (int i = 0; i < 6; ++i)
-        if (current[i] != stored[i])
-            return current[i] > stored[i];
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        if (current[i] != low16(texts[i]))
+            return current[i] > low16(texts[i]);
     return false; // its very second: the due check's first tick examines it and fires it
+}
+
+} // namespace
+
+bool isMissed(const Event &fields, const LocalTime &now) {
+    return isMissedMoment(
+        {fields.year, fields.month, fields.day, fields.hour, fields.minute, fields.second}, now);
+}
+
+bool isMissed(const TableRow &row, const LocalTime &now) {
+    return isMissedMoment({row.field(yearField), row.field(monthField), row.field(dayField),
+                           row.field(hourField), row.field(minuteField), row.field(secondField)},
+                          now);
 }
 
 std::string missedNoticeText(const Event &fields) {
@@ -64,19 +79,20 @@ bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform, c
     // One pass finds the passed rows and one change removes them all, however many there are.
     std::vector<int> passed;
     std::vector<std::string> notices;
-    std::vector<const Event *> missed;
-    for (const Event &action : actionsSleptThrough) {
-        notices.push_back(missedNoticeText(action));
-        missed.push_back(&action);
-    }
+    std::vector<Event> passedEvents;
     for (int index = 0; index < table.rowCount(); ++index) {
-        const Event &row = table.event(index);
-        if (table.row(index).kind != RepeatKind::OneTime || !isMissed(row, now))
+        const TableRow &row = table.row(index);
+        if (row.kind() != RepeatKind::OneTime || !isMissed(row, now))
             continue;
         passed.push_back(index);
-        notices.push_back(missedNoticeText(row));
-        missed.push_back(&row);
+        passedEvents.push_back(row.event());
     }
+    std::vector<const Event *> missed;
+    for (const std::vector<Event> *events : {&actionsSleptThrough, &std::as_const(passedEvents)})
+        for (const Event &event : *events) {
+            notices.push_back(missedNoticeText(event));
+            missed.push_back(&event);
+        }
     if (history)
         history->recordEach(now, "missed", missed);
     table.deleteRows(passed);

@@ -14,6 +14,7 @@
 // second; the MatchKey plays no part. Fields that name no real moment (missing, zero, out of
 // range) are never missed: the row stays, and fires if its text comes due.
 bool isMissed(const Event &fields, const LocalTime &now);
+bool isMissed(const TableRow &row, const LocalTime &now);
 
 // The three lines of a missed-event notice.
 std::string missedNoticeText(const Event &fields);

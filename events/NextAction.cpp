@@ -20,16 +20,16 @@ std::int64_t wallOf(int year, int month, int dayOfMonth, std::int64_t timeOfDay)
 constexpr int monthsAhead = 3;
 constexpr int yearsAhead = 9;
 
-} // namespace
+// The fields read as numbers.
+struct Fields {
+    int year, month, dayOfMonth, hour, minute, second;
+};
 
-std::optional<std::int64_t> nextOccurrence(const Event &row, RepeatKind kind, std::int64_t from) {
-    const int hour = parseNumber(row.hour), minute = parseNumber(row.minute);
-    const int second = parseNumber(row.second);
+std::optional<std::int64_t> occurrence(const Fields &fields, RepeatKind kind, std::int64_t from) {
+    const auto [year, month, dayOfMonth, hour, minute, second] = fields;
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
         return std::nullopt;
     const std::int64_t timeOfDay = hour * 3600 + minute * 60 + second;
-    const int year = parseNumber(row.year), month = parseNumber(row.month);
-    const int dayOfMonth = parseNumber(row.day);
     const bool dated = isRealDate(year, month, dayOfMonth);
     const LocalTime start = fromWallSecond(from);
     switch (kind) {
@@ -86,4 +86,19 @@ std::optional<std::int64_t> nextOccurrence(const Event &row, RepeatKind kind, st
     case RepeatKind::Unknown: return std::nullopt;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::int64_t> nextOccurrence(const Event &row, RepeatKind kind, std::int64_t from) {
+    return occurrence({parseNumber(row.year), parseNumber(row.month), parseNumber(row.day),
+                       parseNumber(row.hour), parseNumber(row.minute), parseNumber(row.second)},
+                      kind, from);
+}
+
+std::optional<std::int64_t> nextOccurrence(const TableRow &row, std::int64_t from) {
+    return occurrence({parseNumber(row.field(yearField)), parseNumber(row.field(monthField)),
+                       parseNumber(row.field(dayField)), parseNumber(row.field(hourField)),
+                       parseNumber(row.field(minuteField)), parseNumber(row.field(secondField))},
+                      row.kind(), from);
 }

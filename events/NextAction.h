@@ -1,7 +1,7 @@
 // When a row next comes due by its number fields, on the wall clock.
 #pragma once
 
-#include "Event.h"
+#include "EventTable.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,3 +11,4 @@
 // day of the month in the months that have it, on its date in the years that have it, or once
 // at its moment. None when its fields name no moment (out of range, a one-time moment gone).
 std::optional<std::int64_t> nextOccurrence(const Event &row, RepeatKind kind, std::int64_t from);
+std::optional<std::int64_t> nextOccurrence(const TableRow &row, std::int64_t from);

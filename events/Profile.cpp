@@ -1,6 +1,8 @@
 // The INI reader behind the event file.
 #include "Profile.h"
 
+#include <algorithm>
+
 namespace {
 
 unsigned char lowerAscii(unsigned char c) {
@@ -48,10 +50,15 @@ bool ProfileDocument::sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-ProfileDocument::ProfileDocument(std::string text) : parsed_(std::move(text)) {
+ProfileDocument::ProfileDocument(std::string &&text) : owned_(std::move(text)) {
     // A moved std::string may carry a short text inside itself; give the views a heap copy.
-    if (parsed_.capacity() < 32)
-        parsed_.reserve(32);
+    if (owned_.capacity() < 32)
+        owned_.reserve(32);
+    parsed_ = owned_;
+    parse();
+}
+
+ProfileDocument::ProfileDocument(std::string_view text) : parsed_(text) {
     parse();
 }
 
@@ -59,7 +66,9 @@ void ProfileDocument::parse() {
     std::string_view rest = parsed_;
     if (rest.substr(0, 3) == "\xEF\xBB\xBF")
         rest.remove_prefix(3);
-    sections_.push_back({std::string_view(), false, {}}); // lines before the first section
+    // Room for every line at once: a line break a line at most.
+    entries_.reserve(static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + 1);
+    sections_.push_back({std::string_view(), false, 0, 0}); // lines before the first section
     while (!rest.empty()) {
         // A line ends at any run of CR and LF characters.
         std::size_t end = lineBreakIn(rest);
@@ -74,7 +83,7 @@ void ProfileDocument::parse() {
             if (close != std::string_view::npos) {
                 // "[]" opens a section without a name, which no lookup ever finds.
                 std::string_view name = upToNul(trimmed(line.substr(1, close - 1)));
-                sections_.push_back({name, !name.empty(), {}});
+                sections_.push_back({name, !name.empty(), entries_.size(), entries_.size()});
                 if (!name.empty())
                     sectionIndex_.emplace(name, sections_.size() - 1);
                 continue;
@@ -82,12 +91,13 @@ void ProfileDocument::parse() {
         }
         std::size_t equals = line.find('=');
         if (equals == std::string_view::npos) {
-            sections_.back().entries.push_back({upToNul(line), std::string_view(), false});
+            entries_.push_back({upToNul(line), std::string_view(), false});
         } else {
             std::string_view name = trimmed(line.substr(0, equals));
             std::string_view value = trimmed(line.substr(equals + 1));
-            sections_.back().entries.push_back({upToNul(name), upToNul(value), true});
+            entries_.push_back({upToNul(name), upToNul(value), true});
         }
+        sections_.back().end = entries_.size();
     }
 }
 

@@ -15,7 +15,10 @@
 class ProfileDocument {
 public:
     ProfileDocument() = default;
-    explicit ProfileDocument(std::string text);
+    // Keeps the text it reads.
+    explicit ProfileDocument(std::string &&text);
+    // Reads a text that the caller keeps for as long as the document lives.
+    explicit ProfileDocument(std::string_view text);
     ProfileDocument(const ProfileDocument &) = delete;
     ProfileDocument &operator=(const ProfileDocument &) = delete;
     ProfileDocument(ProfileDocument &&) = default;
@@ -27,8 +30,9 @@ public:
         auto found = sectionIndex_.find(trimmed(section));
         if (found == sectionIndex_.end())
             return;
-        for (const Entry &entry : sections_[found->second].entries)
-            visit(entry.name, entry.value, entry.hasValue);
+        const Section &lines = sections_[found->second];
+        for (std::size_t entry = lines.first; entry < lines.end; ++entry)
+            visit(entries_[entry].name, entries_[entry].value, entries_[entry].hasValue);
     }
 
     // Every section in file order (the lines before the first one form an unnamed section at
@@ -40,8 +44,8 @@ public:
             const Section &section = sections_[i];
             const bool first = section.named && sectionIndex_.at(section.name) == i;
             visitSection(section.name, first, !section.named, i == 0);
-            for (const Entry &entry : section.entries)
-                visitEntry(entry.name, entry.value, entry.hasValue);
+            for (std::size_t entry = section.first; entry < section.end; ++entry)
+                visitEntry(entries_[entry].name, entries_[entry].value, entries_[entry].hasValue);
         }
     }
 
@@ -73,7 +77,7 @@ private:
     struct Section {
         std::string_view name;
         bool named;
-        std::vector<Entry> entries;
+        std::size_t first, end; // its lines in entries_
     };
     struct NoCaseHash {
         std::size_t operator()(std::string_view text) const;
@@ -85,9 +89,11 @@ private:
 
     void parse();
 
-    // The parsed file; its text stays where it is, also when the document moves, so the views
-    // below stay valid.
-    std::string parsed_;
+    // The text kept, when it is the document's own: it stays where it is, also when the
+    // document moves, so the views below stay valid.
+    std::string owned_;
+    std::string_view parsed_;
     std::vector<Section> sections_;
-    Index sectionIndex_; // first section of each name
+    std::vector<Entry> entries_; // every line of every section, in file order
+    Index sectionIndex_;         // first section of each name
 };

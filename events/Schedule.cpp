@@ -24,7 +24,7 @@ int twoDigits(const char *at) {
 // The time a key ends in: "HH:mm:ss" as seconds of the day, or an Hourly key ":mm:ss" as
 // seconds of the hour; -1 when it ends in no such time, or is as long as a clock text cut to
 // its field, whose end need not be its time.
-int timeAtEnd(const std::string &key, bool hourly) {
+int timeAtEnd(std::string_view key, bool hourly) {
     if (key.size() >= matchKeyCapacity - 1)
         return -1;
     if (hourly) {
@@ -42,6 +42,14 @@ int timeAtEnd(const std::string &key, bool hourly) {
     if (hour < 0 || minute < 0 || second < 0 || hour > 23 || minute > 59 || second > 59)
         return -1;
     return hour * 3600 + minute * 60 + second;
+}
+
+// FNV-1a of a key, by which the rows of a kind are found.
+std::uint64_t keyHash(std::string_view key) {
+    std::uint64_t hash = 14695981039346656037u;
+    for (const char c : key)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
+    return hash;
 }
 
 } // namespace
@@ -242,18 +250,20 @@ void Schedule::index() {
         index_.times[kind].assign(kind == slot(RepeatKind::Hourly) ? 3600 : 86400, false);
     for (int row = 0; row < table_.rowCount(); ++row) {
         const TableRow &entry = table_.row(row);
-        if (entry.kind == RepeatKind::Unknown)
+        if (entry.kind() == RepeatKind::Unknown)
             continue;
-        const std::size_t at = slot(entry.kind);
-        index_.byKey[at][entry.event.matchKey].push_back(row);
-        if (powerActionOf(entry.event) != PowerAction::None)
+        const std::size_t at = slot(entry.kind());
+        index_.byKey[at].emplace_back(keyHash(entry.matchKey()), row);
+        if (entry.action() != PowerAction::None)
             index_.actions[at] = true;
-        const int time = timeAtEnd(entry.event.matchKey, entry.kind == RepeatKind::Hourly);
+        const int time = timeAtEnd(entry.matchKey(), entry.kind() == RepeatKind::Hourly);
         if (time < 0)
             index_.everySecond[at] = true;
         else
             index_.times[at][static_cast<std::size_t>(time)] = true;
     }
+    for (auto &keys : index_.byKey)
+        std::sort(keys.begin(), keys.end());
     index_.built = true;
     index_.version = table_.version();
 }
@@ -282,12 +292,14 @@ void Schedule::dueAt(std::int64_t second, Examined rows, std::vector<int> &due, 
         const auto time = static_cast<std::size_t>(second - floorDiv(second, period) * period);
         if (!index_.everySecond[at] && !index_.times[at][time])
             continue;
-        const auto found = keys.find(texts_.text(kind, second));
-        if (found == keys.end())
-            continue;
-        for (int row : found->second)
-            if (!actionsOnly || powerActionOf(table_.event(row)) != PowerAction::None)
-                due.push_back(row);
+        const std::string &text = texts_.text(kind, second);
+        const std::uint64_t hash = keyHash(text);
+        for (auto found = std::lower_bound(keys.begin(), keys.end(), std::make_pair(hash, -1));
+             found != keys.end() && found->first == hash; ++found) {
+            const TableRow &row = table_.row(found->second);
+            if (row.matchKey() == text && (!actionsOnly || row.action() != PowerAction::None))
+                due.push_back(found->second);
+        }
     }
     std::sort(due.begin(), due.end());
 }
@@ -307,12 +319,12 @@ void Schedule::sleptUntil(const LocalTime &now) {
 std::optional<Schedule::Upcoming> Schedule::nextFiring(int row, std::int64_t fromUtc,
                                                        std::int64_t fromWall) {
     const TableRow &entry = table_.row(row);
-    if (entry.kind == RepeatKind::Hourly) {
+    if (entry.kind() == RepeatKind::Hourly) {
         // Every real hour has its minute: the first at or after the second, span by span.
         std::int64_t from = std::max(fromUtc, marks_.hourlyUpTo + 1);
         for (int spans = 0; spans < 4; ++spans) {
             const ZoneRules::Span span = rules_.spanAt(from);
-            const auto wall = nextOccurrence(entry.event, entry.kind, from + span.offset);
+            const auto wall = nextOccurrence(entry, from + span.offset);
             if (!wall)
                 return std::nullopt;
             if (*wall - span.offset < span.until)
@@ -323,8 +335,8 @@ std::optional<Schedule::Upcoming> Schedule::nextFiring(int row, std::int64_t fro
     }
     // A one-time row fires whenever the wall clock reads its moment while it waits; the others
     // at the first reading of a wall second later than they had.
-    const auto wall = nextOccurrence(entry.event, entry.kind,
-                                     entry.kind == RepeatKind::OneTime ? earliestWall : fromWall);
+    const auto wall =
+        nextOccurrence(entry, entry.kind() == RepeatKind::OneTime ? earliestWall : fromWall);
     if (!wall)
         return std::nullopt;
     const auto real = rules_.firstReading(*wall, fromUtc);
@@ -343,13 +355,22 @@ Schedule::nextAction(const std::function<bool(std::int64_t)> &answered) {
     };
     std::vector<Upcoming> heap;
     const std::int64_t fromUtc = marks_.utcUpTo + 1;
+    // The rows in the order of their next wall seconds, so that the zone's rules are asked in
+    // order too: each stretch of one offset once, however many rows fall in it.
+    std::vector<std::pair<std::int64_t, int>> byWall;
     for (int row = 0; row < table_.rowCount(); ++row) {
         const TableRow &entry = table_.row(row);
-        if (entry.kind == RepeatKind::Unknown || powerActionOf(entry.event) == PowerAction::None)
+        if (entry.kind() == RepeatKind::Unknown || entry.action() == PowerAction::None)
             continue;
+        const auto wall = nextOccurrence(
+            entry, entry.kind() == RepeatKind::OneTime ? earliestWall : marks_.wallUpTo + 1);
+        if (wall)
+            byWall.emplace_back(*wall, row);
+    }
+    std::sort(byWall.begin(), byWall.end());
+    for (const auto &[wall, row] : byWall)
         if (const auto next = nextFiring(row, fromUtc, marks_.wallUpTo + 1))
             heap.push_back(*next);
-    }
     std::make_heap(heap.begin(), heap.end(), later);
 
     std::optional<Upcoming> best;
@@ -362,7 +383,7 @@ Schedule::nextAction(const std::function<bool(std::int64_t)> &answered) {
             break;
         const TableRow &entry = table_.row(candidate.row);
         if (answered(candidate.utc)) {
-            if (++passedOver > 64 || entry.kind == RepeatKind::OneTime)
+            if (++passedOver > 64 || entry.kind() == RepeatKind::OneTime)
                 continue;
             if (const auto next =
                     nextFiring(candidate.row, candidate.utc + 1, candidate.wall + 1)) {
@@ -373,11 +394,10 @@ Schedule::nextAction(const std::function<bool(std::int64_t)> &answered) {
         }
         // Fields that disagree with the match key (a hand-edited file) foretell nothing: the
         // row fires when its key comes due, and is warned of then.
-        if (clockText(platform_, entry.kind, fromWallSecond(candidate.wall)) !=
-            entry.event.matchKey)
+        if (clockText(platform_, entry.kind(), fromWallSecond(candidate.wall)) != entry.matchKey())
             continue;
-        if (!best || (powerActionOf(entry.event) == PowerAction::ShutDown &&
-                      powerActionOf(table_.event(best->row)) != PowerAction::ShutDown))
+        if (!best || (entry.action() == PowerAction::ShutDown &&
+                      table_.row(best->row).action() != PowerAction::ShutDown))
             best = candidate;
     }
     return best;

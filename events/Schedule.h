@@ -15,7 +15,7 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 // The clock text of a repeat kind for one moment, formatted afresh; empty for Unknown, which no
@@ -122,6 +122,11 @@ public:
     // The seconds the clock reaches in the next `seconds` seconds if it runs on, by the rules.
     std::vector<SecondRun> ahead(std::int64_t seconds);
 
+    // The UTC second of the last reading, and the next change of the zone's offset after it
+    // (INT64_MAX when none is known).
+    std::int64_t lastUtc() const { return last_.utc; }
+    std::int64_t nextOffsetChange() { return rules_.spanAt(last_.utc).until; }
+
     // The rows due in a wall second, in table order; with actionsOnly those with a power action.
     void dueAt(std::int64_t second, Examined rows, std::vector<int> &due, bool actionsOnly = false);
 
@@ -189,7 +194,8 @@ private:
     struct Index {
         bool built = false;
         unsigned version = 0;
-        std::array<std::unordered_map<std::string, std::vector<int>>, 6> byKey;
+        // Per kind, each row's key by its hash: (hash, row), in order.
+        std::array<std::vector<std::pair<std::uint64_t, int>>, 6> byKey;
         std::array<bool, 6> actions{}; // whether a kind has rows with a power action
         // Per kind, the times of day (of the hour for Hourly) its keys end in. A clock text
         // ends in the time of its second, so a second of another time equals no key of the

@@ -11,6 +11,7 @@
 // Monthly row on its day of the month, a Yearly row on its day and month; a one-time row, or
 // one with any other repeat text, on the date its fields hold.
 bool concernsDay(const Event &row, const LocalTime &today);
+bool concernsDay(const TableRow &row, const LocalTime &today);
 
 // The indexes of the table's rows that concern the day, in table order.
 std::vector<int> todaysRows(const EventTable &table, const LocalTime &today);

@@ -105,9 +105,13 @@ void paintClockFace(HWND window) {
     EndPaint(window, &paint);
 }
 
+bool faceOnScreen(HWND window) {
+    return IsWindowVisible(window) && !IsIconic(window);
+}
+
 void clockWork(HWND window, const SYSTEMTIME &now) {
     lastTick = now;
-    if (!IsWindowVisible(window) || IsIconic(window))
+    if (!faceOnScreen(window))
         return;
     formatReading();
     InvalidateRect(window, &timeLine, FALSE);

@@ -20,6 +20,8 @@ HFONT createClockFont();
 // time, redraws the time line, and the whole face once when the date text changes. Hidden or
 // minimised, the face keeps the reading only: nothing is formatted or drawn.
 void clockWork(HWND window, const SYSTEMTIME &now);
+// The face is on screen: the window is shown and not minimised.
+bool faceOnScreen(HWND window);
 
 // The face shows again (or for the first time): a reading formatted, and the face drawn whole.
 void faceShown(HWND window, const SYSTEMTIME &now);

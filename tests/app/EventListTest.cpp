@@ -99,7 +99,7 @@ TEST(EventList, MirrorsInsertsDeletesAndReloadsBeyondAHundredRowsInTableOrder) {
     table.insertRow(50, inserted);
     expectMirrors(window, table);
     EXPECT_EQ(window.text(109, 0), "111"); // three digits, still in table order
-    table.replaceRows({});
+    table.clearTable();
     EXPECT_EQ(window.rows(), 0);
 }
 

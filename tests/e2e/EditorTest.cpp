@@ -160,9 +160,16 @@ TEST(Editor, WhenTheFileCannotBeWrittenOkAndDeleteSaySoAndChangeNothing) {
 
     // The row numbers, at the list's left edge, beside where the message stands.
     const RECT numbers = {2, 22, 24, 56};
-    int drawn = 0; // once the window just shown has painted its list
+    // Once the window just shown has painted its list: white with black digits (a list not
+    // painted yet shows the display's black).
+    int drawn = 0;
     ASSERT_TRUE(waitUntil(
-        [&] { return (drawn = countLike(screenPixels(list, numbers), RGB(0, 0, 0))) > 5; }, 3000));
+        [&] {
+            const std::vector<COLORREF> pixels = screenPixels(list, numbers);
+            drawn = countLike(pixels, RGB(0, 0, 0));
+            return drawn > 5 && countLike(pixels, RGB(255, 255, 255)) > drawn;
+        },
+        3000));
     Form form(window);
     form.fill("10", "20", "30", "Daily");
     PostMessageA(pictureButton(window, IDC_OK), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));

@@ -236,3 +236,43 @@ TEST(Tray, HelpTopicsOpensTheHelpFileOfAProgramDirectoryOfAnyLength) {
         waitUntil([&] { return !IsWindow(help); }, 5000);
     }
 }
+
+// Hidden, the program sleeps until an event's second and fires it then, not a tick later: the
+// row leaves the list within the second its moment names.
+TEST(Tray, HiddenItWakesForEachEventsSecondAndFiresItThen) {
+    storeSetting("Minimize", std::string("1\0", 2));
+    Program program("hidden-fires");
+    const SYSTEMTIME first = secondsFromNow(9), second = plusSeconds(first, 7);
+    const SYSTEMTIME later = {2033, 1, 0, 1, 12, 0, 0, 0};
+    program.writeEventFile(eventFileText({{oneTimeKey(first), "", "", "", first},
+                                          {oneTimeKey(second), "", "", "", second},
+                                          {oneTimeKey(later), "", "", "", later}}));
+    program.start();
+    HWND window = program.mainWindowInTray();
+    storeSetting("Minimize", std::string("0\0", 2));
+    ASSERT_NE(window, nullptr);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    const auto secondsPast = [](const SYSTEMTIME &moment) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        FILETIME a, b;
+        SystemTimeToFileTime(&now, &a);
+        SystemTimeToFileTime(&moment, &b);
+        return (static_cast<double>(a.dwLowDateTime) + 4294967296.0 * a.dwHighDateTime -
+                static_cast<double>(b.dwLowDateTime) - 4294967296.0 * b.dwHighDateTime) /
+               1e7;
+    };
+    for (std::size_t left : {2u, 1u}) {
+        const SYSTEMTIME &due = left == 2 ? first : second;
+        ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == left; }, 20000));
+        const double late = secondsPast(due);
+        EXPECT_GE(late, 0.0) << "fired before its second";
+        EXPECT_LT(late, 1.5) << "fired after its second";
+        EXPECT_FALSE(IsWindowVisible(window));
+    }
+    EXPECT_EQ(program.listRows(list, 2)[0][1], oneTimeKey(later));
+    PostMessageA(window, trayCallback, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window); }, 5000));
+    confirmExit(program, window);
+    program.waitForExit(5000);
+}

@@ -274,8 +274,8 @@ TEST_F(EditorFixture, AFailedSaveLeavesTheTableTheFileAndTheEditAsTheyWere) {
     const TableRow last = table.row(1);
     EXPECT_FALSE(editor.deleteSelected(1));
     ASSERT_EQ(table.rowCount(), 2);
-    EXPECT_EQ(table.row(1).rowNumber, last.rowNumber);
-    EXPECT_EQ(table.event(1).matchKey, last.event.matchKey);
+    EXPECT_EQ(table.row(1).rowNumber(), last.rowNumber());
+    EXPECT_EQ(table.event(1).matchKey, last.matchKey());
     EXPECT_EQ(platform.files[path], before);
 
     platform.failWrites = false;
@@ -322,7 +322,7 @@ TEST_F(EditorFixture, KeysComposedInAnotherLanguageAreComposedAgainInThisOne) {
             if (std::string(from) == to)
                 continue;
             platform.language = from;
-            table.replaceRows({});
+            table.clearTable();
             for (const LocalTime &date : dates)
                 for (const char *repeat : repeats) {
                     Event fields;

@@ -17,13 +17,14 @@ struct ListCopy : TableMirror {
     const EventTable &table;
     std::vector<std::pair<std::string, std::string>> rows; // number, key
     void rowInserted(int index, const TableRow &row) override {
-        rows.insert(rows.begin() + index, {row.rowNumber, row.event.matchKey});
+        rows.insert(rows.begin() + index,
+                    {std::string(row.rowNumber()), std::string(row.matchKey())});
     }
     void rowDeleted(int index) override { rows.erase(rows.begin() + index); }
     void tableReloaded() override {
         rows.clear();
         for (int i = 0; i < table.rowCount(); ++i)
-            rows.push_back({table.cell(i, 0), table.cell(i, 1)});
+            rows.push_back({std::string(table.cell(i, 0)), std::string(table.cell(i, 1))});
     }
 };
 
@@ -119,10 +120,10 @@ TEST(EventTable, TheMirrorFollowsEveryChange) {
     const TableRow taken = table.row(1);
     table.deleteRow(1);
     table.putBack(1, taken);
-    EXPECT_EQ(list.rows[1].first, taken.rowNumber);
+    EXPECT_EQ(list.rows[1].first, taken.rowNumber());
     table.replaceRows({eventWithKey("x"), eventWithKey("y")});
     ASSERT_EQ(list.rows.size(), 2u);
     EXPECT_EQ(list.rows[1], std::make_pair(std::string(" 2"), std::string("y")));
-    table.replaceRows({});
+    table.clearTable();
     EXPECT_TRUE(list.rows.empty());
 }

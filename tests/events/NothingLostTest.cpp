@@ -187,7 +187,7 @@ TEST_F(Start, AFileThatCannotBeReadIsNeverReplacedOrDeleted) {
     table.insertRow(0, added);
     EXPECT_FALSE(file.saveThrough(table));
     EXPECT_FALSE(file.lastError().empty());
-    table.replaceRows({});
+    table.clearTable();
     EXPECT_FALSE(file.saveThrough(table)); // nor deleted by a save of an empty table
     EXPECT_EQ(platform.files[path], futureEvent(1));
 }

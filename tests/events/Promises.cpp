@@ -65,9 +65,15 @@ std::string Promises::check(const LocalTime &now, bool plain, bool nowPressed) {
             continue;
         if (utc > latestUtc_)
             broken += line.key + " fired at a moment the clock has not read" + when + "\n";
+        // Where only time passed, however long, a row whose second came since the last step
+        // fires in the tick at that very second (the second read at the start is examined by
+        // the first tick).
+        if (plain && utc > previousUtc_ && utc < wallSecond(now) - now.utcOffset)
+            broken += line.key + " fired after its second" + when + "\n";
         const bool hourly = repeats_[line.key] == "Hourly";
         const std::int64_t second = hourly ? line.wall - line.offset : line.wall;
-        if (!firings_.insert(line.key + "|" + std::to_string(second)).second)
+        const bool oldClock = afresh_ && utc != wallSecond(now) - now.utcOffset;
+        if (!oldClock && !firings_.insert(line.key + "|" + std::to_string(second)).second)
             broken += line.key + " fired twice for one second" + when + "\n";
         ++fired_[line.key];
     }
@@ -101,6 +107,8 @@ std::string Promises::check(const LocalTime &now, bool plain, bool nowPressed) {
             std::llabs(now.elapsed + platform_.warningSeconds * 1000 - promise_.atMs) > 1000)
             broken += "the warning for " + promise_.key + " moved its time" + when + "\n";
     }
+    previousUtc_ = wallSecond(now) - now.utcOffset;
+    afresh_ = false;
     if (platform_.zone)
         zoneBefore_ = *platform_.zone;
     const bool wasOpen = promise_.open;

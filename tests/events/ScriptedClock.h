@@ -29,6 +29,9 @@ public:
 
     // Time passes: a tick every `step` seconds for `seconds` seconds.
     void run(std::int64_t seconds, std::int64_t step = 1);
+    // Hidden in the tray for `seconds` seconds: a tick only at each second the due check says
+    // it is needed (and one at the end). The ticks it asked for.
+    int runHidden(std::int64_t seconds);
     // One tick, that many seconds late (a busy machine, or asleep).
     void late(std::int64_t seconds);
     // Two ticks in the same second.

@@ -1,7 +1,7 @@
 // libFuzzer target: the due check, its warning and the missed-event sweep driven by random
-// tables and a scripted clock (ticks, late ticks, clocks set forward and back, daylight-saving
-// changes, changes of zone, sleep) and by the user's answers and edits, checked against the
-// program's promises after every step.
+// tables and a scripted clock (ticks, late ticks, ticks only when needed while hidden, clocks
+// set forward and back, daylight-saving changes, changes of zone, sleep) and by the user's answers
+// and edits, checked against the program's promises after every step.
 #include "DueCheck.h"
 #include "FakePlatform.h"
 #include "MissedSweep.h"
@@ -162,9 +162,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     };
     while (!input.empty()) {
         const unsigned step = input.byte();
-        if (step < 120) { // time runs on: a tick a second for a while
+        if (step < 100) { // time runs on: a tick a second for a while
             for (unsigned second = 0; second <= step % 40; ++second) {
                 clock.utc += 1;
+                tick(true);
+            }
+        } else if (step < 120) {
+            // Hidden in the tray for up to half an hour: a tick only at each second the due
+            // check says it is needed.
+            const std::int64_t until = clock.utc + 60 + (step - 100) * 90;
+            while (clock.utc < until) {
+                const std::int64_t needed = due.neededAt(clock.reading()) - clock.setBy;
+                check(needed > clock.utc, "a plan for a second gone by");
+                clock.utc = std::min(needed, until);
                 tick(true);
             }
         } else if (step < 160) { // ticks that skip seconds, or come twice in one
