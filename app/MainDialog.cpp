@@ -373,6 +373,10 @@ void settingChanged(HWND window, LPARAM area) {
         Scheduling &s = scheduling();
         EventList::Batch batch(s.list);
         s.due.adoptCurrentLanguage(s.platform.localTime());
+        SYSTEMTIME now;
+        s.platform.readClock(now);
+        if (faceOnScreen(window))
+            faceShown(window, now); // the date in the new language at once
     }
     clockTick(window);
 }

@@ -165,8 +165,16 @@ Win32Platform::~Win32Platform() {
 
 int Win32Platform::offsetAt(std::int64_t utcSecond) {
     const SYSTEMTIME utc = utcSystemTimeOf(utcSecond);
+    // The year's rules are asked for once; converting with them asks Windows nothing more.
+    auto rules = yearRules_.find(utc.wYear);
+    if (rules == yearRules_.end()) {
+        TIME_ZONE_INFORMATION year = {};
+        if (!GetTimeZoneInformationForYear(utc.wYear, nullptr, &year))
+            GetTimeZoneInformation(&year);
+        rules = yearRules_.emplace(utc.wYear, year).first;
+    }
     SYSTEMTIME local;
-    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    if (!SystemTimeToTzSpecificLocalTime(&rules->second, &utc, &local))
         return localTime().utcOffset;
     return static_cast<int>(wallSecond(localTimeOf(local)) - utcSecond);
 }

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 LocalTime localTimeOf(const SYSTEMTIME &time);
 
 // The system's text for an error code, with the code.
@@ -25,7 +27,10 @@ public:
     LocalTime readClock(SYSTEMTIME &now);
     // The clock or the zone may have changed (WM_TIMECHANGE, WM_SETTINGCHANGE): the next reading
     // asks Windows for the local time afresh.
-    void clockMayHaveChanged() { offsetKnown_ = false; }
+    void clockMayHaveChanged() {
+        offsetKnown_ = false;
+        yearRules_.clear();
+    }
     ZoneSpan zoneAt(std::int64_t utcSecond) override;
     // The zone's key name, read with the offsets.
     std::string zoneName() override;
@@ -60,6 +65,8 @@ private:
     std::int64_t offsetMinute_ = 0;
     int knownOffset_ = 0;
     std::string knownZone_;
+    // The zone's rules of each year asked for, so that a year's probes ask Windows once.
+    std::map<int, TIME_ZONE_INFORMATION> yearRules_;
     DWORD fileError_ = ERROR_SUCCESS;
     HANDLE wakeTimer_ = nullptr; // made at the first wake asked for
     unsigned temporaryCount_ = 0;

@@ -8,18 +8,20 @@
 # foreground are its own; one display holds them all. Prints the CPU time and the wake-ups of
 # each process (all threads; a wake-up is a return from a sleep, counted by the kernel as a
 # voluntary context switch), the medians, and the ratios the targets name.
+# A third argument names another build's Velkorin.exe (an earlier version) to measure instead.
 # Needs a build (scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=${1:-60}
 rounds=${2:-3}
+program=$(realpath "${3:-build/win64/Velkorin.exe}")
 work=$root/build/idle-cpu
 rm -rf "$work" && mkdir -p "$work"/{baseline,clock,shown,alone,behind,front}
 cp build/win64/idle_baseline.exe "$work/baseline/"
 cp build/win64/idle_baseline.exe "$work/front/"
 cp build/win64/idle_clock.exe "$work/clock/"
-for place in shown alone behind; do cp build/win64/Velkorin.exe "$work/$place/"; done
+for place in shown alone behind; do cp "$program" "$work/$place/Velkorin.exe"; done
 export WINEDEBUG=-all WINE_LC_ALL=C.UTF-8
 wine=$root/scripts/wine-run.sh # the 64-bit loader in 64-bit prefixes
 

@@ -221,14 +221,24 @@ bool readsBackAsItStands(const EventTable &table) {
     return true;
 }
 
-// The rows of a file exactly as this program writes it (the eleven sections in order, events
-// numbered 1 to n in each, every value in its stored form), read in one pass: each row is made
-// from its line in each section, straight into the table. False, with the table as it was, for
-// any other text, which the profile rules read instead. Both read such a file alike.
-bool readWrittenFile(std::string_view text, EventTable &table) {
-    // Compared byte by byte: the pieces are a few bytes long.
-    const auto take = [text](std::size_t &at, std::string_view piece) {
-        if (text.size() - at < piece.size())
+// How a text was read in one pass.
+enum class OnePass {
+    NotRead, // not a file of the shape below: the profile rules read it
+    Read,    // read as the rules read it, but written otherwise than this program writes it
+    Exactly, // the text this program writes for the rows read
+};
+
+// The rows of a file of the shape this program writes, read in one pass: the eleven sections
+// in order, each once, every line "<section><%2d of n>=<value>" for n = 1, 2, 3 ... in each,
+// the lines ending in CR LF, blank lines anywhere between them. Other programs write such files
+// too (the profile functions do, without the blank line before a section). The rules read such
+// a file alike: each row is made from its line in each section, straight into the table, and
+// nothing is left out but values cut to fit (counted in `cut`). NotRead, with the table as it
+// was, for any other text, or one with a gap, a NUL or a lone line break, which the rules read.
+OnePass readInOnePass(std::string_view text, EventTable &table, std::size_t &cut) {
+    // Pieces are compared byte by byte (they are a few bytes long), within a stretch of text.
+    const auto take = [text](std::size_t &at, std::size_t end, std::string_view piece) {
+        if (end - at < piece.size())
             return false;
         for (std::size_t i = 0; i < piece.size(); ++i)
             if (text[at + i] != piece[i])
@@ -236,58 +246,88 @@ bool readWrittenFile(std::string_view text, EventTable &table) {
         at += piece.size();
         return true;
     };
-    // Where each section's lines begin and end: the next one begins with a blank line.
+    // Each section's lines: from its header's end up to the next header.
     std::array<std::size_t, eventFieldCount> cursor{}, end{};
     for (std::size_t field = 0, at = 0; field < eventFieldCount; ++field) {
-        if (!take(at, field == 0 ? "[" : "\r\n[") || !take(at, eventFields[field].name) ||
-            !take(at, "]\r\n"))
-            return false;
+        if (!take(at, text.size(), "[") || !take(at, text.size(), eventFields[field].name) ||
+            !take(at, text.size(), "]\r\n"))
+            return OnePass::NotRead;
         cursor[field] = at;
-        end[field] = field + 1 < eventFieldCount ? text.find("\r\n[", at) : text.size();
-        if (end[field] == std::string_view::npos)
-            return false;
+        const std::size_t next =
+            field + 1 < eventFieldCount ? text.find("\r\n[", at - 2) : std::string_view::npos;
+        if (field + 1 < eventFieldCount && next == std::string_view::npos)
+            return OnePass::NotRead;
+        end[field] = next == std::string_view::npos ? text.size() : next + 2;
         at = end[field];
     }
-    const auto rows = static_cast<std::size_t>(
+    // Blank lines are skipped; this program writes one, before each section but the first.
+    std::array<std::size_t, eventFieldCount> blanks{};
+    const auto skipBlanks = [&](std::size_t field) {
+        std::size_t &at = cursor[field];
+        while (end[field] - at >= 2 && text[at] == '\r' && text[at + 1] == '\n') {
+            at += 2;
+            ++blanks[field];
+        }
+    };
+    const auto upTo = static_cast<std::size_t>(
         std::count(text.begin() + static_cast<std::ptrdiff_t>(cursor[0]),
                    text.begin() + static_cast<std::ptrdiff_t>(end[0]), '\n'));
     // A value and its zero take no more room than its line; a row number at most a dozen bytes.
-    EventTable::Load load(rows, text.size() + rows * 12);
+    EventTable::Load load(upTo, text.size() + upTo * 12);
+    bool exactly = true;
     std::string expected;
     char number[24];
     RowTexts texts;
-    for (std::size_t row = 0; row < rows; ++row) {
+    cut = 0;
+    for (std::size_t row = 0;; ++row) {
+        skipBlanks(0);
+        if (cursor[0] == end[0])
+            break;
         const std::string_view digits = twoDigitsIn(number, row + 1);
         for (std::size_t field = 0; field < eventFieldCount; ++field) {
             const EventFieldInfo &info = eventFields[field];
+            skipBlanks(field);
             std::size_t &at = cursor[field];
-            if (!take(at, info.name) || !take(at, digits) || !take(at, "="))
-                return false;
+            if (!take(at, end[field], info.name) || !take(at, end[field], digits) ||
+                !take(at, end[field], "="))
+                return OnePass::NotRead;
             std::size_t lineEnd = at;
-            while (lineEnd < end[field] && text[lineEnd] != '\r' && text[lineEnd] != '\n')
+            while (lineEnd < end[field] && text[lineEnd] != '\r' && text[lineEnd] != '\n' &&
+                   text[lineEnd] != '\0')
                 ++lineEnd;
             const std::string_view raw = text.substr(at, lineEnd - at);
             at = lineEnd;
-            if (!take(at, "\r\n"))
-                return false;
-            const std::string_view value = ProfileDocument::valueAsRead(raw, info.capacity);
-            if (!plainValue(raw, info.capacity)) {
+            if (!take(at, end[field], "\r\n"))
+                return OnePass::NotRead;
+            // As the rules take it: without white space around it, unquoted, cut to fit.
+            const std::string_view stored = ProfileDocument::trimmed(raw);
+            const std::string_view value = ProfileDocument::valueAsRead(stored, info.capacity);
+            if (field == 0 && value.empty())
+                return OnePass::NotRead; // a gap: what lies beyond is the rules' to judge
+            cut += stored.size() >= info.capacity &&
+                   value != ProfileDocument::valueAsRead(stored, stored.size() + 3);
+            if (exactly && !plainValue(raw, info.capacity)) {
                 expected.clear();
                 ProfileDocument::appendStoredForm(expected, value);
-                if (expected != raw)
-                    return false;
+                exactly = expected == raw;
             }
-            if (field == 0 && value.empty())
-                return false; // a gap: what lies beyond is the rules' to judge
             texts[field] = value;
         }
         if (!load.add(texts))
-            return false;
+            return OnePass::NotRead;
     }
-    if (cursor != end)
-        return false;
+    for (std::size_t field = 0; field < eventFieldCount; ++field) {
+        skipBlanks(field);
+        if (cursor[field] != end[field])
+            return OnePass::NotRead;
+        exactly = exactly && blanks[field] == (field + 1 < eventFieldCount ? 1u : 0u);
+    }
+    // The blank line before each section stands at its end in this program's files.
+    for (std::size_t field = 0; exactly && field + 1 < eventFieldCount; ++field)
+        exactly =
+            end[field] - cursor[field] == 0 && text.compare(end[field] - 4, 4, "\r\n\r\n") == 0;
     load.done(table);
-    return true;
+    return exactly ? OnePass::Exactly : OnePass::Read;
 }
 
 } // namespace
@@ -487,7 +527,9 @@ Platform::FileRead EventFile::load(EventTable &table) {
     // A file as this program writes it leaves nothing out and is read in one pass; any other
     // is read by the profile rules and looked at line by line.
     std::optional<ProfileDocument> document;
-    if (!readWrittenFile(ansi, table)) {
+    std::size_t cut = 0;
+    const OnePass pass = readInOnePass(ansi, table, cut);
+    if (pass == OnePass::NotRead) {
         document.emplace(ansi);
         readEvents(table, *document);
     }
@@ -495,13 +537,16 @@ Platform::FileRead EventFile::load(EventTable &table) {
     left.lines = whole ? 0 : 1;
     if (encoding_ != TextEncoding::Ansi && ansi != text)
         left.unkept = keepOriginals(text, table);
-    const bool exact = (encoding_ == TextEncoding::Ansi && !document) ||
-                       writesExactly(table, text, [this](auto &&...a) { appendStored(a...); });
+    const bool exact =
+        encoding_ == TextEncoding::Ansi
+            ? pass == OnePass::Exactly
+            : pass != OnePass::NotRead &&
+                  writesExactly(table, text, [this](auto &&...a) { appendStored(a...); });
     if (exact && !holding_)
         knowTableText(table);
-    if (!exact || holding_) {
-        if (!document)
-            document.emplace(ansi);
+    if (pass != OnePass::NotRead) {
+        left.cut = cut; // nothing else of such a file is left out
+    } else if (!exact || holding_) {
         const LeftOut rules = leftOutOf(*document, static_cast<std::size_t>(table.rowCount()));
         left.events = rules.events;
         left.lines += rules.lines;
@@ -800,7 +845,8 @@ bool EventFile::rewriteEventFile(EventTable &table) {
     // Cleared and loaded again from what was written (without a row held in the form), in one
     // change; the program's own writing is read in one pass. Rows numbered 1 to n whose every
     // value is written as it reads would come back as they stand: they stay.
-    if (!readsBack && !readWrittenFile(written, table))
+    std::size_t cut = 0;
+    if (!readsBack && readInOnePass(written, table, cut) == OnePass::NotRead)
         readEvents(table, ProfileDocument(std::move(written)));
     if (!holding_)
         knowTableText(table);

@@ -45,22 +45,36 @@ void drawSkin(HDC dc, const RECT &client) {
     HDC memory = CreateCompatibleDC(dc);
     HGDIOBJ previous = SelectObject(memory, skinPicture);
     BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-    if (size.bmWidth < client.right)
+    // The edges drawn out only where the paint reaches them: the tick's paint of the time line
+    // does not.
+    const RECT right = {size.bmWidth, 0, client.right, size.bmHeight};
+    const RECT below = {0, size.bmHeight, client.right, client.bottom};
+    if (size.bmWidth < client.right && RectVisible(dc, &right))
         StretchBlt(dc, size.bmWidth, 0, client.right - size.bmWidth, size.bmHeight, memory,
                    size.bmWidth - 1, 0, 1, size.bmHeight, SRCCOPY);
-    if (size.bmHeight < client.bottom)
+    if (size.bmHeight < client.bottom && RectVisible(dc, &below))
         StretchBlt(dc, 0, size.bmHeight, client.right, client.bottom - size.bmHeight, memory, 0,
                    size.bmHeight - 1, size.bmWidth, 1, SRCCOPY);
     SelectObject(memory, previous);
     DeleteDC(memory);
 }
 
-void formatReading() {
-    GetDateFormatA(LOCALE_USER_DEFAULT, 0, &lastTick, longDatePicture, dateText, textCapacity);
+// The date is formatted once a day (and whenever the face shows again), the time every tick.
+SYSTEMTIME formattedDay = {};
+
+void formatReading(bool afresh = false) {
+    if (afresh || lastTick.wDay != formattedDay.wDay || lastTick.wMonth != formattedDay.wMonth ||
+        lastTick.wYear != formattedDay.wYear) {
+        GetDateFormatA(LOCALE_USER_DEFAULT, 0, &lastTick, longDatePicture, dateText, textCapacity);
+        formattedDay = lastTick;
+    }
     GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &lastTick, clockTimePicture, timeText, textCapacity);
 }
 
+// A line is drawn only where the paint reaches it.
 void drawLine(HDC dc, const char *text, const RECT &line) {
+    if (!RectVisible(dc, &line))
+        return;
     RECT box = line;
     DrawTextA(dc, text, -1, &box, lineFormat);
 }
@@ -123,7 +137,7 @@ void clockWork(HWND window, const SYSTEMTIME &now) {
 
 void faceShown(HWND window, const SYSTEMTIME &now) {
     lastTick = now;
-    formatReading();
+    formatReading(true);
     InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -83,6 +83,34 @@ TEST_F(EventFileTest, TheProgramsOwnFileLoadsAsTheProfileRulesReadIt) {
     EXPECT_EQ(platform.files[path], written);
 }
 
+// The profile functions write the same shape without the blank line before a section, and
+// other writers pad values: such a file is read in one pass as the rules read it, written once
+// in the program's own form, and a value too long for its field is kept aside and told of.
+TEST_F(EventFileTest, AFileOfTheSameShapeByAnotherWriterLoadsAsTheRulesReadIt) {
+    fill(3);
+    ASSERT_TRUE(file.saveThrough(table));
+    std::string other = platform.files[path];
+    for (std::size_t at; (at = other.find("\r\n\r\n[")) != std::string::npos;)
+        other.erase(at, 2);
+    other.replace(other.find("Month 1=6"), 9, "Month 1=  6  ");
+    other.replace(other.find("Repeat 2="), 9, "Repeat 2=" + std::string(12, 'x'));
+    platform.files[path] = other;
+    EventTable byRules, loaded;
+    readEvents(byRules, ProfileDocument(std::string(other)));
+    EventFile again(platform, path);
+    again.loadAll(loaded);
+    ASSERT_EQ(loaded.rowCount(), 3);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < eventColumnCount; ++column)
+            EXPECT_EQ(loaded.cell(row, column), byRules.cell(row, column)) << row << " " << column;
+    EXPECT_EQ(loaded.cell(0, 6), "6");
+    ASSERT_TRUE(again.rewriteEventFile(loaded));
+    EXPECT_EQ(platform.files[path].find("Month 1=  6"), std::string::npos);
+    ASSERT_EQ(platform.otherNotices.size(), 1u);
+    EXPECT_NE(platform.otherNotices.back().find("1 value cut to fit"), std::string::npos)
+        << platform.otherNotices.back();
+}
+
 TEST_F(EventFileTest, AMissingFileLoadsAnEmptyTable) {
     file.loadAll(table);
     EXPECT_EQ(table.rowCount(), 0);
