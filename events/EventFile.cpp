@@ -179,19 +179,6 @@ bool writesExactly(const EventTable &table, std::string_view text, Store store) 
     return same && at == text.size();
 }
 
-// "%2d" of a number, written into a buffer of its own.
-std::string_view twoDigitsIn(char (&buffer)[24], std::size_t number) {
-    char *const end = buffer + sizeof buffer;
-    char *start = end;
-    do {
-        *--start = static_cast<char>('0' + number % 10);
-        number /= 10;
-    } while (number > 0);
-    if (end - start < 2)
-        *--start = ' ';
-    return {start, static_cast<std::size_t>(end - start)};
-}
-
 // A value written as it reads: not cut, no white space at either end, no quote to take off, no
 // line break and no NUL; its stored form is itself.
 bool plainValue(std::string_view raw, std::size_t capacity) {
@@ -209,11 +196,9 @@ bool plainValue(std::string_view raw, std::size_t capacity) {
     return true;
 }
 
-// Whether loading the table's own text gives the table as it stands: its rows numbered 1 to n,
-// every value plain.
+// Whether loading the text of a table whose rows are numbered 1 to n gives it as it stands:
+// every value is plain.
 bool readsBackAsItStands(const EventTable &table) {
-    if (!table.numberedInOrder())
-        return false;
     for (int row = 0; row < table.rowCount(); ++row)
         for (std::size_t field = 0; field < eventFieldCount; ++field)
             if (!plainValue(table.row(row).field(field), eventFields[field].capacity))
@@ -276,14 +261,15 @@ OnePass readInOnePass(std::string_view text, EventTable &table, std::size_t &cut
     EventTable::Load load(upTo, text.size() + upTo * 12);
     bool exactly = true;
     std::string expected;
-    char number[24];
+    std::string digits;
     RowTexts texts;
     cut = 0;
     for (std::size_t row = 0;; ++row) {
         skipBlanks(0);
         if (cursor[0] == end[0])
             break;
-        const std::string_view digits = twoDigitsIn(number, row + 1);
+        digits.clear();
+        appendTwoDigits(digits, static_cast<int>(row) + 1);
         for (std::size_t field = 0; field < eventFieldCount; ++field) {
             const EventFieldInfo &info = eventFields[field];
             skipBlanks(field);
@@ -324,8 +310,7 @@ OnePass readInOnePass(std::string_view text, EventTable &table, std::size_t &cut
     }
     // The blank line before each section stands at its end in this program's files.
     for (std::size_t field = 0; exactly && field + 1 < eventFieldCount; ++field)
-        exactly =
-            end[field] - cursor[field] == 0 && text.compare(end[field] - 4, 4, "\r\n\r\n") == 0;
+        exactly = text.compare(end[field] - 4, 4, "\r\n\r\n") == 0;
     load.done(table);
     return exactly ? OnePass::Exactly : OnePass::Read;
 }
@@ -830,7 +815,8 @@ bool EventFile::saveThrough(const EventTable &table) {
 
 bool EventFile::rewriteEventFile(EventTable &table) {
     const bool rows = table.rowCount() > 0 || holding_;
-    const bool mayBeKnown = textKnown_ && keepFirst_.empty() && rows && table.numberedInOrder();
+    const bool numbered = table.numberedInOrder();
+    const bool mayBeKnown = textKnown_ && keepFirst_.empty() && rows && numbered;
     // A table unchanged since its text was read or written needs no rendering to tell.
     if (mayBeKnown && !holding_ && knownTable_ == &table && knownVersion_ == table.version())
         return true;
@@ -838,7 +824,7 @@ bool EventFile::rewriteEventFile(EventTable &table) {
     std::string text = rows ? fileText(table) : std::string();
     if (mayBeKnown && digestOf(text) == knownText_)
         return true;
-    const bool readsBack = readsBackAsItStands(table);
+    const bool readsBack = numbered && readsBackAsItStands(table);
     std::string written;
     if (!writeThrough(table, readsBack ? nullptr : &written, &text))
         return false;

@@ -5,17 +5,17 @@
 
 const std::array<EventColumn, eventColumnCount> eventColumns = {{
     {"\xB9", 25, eventFieldCount}, // the numero sign in Windows-1251
-    {"Date&Time", 222, 0},
-    {"Restart", 60, 1},
-    {"Shut down", 75, 2},
-    {"Repeat", 80, 3},
-    {"Day", 0, 6},
-    {"Month", 0, 5},
-    {"Year", 0, 4},
-    {"H", 0, 7},
-    {"M", 0, 8},
-    {"S", 0, 9},
-    {"DayOfWeek", 0, 10},
+    {"Date&Time", 222, matchKeyField},
+    {"Restart", 60, restartField},
+    {"Shut down", 75, shutDownField},
+    {"Repeat", 80, repeatField},
+    {"Day", 0, dayField},
+    {"Month", 0, monthField},
+    {"Year", 0, yearField},
+    {"H", 0, hourField},
+    {"M", 0, minuteField},
+    {"S", 0, secondField},
+    {"DayOfWeek", 0, dayOfWeekField},
 }};
 
 namespace {
@@ -29,13 +29,6 @@ RowTexts textsOf(const Event &event) {
     return texts;
 }
 
-} // namespace
-
-TableRow::TableRow(std::string_view rowNumber, const Event &event)
-    : TableRow(rowNumber, textsOf(event)) {}
-
-namespace {
-
 // A text as the row keeps it: a field at most its capacity less one.
 std::string_view kept(const RowTexts &fields, std::string_view rowNumber, std::size_t i) {
     return i < eventFieldCount ? fields[i].substr(0, eventFields[i].capacity - 1)
@@ -43,6 +36,9 @@ std::string_view kept(const RowTexts &fields, std::string_view rowNumber, std::s
 }
 
 } // namespace
+
+TableRow::TableRow(std::string_view rowNumber, const Event &event)
+    : TableRow(rowNumber, textsOf(event)) {}
 
 std::size_t TableRow::roomFor(std::string_view rowNumber, const RowTexts &texts) {
     std::size_t size = 0;

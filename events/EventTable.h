@@ -10,12 +10,12 @@
 #include <string_view>
 #include <vector>
 
-// A row: its number as inserted ("%2d" of the index it was inserted at, plus one) and its
-// event's eleven texts, all in one allocation, each ended by a zero; with the repeat kind and
-// the power action worked out once for the walks over the table.
 // A row's eleven texts in the order of eventFields, as a file gives them.
 using RowTexts = std::array<std::string_view, eventFieldCount>;
 
+// A row: its number as inserted ("%2d" of the index it was inserted at, plus one) and its
+// event's eleven texts, all in one allocation, each ended by a zero; with the repeat kind and
+// the power action worked out once for the walks over the table.
 class TableRow {
 public:
     // The texts are cut to their fields' capacities. They go into `room` (roomFor bytes in a
