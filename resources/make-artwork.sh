@@ -24,50 +24,34 @@ for size in 16 32 48; do
 done
 convert "$work/icon-16.png" "$work/icon-32.png" "$work/icon-48.png" velkorin.ico
 
-# --- Pictures ------------------------------------------------------------------------------
-# Every JPEG says 96 pixels per inch, so that it loads at its pixel size on a 96-dpi screen.
-jpeg() { convert "$1" -strip -units PixelsPerInch -density 96 -quality 92 -sampling-factor 1x1 "$2"; }
+# --- Pictures and buttons, at 100%, 150% and 200% ----------------------------------------
+# One description draws each picture at every scale: sizes, places and type sizes in pixels of
+# the 100% picture, multiplied by the scale. The 100% files keep their names; the others end
+# in -150 and -200. The program takes the nearest for a screen's scaling and stretches it to
+# the rest.
+scale=100
+px() { echo $(($1 * scale / 100)); }
+pt() { awk -v p="$1" -v s="$scale" 'BEGIN { print p * s / 100 }'; }
 
-# Where the dialogs put their caption-less check boxes, in client pixels, as MapDialogRect
-# under Wine gives them for the templates' fonts (box left, top, right, bottom):
+# Every JPEG says 96 pixels per inch times the scale, so that it loads at its pixel size.
+jpeg() { convert "$1" -strip -units PixelsPerInch -density $(px 96) -quality 92 \
+    -sampling-factor 1x1 "$2"; }
+
+# Where the dialogs put their caption-less check boxes, in client pixels at 100%, as
+# MapDialogRect under Wine gives them for the templates' fonts (box left, top, right, bottom):
 #   main window: Restart box 16,56-28,67; Shut down box 534,56-546,67
 #   Settings:    start with Windows 25,24-40,38; start minimised 25,71-40,85
 # Each caption stands on the box's vertical centre, a few pixels from it. The White skin is
 # 510 pixels wide, narrower than the main window (566): "SHUT DOWN PC" ends inside it, and
 # both skins put it at the same place.
 caption() { # image, gravity, x, y (top of a 12-pixel line), text
-    mogrify -font "$bold" -pointsize 9 -fill "$ink" -gravity "$2" \
-        -annotate "+$3+$4" "$5" "$1"
+    mogrify -font "$bold" -pointsize "$(pt 9)" -fill "$ink" -gravity "$2" \
+        -annotate "+$(px "$3")+$(px "$4")" "$5" "$1"
 }
 skinCaptions() {
     caption "$1" NorthWest 34 56 "RESTART PC"
     caption "$1" NorthEast $(($2 - 506)) 56 "SHUT DOWN PC"
 }
-
-# White skin 28: plain white with a thin accent rule along the top.
-convert -size 510x482 xc:white -fill "$accent" -draw "rectangle 0,0 509,3" \
-    "$work/white.png"
-skinCaptions "$work/white.png" 510
-jpeg "$work/white.png" white-skin.jpg
-
-# Metal skin 29: brushed grey, darker at the upper left.
-convert -size 600x450 -define gradient:direction=SouthEast gradient:'#9ba2a9'-'#eef0f2' \
-    \( -size 600x450 xc:gray50 +noise Gaussian -motion-blur 0x40+0 -colorspace gray \) \
-    -compose soft-light -composite -fill '#5d6770' -draw "rectangle 0,0 599,3" \
-    "$work/metal.png"
-skinCaptions "$work/metal.png" 600
-jpeg "$work/metal.png" metal-skin.jpg
-
-# Settings background 25: white with the two captions beside the boxes.
-convert -size 794x425 xc:white "$work/settings.png"
-caption "$work/settings.png" NorthWest 46 25 "START WITH WINDOWS"
-caption "$work/settings.png" NorthWest 46 72 "MINIMIZE ON START"
-jpeg "$work/settings.png" settings.jpg
-
-# Today background 27: near-white at the lower left to green-grey at the upper right.
-convert -size 794x425 -define gradient:direction=NorthEast gradient:'#fbfcfa'-'#aebdab' \
-    "$work/today.png"
-jpeg "$work/today.png" today.jpg
 
 # --- Button bitmaps: 32 bits per pixel ------------------------------------------------------
 # The fourth byte of each pixel is unused in a BI_RGB bitmap and stays zero: a static control
@@ -75,27 +59,62 @@ jpeg "$work/today.png" today.jpg
 bitmap() { convert "$1" -alpha set -channel A -evaluate set 0 +channel \
     -define bmp3:alpha=true "BMP3:$2"; }
 button() { # name, width, height, text, raised|pressed
-    local top='#ffffff' bottom='#d3d9df' shift=0
-    [ "$5" = pressed ] && top='#b9c1c9' bottom='#e3e7eb' shift=1
-    convert -size "$2x$3" gradient:"$top"-"$bottom" -fill none -stroke '#6f7b87' \
-        -draw "rectangle 0,0 $(($2 - 1)),$(($3 - 1))" -stroke none \
-        -font "$bold" -pointsize 10 -fill "$ink" -gravity center \
+    local top='#ffffff' bottom='#d3d9df' shift=0 w h
+    [ "$5" = pressed ] && top='#b9c1c9' bottom='#e3e7eb' shift=$(px 1)
+    w=$(px "$2") h=$(px "$3")
+    convert -size "${w}x${h}" gradient:"$top"-"$bottom" -fill none -stroke '#6f7b87' \
+        -strokewidth "$(px 1)" -draw "rectangle 0,0 $((w - 1)),$((h - 1))" -stroke none \
+        -font "$bold" -pointsize "$(pt 10)" -fill "$ink" -gravity center \
         -annotate "+$shift+$shift" "$4" "$work/$1.png"
-    bitmap "$work/$1.png" "$1.bmp"
+    bitmap "$work/$1.png" "$1$suffix.bmp"
 }
 oval() { # name, raised|pressed
-    local top='#ffffff' bottom='#c9d3dc' shift=0
-    [ "$2" = pressed ] && top='#aab6c1' bottom='#e1e7ec' shift=1
-    convert -size 70x40 xc:white \( -size 70x40 gradient:"$top"-"$bottom" \) \
-        \( -size 70x40 xc:black -fill white -draw "ellipse 34.5,19.5 33,18 0,360" \) \
-        -composite -fill none -stroke '#6f7b87' -draw "ellipse 34.5,19.5 33,18 0,360" \
-        -stroke none -font "$bold" -pointsize 12 -fill "$ink" -gravity center \
+    local top='#ffffff' bottom='#c9d3dc' shift=0 size
+    [ "$2" = pressed ] && top='#aab6c1' bottom='#e1e7ec' shift=$(px 1)
+    size="$(px 70)x$(px 40)"
+    local ellipse="ellipse $(pt 34.5),$(pt 19.5) $(px 33),$(px 18) 0,360"
+    convert -size "$size" xc:white \( -size "$size" gradient:"$top"-"$bottom" \) \
+        \( -size "$size" xc:black -fill white -draw "$ellipse" \) \
+        -composite -fill none -stroke '#6f7b87' -strokewidth "$(px 1)" -draw "$ellipse" \
+        -stroke none -font "$bold" -pointsize "$(pt 12)" -fill "$ink" -gravity center \
         -annotate "+$shift+$shift" OK "$work/$1.png"
-    bitmap "$work/$1.png" "$1.bmp"
+    bitmap "$work/$1.png" "$1$suffix.bmp"
 }
-button ok-up 43 23 OK raised
-button ok-down 43 23 OK pressed
-button delete-up 71 23 DELETE raised
-button delete-down 71 23 DELETE pressed
-oval apply-up raised
-oval apply-down pressed
+
+for scale in 100 150 200; do
+    suffix=""
+    [ "$scale" = 100 ] || suffix="-$scale"
+
+    # White skin 28: plain white with a thin accent rule along the top.
+    convert -size "$(px 510)x$(px 482)" xc:white -fill "$accent" \
+        -draw "rectangle 0,0 $(($(px 510) - 1)),$(($(px 4) - 1))" "$work/white.png"
+    skinCaptions "$work/white.png" 510
+    jpeg "$work/white.png" "white-skin$suffix.jpg"
+
+    # Metal skin 29: brushed grey, darker at the upper left.
+    size="$(px 600)x$(px 450)"
+    convert -size "$size" -define gradient:direction=SouthEast gradient:'#9ba2a9'-'#eef0f2' \
+        \( -size "$size" xc:gray50 +noise Gaussian -motion-blur "0x$(px 40)+0" -colorspace gray \) \
+        -compose soft-light -composite -fill '#5d6770' \
+        -draw "rectangle 0,0 $(($(px 600) - 1)),$(($(px 4) - 1))" "$work/metal.png"
+    skinCaptions "$work/metal.png" 600
+    jpeg "$work/metal.png" "metal-skin$suffix.jpg"
+
+    # Settings background 25: white with the two captions beside the boxes.
+    convert -size "$(px 794)x$(px 425)" xc:white "$work/settings.png"
+    caption "$work/settings.png" NorthWest 46 25 "START WITH WINDOWS"
+    caption "$work/settings.png" NorthWest 46 72 "MINIMIZE ON START"
+    jpeg "$work/settings.png" "settings$suffix.jpg"
+
+    # Today background 27: near-white at the lower left to green-grey at the upper right.
+    convert -size "$(px 794)x$(px 425)" -define gradient:direction=NorthEast \
+        gradient:'#fbfcfa'-'#aebdab' "$work/today.png"
+    jpeg "$work/today.png" "today$suffix.jpg"
+
+    button ok-up 43 23 OK raised
+    button ok-down 43 23 OK pressed
+    button delete-up 71 23 DELETE raised
+    button delete-down 71 23 DELETE pressed
+    oval apply-up raised
+    oval apply-down pressed
+done
