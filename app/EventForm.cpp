@@ -7,6 +7,7 @@
 #include "Editor.h"
 #include "ProgramPaths.h"
 #include "Shell.h"
+#include "ShownText.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -94,18 +95,17 @@ void showForm(HWND window, const EventForm &form) {
 
 void tellNotWritten(HWND window, const char *what, const char *end) {
     const EventFile &file = scheduling().file;
-    const std::string text = std::string(what) + ": the event file\r\n" + shownPath(file.path()) +
+    const std::string text = std::string(what) + ": the event file\r\n" + file.path() +
                              "\r\ncannot be written.\r\n" + file.lastError() + "\r\n\r\n" + end;
-    MessageBoxA(window, text.c_str(), messageCaption, MB_OK | MB_ICONWARNING);
+    askUser(window, text, messageCaption, MB_OK | MB_ICONWARNING);
 }
 
 // The event file was too large to read: the user chooses whether it is moved aside for a new
 // one. True when it was.
 bool setTooLargeFileAside(HWND window) {
     EventFile &file = scheduling().file;
-    const std::string text =
-        "The event file\r\n" + shownPath(file.path()) + "\r\n" + tooLargeQuestion;
-    if (MessageBoxA(window, text.c_str(), messageCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    const std::string text = "The event file\r\n" + file.path() + "\r\n" + tooLargeQuestion;
+    if (askUser(window, text, messageCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     if (file.setTooLargeFileAside())
         return true;
@@ -118,7 +118,7 @@ bool setTooLargeFileAside(HWND window) {
 void tellPartlyDue(HWND window, const EventForm &form) {
     const std::string note = partlyDueNote(form);
     if (!note.empty())
-        MessageBoxA(window, note.c_str(), messageCaption, MB_OK | MB_ICONINFORMATION);
+        askUser(window, note, messageCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 } // namespace
@@ -212,6 +212,61 @@ void editRowCommand(HWND window) {
         return;
     showForm(window, formOf(taken));
     s.due.tableChanged(s.platform.localTime());
+}
+
+namespace {
+
+// The form's control that holds a window: a combo box's own edit field counts as the box.
+int formControlOf(HWND window, HWND focus) {
+    if (!IsChild(window, focus))
+        return 0;
+    while (focus && GetParent(focus) != window)
+        focus = GetParent(focus);
+    return focus ? GetDlgCtrlID(focus) : 0;
+}
+
+void pressPictureButton(HWND window, int id) {
+    HWND button = GetDlgItem(window, id);
+    if (button)
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button));
+}
+
+void doubleClickList(HWND window) {
+    NMHDR notice = {GetDlgItem(window, IDC_EVENTS), IDC_EVENTS, static_cast<UINT>(NM_DBLCLK)};
+    SendMessageA(window, WM_NOTIFY, IDC_EVENTS, reinterpret_cast<LPARAM>(&notice));
+}
+
+} // namespace
+
+bool formKey(HWND window, const MSG &message) {
+    if (message.message != WM_KEYDOWN ||
+        (message.wParam != VK_RETURN && message.wParam != VK_DELETE))
+        return false;
+    const int control = formControlOf(window, message.hwnd);
+    if (control == IDC_EVENTS) {
+        if (message.wParam == VK_RETURN)
+            doubleClickList(window);
+        else
+            pressPictureButton(window, IDC_DELETE);
+        return true;
+    }
+    if (message.wParam != VK_RETURN)
+        return false;
+    switch (control) {
+    case IDC_HOUR:
+    case IDC_MINUTE:
+    case IDC_SECOND:
+    case IDC_REPEAT:
+        if (SendDlgItemMessageA(window, control, CB_GETDROPPEDSTATE, 0, 0))
+            return false;
+        pressPictureButton(window, IDC_OK);
+        return true;
+    case IDC_DATE:
+    case IDC_RESTART:
+    case IDC_SHUTDOWN: pressPictureButton(window, IDC_OK); return true;
+    default: return false;
+    }
 }
 
 void excludePowerActions(HWND window, WPARAM command) {

@@ -19,5 +19,11 @@ void editRowCommand(HWND window);
 // A ticked power-action box disables the other one, so an event carries at most one action.
 void excludePowerActions(HWND window, WPARAM command);
 
+// The keyboard's way to the commands: Enter in the form composes as OK does, Enter on the list
+// takes the selected row into the form as a double-click does, Delete on the list deletes it
+// as DELETE does. Each goes to the main window as the mouse's would. True when the message was
+// one of them; an open drop-down list keeps its Enter.
+bool formKey(HWND window, const MSG &message);
+
 // The form back at its placeholders, today's date, both boxes unticked and enabled.
 void resetForm(HWND window);

@@ -1,14 +1,38 @@
 // The event list mirrors the event table as a virtual list view.
 #include "EventList.h"
 
+#include "Scale.h"
+#include "ShownText.h"
+
+#include <algorithm>
+
+namespace {
+
+// Beside its text a header keeps a margin of three edges on each side.
+int headerMargins() {
+    return 6 * GetSystemMetrics(SM_CXEDGE) + 2;
+}
+
+} // namespace
+
+// The headers through the wide message: "№" shows in every code page. A header of one sign
+// (the row number's) is never cut to an ellipsis: its column is as wide as the font needs for
+// the sign. Words may be cut, as they always were.
 void insertCentredColumns(HWND list, const EventColumn *columns, int count) {
+    const UINT dpi = dpiOf(list);
     for (int column = 0; column < count; ++column) {
-        LVCOLUMNA lvc = {};
+        std::wstring header = shownText(columns[column].header);
+        LVCOLUMNW lvc = {};
         lvc.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
         lvc.fmt = LVCFMT_CENTER;
-        lvc.cx = columns[column].width;
-        lvc.pszText = const_cast<char *>(columns[column].header);
-        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column),
+        lvc.cx = scaled(columns[column].width, dpi);
+        if (lvc.cx > 0 && header.size() == 1)
+            lvc.cx = std::max(
+                lvc.cx, static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                                      reinterpret_cast<LPARAM>(header.c_str()))) +
+                            headerMargins());
+        lvc.pszText = &header[0];
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                      reinterpret_cast<LPARAM>(&lvc));
     }
 }

@@ -52,7 +52,8 @@ private:
     bool redrawPaused_ = false;
 };
 
-// Inserts centred report columns with these headers and widths, in order.
+// Inserts centred report columns with these headers and widths (pixels of 100%, at the list's
+// scale), in order.
 void insertCentredColumns(HWND list, const EventColumn *columns, int count);
 
 // Appends each text of a list to a combo box, in order.

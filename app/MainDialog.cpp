@@ -9,8 +9,10 @@
 #include "Notices.h"
 #include "PictureLoader.h"
 #include "ProgramPaths.h"
+#include "Scale.h"
 #include "Settings.h"
 #include "Shell.h"
+#include "ShownText.h"
 #include "TodayWindow.h"
 #include "Tray.h"
 #include "WarningWindow.h"
@@ -45,12 +47,16 @@ constexpr std::int64_t driftMilliseconds = 2000;
 const char exitQuestion[] = "          Do you really want to exit?";
 const char exitCaption[] = "Exit from programm Velkorin";
 
-// The picture buttons, made at start, in client pixels.
+// The window's dots per inch: the system's at start, a screen's after a move to it.
+UINT windowDpi = baseDpi;
+
+// The picture buttons, made at start, in client pixels of 100%.
 struct PictureButton {
     int id, x, y, up, down;
+    const char *words; // what a screen reader reads
 };
-const PictureButton okButton = {IDC_OK, 13, 390, IDB_OK_UP, IDB_OK_DOWN};
-const PictureButton deleteButton = {IDC_DELETE, 408, 390, IDB_DELETE_UP, IDB_DELETE_DOWN};
+const PictureButton okButton = {IDC_OK, 13, 390, IDB_OK_UP, IDB_OK_DOWN, "OK"};
+const PictureButton deleteButton = {IDC_DELETE, 408, 390, IDB_DELETE_UP, IDB_DELETE_DOWN, "DELETE"};
 
 UINT taskbarCreatedMessage = 0;
 
@@ -86,8 +92,16 @@ void planTicks(HWND window) {
         armSleepTimer(window, now, reading);
 }
 
+// The picture buttons, last in the tab order, OK before DELETE.
+void createPictureButton(HWND window, const PictureButton &button, int x, int y, UINT dpi) {
+    SetWindowPos(
+        createBitmapButton(window, x, y, button.up, button.down, button.id, button.words, dpi),
+        HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void createPictureButton(HWND window, const PictureButton &button) {
-    createBitmapButton(window, button.x, button.y, button.up, button.down, button.id);
+    createPictureButton(window, button, scaled(button.x, windowDpi), scaled(button.y, windowDpi),
+                        windowDpi);
 }
 
 // Whether this copy holds the event file's lock.
@@ -106,12 +120,11 @@ const char unreadableEnd[] = "Retry reads it again. Cancel runs Velkorin without
 bool retryUnreadableFile(HWND window) {
     Scheduling &s = scheduling();
     const std::string reason = s.file.readError();
-    const std::string text = "The event file\r\n" + shownPath(s.file.path()) +
+    const std::string text = "The event file\r\n" + s.file.path() +
                              "\r\nexists but cannot be read:\r\n" + reason + "\r\n\r\n" +
                              unreadableEnd;
     s.history.record(s.platform.localTime(), "event file could not be read: " + reason);
-    return MessageBoxA(window, text.c_str(), "Velkorin", MB_RETRYCANCEL | MB_ICONWARNING) ==
-           IDRETRY;
+    return askUser(window, text, "Velkorin", MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
 }
 
 // Loads the event file, reports the events missed while the program was not running, and
@@ -140,6 +153,9 @@ void startScheduling(HWND window) {
     s.due.adoptCurrentLanguage(swept);
     s.due.noteStored(sweepMissedEvents(s.table, s.file, s.platform, swept, &s.history), swept);
     s.due.startAfter(swept);
+    // The copy that carries out the events is started again when an upgrade or an update's
+    // restart closed it; a crash or a hang is not reason enough.
+    RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG);
 }
 
 // The face shows a skin and the setting keeps it; a stored value of no skin changes nothing.
@@ -168,6 +184,9 @@ void chooseFontColour(HWND window) {
 
 BOOL initMainDialog(HWND window) {
     mainWindow = window;
+    windowDpi = dpiOf(window);
+    layOutAtScale(window, windowDpi);
+    scaleFace(window, windowDpi);
     SYSTEMTIME now;
     GetLocalTime(&now);
     armTickTimer(window, now.wMilliseconds);
@@ -331,6 +350,11 @@ void answerWarning(WPARAM command) {
 }
 
 void controlCommand(HWND window, WPARAM command) {
+    if (HIWORD(command) == CBN_SETFOCUS) {
+        // A box the keyboard comes to holds its text selected, so typing replaces it.
+        SendDlgItemMessageA(window, LOWORD(command), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+        return;
+    }
     // clang-format off
     switch (command) {
     case IDC_OK:             composeEventCommand(window);   break;
@@ -381,13 +405,73 @@ void settingChanged(HWND window, LPARAM area) {
     clockTick(window);
 }
 
-void confirmExit(HWND window) {
-    if (MessageBoxA(window, exitQuestion, exitCaption, MB_YESNO) != IDYES)
-        return;
+void endProgram(HWND window) {
     KillTimer(window, tickTimer);
     removeTrayIcon();
     DestroyWindow(window);
     PostQuitMessage(0);
+}
+
+// The window moved to a screen of another scaling: Windows suggests its new place and size;
+// every control, its font, the list's columns, the picture buttons and the face follow.
+HFONT scaledFont = nullptr; // made for the last move; the template's own is the dialog's
+
+void moveToScale(HWND window, UINT from, UINT to) {
+    const auto at = [&](LONG pixels) {
+        return MulDiv(pixels, static_cast<int>(to), static_cast<int>(from));
+    };
+    POINT places[2];
+    const PictureButton *buttons[2] = {&okButton, &deleteButton};
+    for (int i = 0; i < 2; ++i) {
+        HWND button = GetDlgItem(window, buttons[i]->id);
+        RECT place = {};
+        GetWindowRect(button, &place);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&place), 2);
+        places[i] = {at(place.left), at(place.top)};
+        DestroyWindow(button);
+    }
+    moveControlsToScale(window, from, to, scaledFont);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    for (int column = 0; column < eventColumnCount; ++column)
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, column,
+                     at(static_cast<LONG>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0))));
+    for (int i = 0; i < 2; ++i)
+        createPictureButton(window, *buttons[i], places[i].x, places[i].y, to);
+    scaleFace(window, to);
+}
+
+void dpiChanged(HWND window, WPARAM dpis, const RECT &suggested) {
+    const UINT to = LOWORD(dpis);
+    if (to == 0 || to == windowDpi)
+        return;
+    const UINT from = windowDpi;
+    windowDpi = to;
+    moveToScale(window, from, to);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void confirmExit(HWND window) {
+    if (askUser(window, exitQuestion, exitCaption, MB_YESNO) == IDYES)
+        endProgram(window);
+}
+
+// Windows may end the session, or an installer close the program: it may, at once.
+INT_PTR sessionMayEnd(HWND window) {
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+// The session ends (or an installer's Restart Manager closes the program): what must be kept
+// is written, the lock goes, and the program ends with 0 before Windows ends it. A row taken
+// out for editing stays in the event file, which holds it until OK puts it back.
+void sessionEnded(HWND window, WPARAM ending) {
+    if (!ending)
+        return; // another program said no: the session goes on
+    Scheduling &s = scheduling();
+    s.due.sessionEnds(s.platform.localTime());
+    letGoOfLock();
+    endProgram(window);
 }
 
 } // namespace
@@ -401,6 +485,9 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // clang-format off
     switch (message) {
     case WM_CLOSE:      confirmExit(window);                                   return TRUE;
+    case WM_QUERYENDSESSION: return sessionMayEnd(window);
+    case WM_DPICHANGED: dpiChanged(window, wParam, *reinterpret_cast<RECT *>(lParam)); return TRUE;
+    case WM_ENDSESSION: sessionEnded(window, wParam);                          return TRUE;
     case WM_INITDIALOG: return initMainDialog(window);
     case WM_PAINT:      paintClockFace(window);                                return TRUE;
     case WM_CTLCOLOREDIT:
@@ -436,7 +523,7 @@ INT_PTR runMainDialog(const CopyCheck &copy) {
         return -1;
     MSG message = {};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(window, &message))
+        if (formKey(window, message) || IsDialogMessageA(window, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);

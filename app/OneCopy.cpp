@@ -3,6 +3,7 @@
 #include "OneCopy.h"
 
 #include "ProgramPaths.h"
+#include "ShownText.h"
 #include "Win32Platform.h"
 #include "resource.h"
 
@@ -87,6 +88,8 @@ BOOL CALLBACK findMainWindow(HWND window, LPARAM parameter) {
 
 // Opens the lock without sharing: while this copy runs nobody else can open it, and it goes
 // with the process however that ends.
+HANDLE heldLock = INVALID_HANDLE_VALUE;
+
 HANDLE takeLock(const std::string &eventDirectory, DWORD &error) {
     const std::wstring path = fileSystemPath(eventDirectory + lockName);
     for (int attempt = 0;; ++attempt) {
@@ -107,9 +110,10 @@ HANDLE takeLock(const std::string &eventDirectory, DWORD &error) {
 CopyCheck handOverToRunningCopy(const std::string &eventDirectory,
                                 const std::string &programDirectory) {
     DWORD error = 0;
-    const std::string lockPath = shownPath(eventDirectory + lockName);
-    // Kept for the life of the process.
-    if (takeLock(eventDirectory, error) != INVALID_HANDLE_VALUE)
+    const std::string lockPath = eventDirectory + lockName;
+    // Kept until the process ends, or the session does.
+    heldLock = takeLock(eventDirectory, error);
+    if (heldLock != INVALID_HANDLE_VALUE)
         return {false, lockPath, std::string()};
     // Anything else than another copy holding it (a directory where no file can be made, a
     // directory of the lock's name, a lock this user may not open) cannot tell whether another
@@ -132,7 +136,14 @@ CopyCheck handOverToRunningCopy(const std::string &eventDirectory,
     }
     // Its window is on another user's desktop.
     const std::string text =
-        std::string(otherUserText) + "\r\n" + shownPath(eventDirectory) + "\r\n\r\n" + otherUserEnd;
-    MessageBoxA(nullptr, text.c_str(), messageCaption, MB_OK | MB_ICONINFORMATION);
+        std::string(otherUserText) + "\r\n" + eventDirectory + "\r\n\r\n" + otherUserEnd;
+    askUser(nullptr, text, messageCaption, MB_OK | MB_ICONINFORMATION);
     return {true, lockPath, std::string()};
+}
+
+void letGoOfLock() {
+    if (heldLock == INVALID_HANDLE_VALUE)
+        return;
+    CloseHandle(heldLock);
+    heldLock = INVALID_HANDLE_VALUE;
 }

@@ -19,3 +19,6 @@ struct CopyCheck {
 // out no event, since another one may.
 CopyCheck handOverToRunningCopy(const std::string &eventDirectory,
                                 const std::string &programDirectory);
+
+// The session ends: the lock goes before the process does, so nothing is left to wait for.
+void letGoOfLock();

@@ -36,12 +36,6 @@ bool ansiOf(const std::string &utf8, std::string &ansi) {
     return !lossy;
 }
 
-std::string shownPath(const std::string &utf8) {
-    std::string ansi;
-    ansiOf(utf8, ansi);
-    return ansi;
-}
-
 std::string runningExecutablePath() {
     // GetModuleFileNameW cuts the path to the buffer without failing, so grow it until the
     // whole path fits; the wide path holds names in any language, which the ANSI one turns

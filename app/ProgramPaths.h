@@ -11,8 +11,6 @@ std::wstring wideOf(const std::string &text, UINT codePage = CP_UTF8);
 std::string narrowOf(const std::wstring &wide, UINT codePage = CP_UTF8);
 // A UTF-8 text in the user's ANSI code page; false when some character has no place in it.
 bool ansiOf(const std::string &utf8, std::string &ansi);
-// A path as the ANSI windows show it (characters outside the code page as question marks).
-std::string shownPath(const std::string &utf8);
 
 // The full path of the running executable, however long, in UTF-8.
 std::string runningExecutablePath();

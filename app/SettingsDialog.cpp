@@ -5,8 +5,10 @@
 
 #include "BitmapButton.h"
 #include "PictureLoader.h"
+#include "Scale.h"
 #include "Settings.h"
 #include "Shell.h"
+#include "ShownText.h"
 #include "resource.h"
 
 namespace {
@@ -59,6 +61,7 @@ void showFixed(HWND dialog, int box, int note) {
 
 BOOL initSettings(HWND dialog) {
     openDialog = dialog;
+    layOutAtScale(dialog, dpiOf(dialog)); // the boxes meet their captions in the picture
     const char minimised = queryFlag(minimizeValue);
     const char load = queryFlag(loadValue);
     tickFrom(dialog, IDC_START_WITH_WINDOWS, load);
@@ -71,8 +74,10 @@ BOOL initSettings(HWND dialog) {
         showFixed(dialog, IDC_START_MINIMIZED, IDC_START_MINIMIZED_FIXED);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXSMICON))));
-    createBitmapButton(dialog, 110, 100, IDB_APPLY_UP, IDB_APPLY_DOWN, IDC_APPLY);
-    background = pictureFromResource(programInstance, IDP_SETTINGS);
+    const UINT dpi = dpiOf(dialog);
+    createBitmapButton(dialog, scaled(110, dpi), scaled(100, dpi), IDB_APPLY_UP, IDB_APPLY_DOWN,
+                       IDC_APPLY, "Apply", dpi);
+    background = pictureAt(programInstance, IDP_SETTINGS, dpi);
     return TRUE;
 }
 
@@ -85,7 +90,7 @@ void applyStartWithWindows(HWND dialog) {
         const bool set = setRunEntry(executablePath);
         writeFlag(loadValue, set);
         if (!set)
-            MessageBoxA(dialog, notStartingText, "Settings", MB_OK | MB_ICONWARNING);
+            askUser(dialog, notStartingText, "Settings", MB_OK | MB_ICONWARNING);
     } else {
         deleteRunEntry();
         writeFlag(loadValue, false);

@@ -6,6 +6,7 @@
 #include "DueCheck.h"
 #include "EventList.h"
 #include "PictureLoader.h"
+#include "Scale.h"
 #include "Shell.h"
 #include "TodayRows.h"
 #include "Win32Platform.h"
@@ -68,7 +69,8 @@ BOOL initToday(HWND dialog) {
     SetWindowTextA(dialog, caption);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXSMICON))));
-    todayPicture = pictureFromResource(programInstance, IDP_TODAY);
+    layOutAtScale(dialog, dpiOf(dialog));
+    todayPicture = pictureAt(programInstance, IDP_TODAY, dpiOf(dialog));
     SendMessageA(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(fontColour));
     UpdateWindow(list);
     setUpTodayColumns(list);

@@ -31,24 +31,40 @@ const TrayEntry trayEntries[] = {
 
 const char helpFileName[] = "\\HelpVelkorin.chm";
 
+constexpr UINT trayIconId = 0;
 NOTIFYICONDATAA trayIcon = {};    // empty until the first hide; deleting it then does nothing
 std::string trayTip = "Velkorin"; // the next power action, or the program's name
 bool inTray = false;              // hidden into the tray, until the tray brings the window back
 
+// The icon speaks the tray's newest protocol, as Windows' own icons do: the keyboard reaches
+// it (Win+B, the arrows, Enter, the menu key), and its tip is the standard one.
 void fillTrayIcon(HWND window) {
     trayIcon = {};
-    trayIcon.cbSize = NOTIFYICONDATAA_V1_SIZE; // the 88-byte form
+    trayIcon.cbSize = sizeof trayIcon;
     trayIcon.hWnd = window;
-    trayIcon.uID = 0;
-    trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayIcon.uID = trayIconId;
+    trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     trayIcon.uCallbackMessage = trayCallbackMessage;
     trayIcon.hIcon = programIcon(GetSystemMetrics(SM_CXSMICON));
     lstrcpynA(trayIcon.szTip, trayTip.c_str(), sizeof trayIcon.szTip);
+    trayIcon.uVersion = NOTIFYICON_VERSION_4;
 }
 
-void openTrayMenu(HWND window) {
-    POINT cursor;
-    GetCursorPos(&cursor);
+// Every add is told the protocol again: the tray forgets it with the icon.
+void addTrayIcon() {
+    Shell_NotifyIconA(NIM_ADD, &trayIcon); // an icon already there simply stays
+    Shell_NotifyIconA(NIM_SETVERSION, &trayIcon);
+}
+
+bool menuOpen = false;
+// A right click opens the menu at its press; the tray's context-menu message that follows the
+// release is the same click, not a second request.
+DWORD mouseMenuClosedAt = 0;
+
+void openTrayMenu(HWND window, POINT at) {
+    if (menuOpen)
+        return;
+    menuOpen = true;
     HMENU menu = CreatePopupMenu();
     for (const TrayEntry &entry : trayEntries) {
         if (entry.id != IDM_TRAY_SHOW_WINDOW)
@@ -59,10 +75,28 @@ void openTrayMenu(HWND window) {
                   MF_BYCOMMAND | (todaySetting == 1 ? MF_CHECKED : MF_UNCHECKED));
     if (fixedByPolicy(todayValue))
         EnableMenuItem(menu, IDM_TRAY_TODAY, MF_BYCOMMAND | MF_GRAYED);
+    // In the foreground, so the menu closes when it loses the focus.
     SetForegroundWindow(window);
-    TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
+    TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
     PostMessageA(window, WM_NULL, 0, 0);
     DestroyMenu(menu);
+    menuOpen = false;
+}
+
+void openMenuAtCursor(HWND window) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    openTrayMenu(window, cursor);
+    mouseMenuClosedAt = GetTickCount();
+}
+
+// The menu key or Shift+F10 on the focused icon: the menu at the icon, and the keyboard's
+// focus back in the tray after it.
+void openMenuFromKeyboard(HWND window, WPARAM anchor) {
+    if (GetTickCount() - mouseMenuClosedAt < GetDoubleClickTime())
+        return;
+    openTrayMenu(window, {static_cast<short>(LOWORD(anchor)), static_cast<short>(HIWORD(anchor))});
+    Shell_NotifyIconA(NIM_SETFOCUS, &trayIcon);
 }
 
 void restore(HWND window) {
@@ -76,7 +110,7 @@ void bringBack(HWND window) {
     ShowWindow(window, SW_SHOWNORMAL);
     // The icon stays in the tray while the window is shown.
     Shell_NotifyIconA(NIM_DELETE, &trayIcon);
-    Shell_NotifyIconA(NIM_ADD, &trayIcon);
+    addTrayIcon();
 }
 
 void toggleToday(HWND window) {
@@ -112,16 +146,21 @@ void hideToTray(HWND window) {
     // brings the window back.
     ShowWindow(window, SW_HIDE);
     SetFocus(nullptr);
-    Shell_NotifyIconA(NIM_ADD, &trayIcon); // an icon already there simply stays
+    addTrayIcon();
 }
 
-void trayCallback(HWND window, WPARAM iconId, LPARAM mouseMessage) {
-    if (iconId != 0)
+void trayCallback(HWND window, WPARAM anchor, LPARAM event) {
+    if (HIWORD(event) != trayIconId)
         return;
-    if (mouseMessage == WM_RBUTTONDOWN)
-        openTrayMenu(window);
-    else if (mouseMessage == WM_LBUTTONDOWN)
-        bringBack(window);
+    // clang-format off
+    switch (LOWORD(event)) {
+    case WM_RBUTTONDOWN: openMenuAtCursor(window);              break;
+    case WM_CONTEXTMENU: openMenuFromKeyboard(window, anchor);  break;
+    case WM_LBUTTONDOWN:
+    case NIN_KEYSELECT:  bringBack(window);                     break;
+    default: break;
+    }
+    // clang-format on
 }
 
 bool trayCommand(HWND window, WORD id) {
@@ -191,7 +230,7 @@ void showTrayTip(const std::string &tip) {
         return; // not in the tray yet: the first hide shows it
     lstrcpynA(trayIcon.szTip, trayTip.c_str(), sizeof trayIcon.szTip);
     NOTIFYICONDATAA change = trayIcon;
-    change.uFlags = NIF_TIP;
+    change.uFlags = NIF_TIP | NIF_SHOWTIP;
     Shell_NotifyIconA(NIM_MODIFY, &change);
 }
 

@@ -14,9 +14,11 @@ extern int todaySetting;
 // Hides the main window into the tray and shows the icon there.
 void hideToTray(HWND window);
 
-// The icon's mouse messages: a right click opens the tray menu, a left click brings the
-// window back.
-void trayCallback(HWND window, WPARAM iconId, LPARAM mouseMessage);
+// The icon's messages, in the tray's newest form (the event and the icon id in lParam, the
+// icon's place in wParam): a right click opens the tray menu, a left click brings the window
+// back; from the keyboard the menu key or Shift+F10 opens the menu, Enter or space brings the
+// window back. Another icon id is not this icon's.
+void trayCallback(HWND window, WPARAM anchor, LPARAM event);
 
 // A tray menu entry, translated into what it stands for; false for any other command.
 bool trayCommand(HWND window, WORD id);

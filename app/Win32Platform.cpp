@@ -250,11 +250,11 @@ void Win32Platform::showMissedEventNotice(const std::string &text) {
 }
 
 std::string systemMessage(DWORD error) {
-    char *text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+    wchar_t *text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                        FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, error, 0, reinterpret_cast<char *>(&text), 0, nullptr);
-    std::string message = text ? text : "";
+                   nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    std::string message = text ? narrowOf(text) : "";
     LocalFree(text);
     while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
                                 message.back() == ' ' || message.back() == '.'))

@@ -36,6 +36,8 @@ add_library(ui STATIC
     ui/ClockFace.cpp
     ui/Notices.cpp
     ui/PictureLoader.cpp
+    ui/Scale.cpp
+    ui/ShownText.cpp
     ui/WarningWindow.cpp)
 target_include_directories(ui PUBLIC ui resources ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(ui PUBLIC events ${VELKORIN_SYSTEM_LIBS})
@@ -106,7 +108,9 @@ add_executable(e2e_tests
     tests/e2e/FileLimitsTest.cpp
     tests/e2e/WarningTest.cpp
     tests/e2e/WakeTest.cpp
-    tests/e2e/GroupPolicyTest.cpp)
+    tests/e2e/GroupPolicyTest.cpp
+    tests/e2e/SessionTest.cpp
+    tests/e2e/ScalingTest.cpp)
 target_include_directories(e2e_tests PRIVATE tests tests/e2e resources
     ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(e2e_tests PRIVATE gtest_main comctl32 gdi32 user32 advapi32 shell32)

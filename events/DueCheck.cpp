@@ -31,10 +31,11 @@ bool beats(const Event &a, const Event &b) {
 
 const char refusedNoticeTitle[] = "Velkorin: restart or shut down refused";
 
-std::string refusedNoticeText(const Event &fields, PowerAction action, const std::string &reason) {
+std::string refusedNoticeText(const std::string &matchKey, PowerAction action,
+                              const std::string &reason) {
     return std::string("Velkorin could not ") +
            (action == PowerAction::ShutDown ? "shut down" : "restart") +
-           " this computer for the event\r\n" + fields.matchKey + "\r\n\r\n" + reason;
+           " this computer for the event\r\n" + matchKey + "\r\n\r\n" + reason;
 }
 
 const char notStoredNoticeTitle[] = "Velkorin: events not stored";
@@ -62,7 +63,8 @@ bool runPowerAction(const Event &fields, const EventTable &table, EventFile &fil
     if (!refused.empty()) {
         if (history && when)
             history->record(*when, std::string(name) + " refused: " + refused, fields);
-        platform.showNotice(refusedNoticeTitle, refusedNoticeText(fields, action, refused));
+        platform.showNotice(refusedNoticeTitle,
+                            refusedNoticeText(platform.utf8From(fields.matchKey), action, refused));
     }
     return stored;
 }
@@ -427,6 +429,24 @@ void DueCheck::awake(const LocalTime &now) {
                now);
     replan_ = true;
     checkDueEvents(now); // the second of the wake, and the warning afresh
+}
+
+void DueCheck::sessionEnds(const LocalTime &now) {
+    if (watching_) {
+        // The action waiting for its minute, or warned of, will not come in this session.
+        const Action *waiting = pending_ ? &*pending_ : warning_.open ? &warning_.action : nullptr;
+        if (waiting)
+            record(now,
+                   std::string(actionName(waiting->shutDown())) + " not run: the session ended",
+                   waiting->event);
+        pending_.reset();
+        closeWarning();
+        if (unsaved_ && file_.saveThrough(table_) && history_)
+            history_->record(now, "events stored again");
+        watching_ = false;
+    }
+    if (history_)
+        history_->record(now, "session ended");
 }
 
 std::string trayTipOf(const std::optional<DueCheck::NextAction> &next, const LocalTime &now,

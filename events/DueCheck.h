@@ -26,9 +26,10 @@ bool runPowerAction(const Event &fields, const EventTable &table, EventFile &fil
 extern const char notStoredNoticeTitle[];
 std::string notStoredNoticeText(const std::string &path, const std::string &reason);
 
-// The notice for a refused restart or shutdown.
+// The notice for a refused restart or shutdown, in UTF-8 as notices are.
 extern const char refusedNoticeTitle[];
-std::string refusedNoticeText(const Event &fields, PowerAction action, const std::string &reason);
+std::string refusedNoticeText(const std::string &matchKey, PowerAction action,
+                              const std::string &reason);
 
 class DueCheck {
 public:
@@ -115,6 +116,12 @@ public:
     // no event can fire twice.
     void stopWatching() { watching_ = false; }
     bool watching() const { return watching_; }
+
+    // Windows ends the session (a sign-out, a shutdown, an installer closing the program): an
+    // action waiting for its minute or warned of is written down as not run, a file that lags
+    // behind the table is written once more, the history says "session ended", and from then on
+    // nothing is checked or requested here.
+    void sessionEnds(const LocalTime &now);
 
     // Where what happens is written down; none by default.
     void setHistory(History *history) { history_ = history; }

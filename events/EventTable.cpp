@@ -4,7 +4,7 @@
 #include <algorithm>
 
 const std::array<EventColumn, eventColumnCount> eventColumns = {{
-    {"\xB9", 25, eventFieldCount}, // the numero sign in Windows-1251
+    {"\xE2\x84\x96", 25, eventFieldCount}, // the numero sign, in UTF-8 as every shown text
     {"Date&Time", 222, matchKeyField},
     {"Restart", 60, restartField},
     {"Shut down", 75, shutDownField},

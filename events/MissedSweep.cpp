@@ -90,7 +90,7 @@ bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform, c
     std::vector<const Event *> missed;
     for (const std::vector<Event> *events : {&actionsSleptThrough, &std::as_const(passedEvents)})
         for (const Event &event : *events) {
-            notices.push_back(missedNoticeText(event));
+            notices.push_back(platform.utf8From(missedNoticeText(event)));
             missed.push_back(&event);
         }
     if (history)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "LocalTime.h"
+#include "TextEncoding.h"
 
 #include <cstdint>
 #include <string>
@@ -32,6 +33,8 @@ public:
     virtual std::string formatDate(const LocalTime &time, const char *picture) = 0;
     virtual std::string formatTime(const LocalTime &time, const char *picture) = 0;
 
+    // Notices take their texts in UTF-8, as paths and the system's reasons are held; an event's
+    // texts, in the code page, come in through utf8From.
     virtual void showMissedEventNotice(const std::string &text) = 0;
     // A notice of the same kind with a title of its own: a refused restart or shutdown, events
     // that could not be stored.
@@ -79,4 +82,9 @@ public:
     // character the code page lacks becomes what the profile functions make of it.
     virtual std::u16string toUtf16(const std::string &text) = 0;
     virtual std::string fromUtf16(const std::u16string &text) = 0;
+
+    // A text in the code page as UTF-8, the form a notice takes.
+    std::string utf8From(const std::string &codePageText) {
+        return isAscii(codePageText) ? codePageText : utf8Of(toUtf16(codePageText));
+    }
 };

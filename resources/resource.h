@@ -60,6 +60,8 @@
 #define IDB_APPLY_DOWN 21
 
 // Pictures (type "IMAGE", JPEG)
+// Each picture and button bitmap is made at 100% under its id, at 150% under id + 100 and at
+// 200% under id + 200.
 #define IDP_SETTINGS 25
 #define IDP_TODAY 27
 #define IDP_WHITE_SKIN 28

@@ -46,8 +46,17 @@ for locale in de_DE.UTF-8 ru_RU.UTF-8; do
     step env WINE_LC_ALL=$locale scripts/wine-run.sh build/win64/wine_tests.exe \
         --gtest_filter='DatePictures.*'
     step env WINE_LC_ALL=$locale scripts/wine-run.sh build/win64/e2e_tests.exe \
-        --gtest_filter='Editor.EventsComposed*'
+        --gtest_filter='Editor.EventsComposed*:Startup.TheRowNumberHeader*'
 done
+
+# The main window at 150% and 200%: the prefix's display scaling set, and put back after.
+for dpi in 144 192; do
+    echo "the main window at $((dpi * 100 / 96))%"
+    scripts/wine-run.sh reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+        /d "$dpi" /f >/dev/null 2>&1
+    step scripts/wine-run.sh build/win64/e2e_tests.exe --gtest_filter='Scaling.*'
+done
+scripts/wine-run.sh reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
 
 # Windows' rules of a zone with daylight saving, as the schedule is told them.
 echo "wine_tests in Europe/Berlin"
@@ -70,7 +79,8 @@ dst_test() {
 step dst_test
 
 # A program directory named in Cyrillic, under a UTF-8 host locale (without one Wine cannot reach
-# such a path at all; these machines have no en_US.UTF-8).
+# such a path at all; these machines have no en_US.UTF-8) and Windows' Western code page: it
+# loads, fires, and its messages show the path as it is.
 echo "the program in a directory named in another language"
 step env WINE_LC_ALL=C.UTF-8 scripts/wine-run.sh build/win64/e2e_tests.exe \
     --gtest_filter='NothingLost.ADirectoryNamed*'

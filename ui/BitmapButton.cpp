@@ -2,6 +2,8 @@
 // lets the mouse through to it.
 #include "BitmapButton.h"
 
+#include "Scale.h"
+
 const char bitmapButtonClass[] = "Bmp_Button_Class";
 
 namespace {
@@ -10,7 +12,9 @@ namespace {
 constexpr int upPictureSlot = 0;
 constexpr int downPictureSlot = sizeof(LONG_PTR);
 constexpr int pictureChildSlot = 2 * sizeof(LONG_PTR);
-constexpr int buttonExtraBytes = 3 * sizeof(LONG_PTR);
+constexpr int focusedPictureSlot = 3 * sizeof(LONG_PTR); // the up picture with a focus frame
+constexpr int buttonExtraBytes = 4 * sizeof(LONG_PTR);
+constexpr int focusFrameInset = 3;
 
 constexpr DWORD pictureChildStyle = WS_CHILD | WS_VISIBLE | SS_BITMAP;
 
@@ -29,8 +33,64 @@ void showPicture(HWND button, int pictureSlot) {
     // A static control of the version 6 controls may show a copy of a picture it was given and
     // hand the copy back here: the copy is ours to release.
     if (previous && previous != slot(button, upPictureSlot) &&
-        previous != slot(button, downPictureSlot))
+        previous != slot(button, downPictureSlot) && previous != slot(button, focusedPictureSlot))
         DeleteObject(previous);
+}
+
+// Up, as the keyboard's focus shows it or not.
+void showRaised(HWND button) {
+    showPicture(button, GetFocus() == button ? focusedPictureSlot : upPictureSlot);
+}
+
+void click(HWND button) {
+    SendMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+}
+
+// The up picture with a dotted frame inside its edge, as push buttons show the focus.
+// A screen bitmap like the others: a section with its fourth bytes zero would show see-through.
+HBITMAP focusedPicture(HBITMAP up) {
+    BITMAP size = {};
+    GetObjectA(up, sizeof size, &size);
+    HDC screen = GetDC(nullptr);
+    HBITMAP copy = CreateCompatibleBitmap(screen, size.bmWidth, size.bmHeight);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    HGDIOBJ previousFrom = SelectObject(from, up);
+    HGDIOBJ previousTo = SelectObject(to, copy);
+    BitBlt(to, 0, 0, size.bmWidth, size.bmHeight, from, 0, 0, SRCCOPY);
+    RECT frame = {focusFrameInset, focusFrameInset, size.bmWidth - focusFrameInset,
+                  size.bmHeight - focusFrameInset};
+    DrawFocusRect(to, &frame);
+    SelectObject(from, previousFrom);
+    SelectObject(to, previousTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    ReleaseDC(nullptr, screen);
+    return copy;
+}
+
+// Space presses the button while held, as a push button; Enter clicks it at once.
+void keyDown(HWND button, WPARAM key) {
+    if (key == VK_SPACE)
+        showPicture(button, downPictureSlot);
+    else if (key == VK_RETURN)
+        click(button);
+}
+
+void keyUp(HWND button, WPARAM key) {
+    if (key != VK_SPACE)
+        return;
+    showRaised(button);
+    click(button);
+}
+
+// The dialog manager hands the button its Enter; Tab and the arrows stay the dialog's.
+LRESULT dialogCode(LPARAM message) {
+    const MSG *key = reinterpret_cast<const MSG *>(message);
+    if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+        return DLGC_BUTTON | DLGC_WANTMESSAGE;
+    return DLGC_BUTTON;
 }
 
 void pressButton(HWND button) {
@@ -44,15 +104,14 @@ bool releaseButton(HWND button, LPARAM point) {
     if (!buttonPressed)
         return false;
     buttonPressed = 0;
-    showPicture(button, upPictureSlot);
+    showRaised(button);
     // Signed: while the mouse is captured, points left of or above the button are negative.
     const int x = static_cast<short>(LOWORD(point));
     const int y = static_cast<short>(HIWORD(point));
     RECT frame;
     GetWindowRect(button, &frame);
     if (x >= 0 && x < frame.right - frame.left && y >= 0 && y < frame.bottom - frame.top)
-        SendMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(button));
+        click(button);
     ReleaseCapture();
     return true;
 }
@@ -63,13 +122,14 @@ void captureLost(HWND button, HWND newOwner) {
     if (!buttonPressed || newOwner == button)
         return;
     buttonPressed = 0;
-    showPicture(button, upPictureSlot);
+    showRaised(button);
 }
 
-// The two pictures belong to the button and go with it.
+// The pictures belong to the button and go with it.
 void releasePictures(HWND button) {
     DeleteObject(slot(button, upPictureSlot));
     DeleteObject(slot(button, downPictureSlot));
+    DeleteObject(slot(button, focusedPictureSlot));
 }
 
 LRESULT CALLBACK bitmapButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -78,6 +138,11 @@ LRESULT CALLBACK bitmapButtonProc(HWND button, UINT message, WPARAM wParam, LPAR
     case WM_LBUTTONDOWN: pressButton(button); break;
     case WM_LBUTTONUP:   if (!releaseButton(button, lParam)) return 0; break;
     case WM_CAPTURECHANGED: captureLost(button, reinterpret_cast<HWND>(lParam)); break;
+    case WM_GETDLGCODE:  return dialogCode(lParam);
+    case WM_KEYDOWN:     keyDown(button, wParam); return 0;
+    case WM_KEYUP:       keyUp(button, wParam); return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:   showRaised(button); return 0;
     case WM_NCDESTROY:   releasePictures(button); break;
     default: break;
     }
@@ -100,14 +165,16 @@ void registerBitmapButtonClass(HINSTANCE module) {
 
 } // namespace
 
-HWND createBitmapButton(HWND parent, int x, int y, int upPicture, int downPicture, int controlId) {
+HWND createBitmapButton(HWND parent, int x, int y, int upPicture, int downPicture, int controlId,
+                        const char *words, UINT dpi) {
     HINSTANCE module = GetModuleHandleA(nullptr);
-    HBITMAP up = LoadBitmapA(module, MAKEINTRESOURCEA(upPicture));
-    HBITMAP down = LoadBitmapA(module, MAKEINTRESOURCEA(downPicture));
+    HBITMAP up = bitmapAt(module, upPicture, dpi);
+    HBITMAP down = bitmapAt(module, downPicture, dpi);
     registerBitmapButtonClass(module);
     HMENU childId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId));
-    HWND button = CreateWindowExA(WS_EX_TRANSPARENT, bitmapButtonClass, "", WS_CHILD | WS_VISIBLE,
-                                  x, y, 100, 100, parent, childId, module, nullptr);
+    HWND button = CreateWindowExA(WS_EX_TRANSPARENT, bitmapButtonClass, words,
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, 100, 100, parent,
+                                  childId, module, nullptr);
     if (!button) {
         DeleteObject(up);
         DeleteObject(down);
@@ -115,6 +182,7 @@ HWND createBitmapButton(HWND parent, int x, int y, int upPicture, int downPictur
     }
     SetWindowLongPtrA(button, upPictureSlot, reinterpret_cast<LONG_PTR>(up));
     SetWindowLongPtrA(button, downPictureSlot, reinterpret_cast<LONG_PTR>(down));
+    SetWindowLongPtrA(button, focusedPictureSlot, reinterpret_cast<LONG_PTR>(focusedPicture(up)));
     // A static picture without SS_NOTIFY is transparent to the mouse: presses reach the button.
     HWND picture = CreateWindowExA(0, "STATIC", "", pictureChildStyle, 0, 0, 0, 0, button, childId,
                                    module, nullptr);

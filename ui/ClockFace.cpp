@@ -3,6 +3,7 @@
 
 #include "LocalTime.h"
 #include "PictureLoader.h"
+#include "Scale.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -16,8 +17,16 @@ namespace {
 
 constexpr int textCapacity = 100;
 
+// At 100%; at the face's scale through lineAt.
 const RECT dateLine = {80, 20, 400, 40};
 const RECT timeLine = {80, 50, 400, 78};
+UINT faceDpi = baseDpi;
+int shownSkin = -1;
+
+RECT lineAt(const RECT &line) {
+    return {scaled(line.left, faceDpi), scaled(line.top, faceDpi), scaled(line.right, faceDpi),
+            scaled(line.bottom, faceDpi)};
+}
 constexpr UINT lineFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 struct Skin {
@@ -32,8 +41,8 @@ char timeText[textCapacity] = "";
 char lastPaintedDate[textCapacity] = "";
 HBITMAP skinPicture = nullptr;
 
-// The picture at the top left, never scaled. Where it does not reach (the White skin is
-// narrower than the window), its last column and row are drawn out to the edge, so the skin
+// The picture at the top left, made for the face's scale. Where it does not reach (the White skin
+// is narrower than the window), its last column and row are drawn out to the edge, so the skin
 // seems to go on; with no picture the face is plain white.
 void drawSkin(HDC dc, const RECT &client) {
     if (!skinPicture) {
@@ -73,9 +82,9 @@ void formatReading(bool afresh = false) {
 
 // A line is drawn only where the paint reaches it.
 void drawLine(HDC dc, const char *text, const RECT &line) {
-    if (!RectVisible(dc, &line))
+    RECT box = lineAt(line);
+    if (!RectVisible(dc, &box))
         return;
-    RECT box = line;
     DrawTextA(dc, text, -1, &box, lineFormat);
 }
 
@@ -83,8 +92,8 @@ void drawLine(HDC dc, const char *text, const RECT &line) {
 
 HFONT createClockFont() {
     LOGFONTA font = {};
-    font.lfHeight = 18;
-    font.lfWidth = 7;
+    font.lfHeight = scaled(18, faceDpi);
+    font.lfWidth = scaled(7, faceDpi);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
@@ -128,7 +137,8 @@ void clockWork(HWND window, const SYSTEMTIME &now) {
     if (!faceOnScreen(window))
         return;
     formatReading();
-    InvalidateRect(window, &timeLine, FALSE);
+    const RECT time = lineAt(timeLine);
+    InvalidateRect(window, &time, FALSE);
     if (lstrcmpiA(dateText, lastPaintedDate) != 0) {
         InvalidateRect(window, nullptr, TRUE);
         UpdateWindow(window);
@@ -153,7 +163,8 @@ bool showSkin(HWND window, int skin) {
         return false;
     const Skin &shown = skins[skin];
     const Skin &other = skins[1 - skin];
-    HBITMAP picture = pictureFromResource(GetModuleHandleA(nullptr), shown.picture);
+    HBITMAP picture = pictureAt(GetModuleHandleA(nullptr), shown.picture, faceDpi);
+    shownSkin = skin;
     if (skinPicture)
         DeleteObject(skinPicture); // the replaced skin goes
     skinPicture = picture;
@@ -162,6 +173,15 @@ bool showSkin(HWND window, int skin) {
     CheckMenuItem(menu, static_cast<UINT>(shown.command), MF_BYCOMMAND | MF_CHECKED);
     CheckMenuItem(menu, static_cast<UINT>(other.command), MF_BYCOMMAND | MF_UNCHECKED);
     return true;
+}
+
+void scaleFace(HWND window, UINT dpi) {
+    if (dpi == faceDpi)
+        return;
+    faceDpi = dpi;
+    if (shownSkin >= 0)
+        showSkin(window, shownSkin);
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 void showFontColour(HWND window, COLORREF colour, BOOL erase) {

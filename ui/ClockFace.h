@@ -35,6 +35,10 @@ HBRUSH controlColours(HWND window, HDC dc, HWND control);
 // and is false.
 bool showSkin(HWND window, int skin);
 
+// The face at a window's dots per inch (96 until told): the skin made for it, the lines and
+// the font scaled; drawn afresh.
+void scaleFace(HWND window, UINT dpi);
+
 // Makes a colour the font colour of the main list and (through a repaint) of the face and the
 // combo boxes.
 void showFontColour(HWND window, COLORREF colour, BOOL erase);

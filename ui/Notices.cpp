@@ -3,6 +3,7 @@
 #include "Notices.h"
 
 #include "PictureLoader.h"
+#include "ShownText.h"
 #include "Version.h"
 #include "resource.h"
 
@@ -36,7 +37,7 @@ constexpr int placementHeight = 550;
 
 // Six lines, each indented to sit roughly centred in the 220-pixel window.
 const char aboutText[] = "    Velkorin version " VELKORIN_VERSION_TEXT "\r\n"
-                         " Copyright \xAE 2026 Marbrook\r\n"
+                         " Copyright \xC2\xAE 2026 Marbrook\r\n"
                          "     All rights reserved.\r\n"
                          "      Desktop clock and\r\n"
                          "      event scheduler\r\n"
@@ -50,20 +51,22 @@ const char fontProperty[] = "VelkorinNoticeFont";
 LRESULT CALLBACK aboutNoticeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(window, originalProcProperty));
     if (message != WM_NCDESTROY)
-        return CallWindowProcA(original, window, message, wParam, lParam);
+        return CallWindowProcW(original, window, message, wParam, lParam);
     HGDIOBJ font = RemovePropA(window, fontProperty);
     RemovePropA(window, originalProcProperty);
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-    const LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    const LRESULT result = CallWindowProcW(original, window, message, wParam, lParam);
     DeleteObject(font);
     return result;
 }
 
+// A wide window: its title and text show in any alphabet.
 HWND createNotice(HWND owner, const NoticeKind &kind) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - placementWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - placementHeight) / 2;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    HWND notice = CreateWindowExA(kind.extendedStyle, "edit", kind.title, kind.style, x, y,
+    const std::wstring title = shownText(kind.title);
+    HWND notice = CreateWindowExW(kind.extendedStyle, L"edit", title.c_str(), kind.style, x, y,
                                   kind.width, kind.height, owner, nullptr, instance, nullptr);
     if (!notice)
         return nullptr;
@@ -74,7 +77,7 @@ HWND createNotice(HWND owner, const NoticeKind &kind) {
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     // An edit window keeps its creation text as its body only; the title bar needs the
     // caption set on the window itself.
-    DefWindowProcA(notice, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kind.title));
+    DefWindowProcW(notice, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
     // Shared: one icon serves every notice, and none is left behind when a notice closes.
     SendMessageA(notice, WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXSMICON))));
@@ -92,7 +95,7 @@ HWND showMissedEventNotice(HWND owner, const std::string &text) {
     HWND notice = createNotice(owner, missedEventNotice);
     if (!notice)
         return nullptr;
-    SetWindowTextA(notice, text.c_str());
+    showText(notice, text);
     showNotice(notice);
     return notice;
 }
@@ -103,7 +106,7 @@ HWND showTitledNotice(HWND owner, const std::string &title, const std::string &t
     HWND notice = createNotice(owner, kind);
     if (!notice)
         return nullptr;
-    SetWindowTextA(notice, text.c_str());
+    showText(notice, text);
     showNotice(notice);
     return notice;
 }
@@ -117,10 +120,10 @@ HWND showAboutNotice(HWND owner) {
                              DEFAULT_PITCH | FF_DONTCARE, "Times new Roman");
     SetPropA(notice, fontProperty, font);
     SetPropA(notice, originalProcProperty,
-             reinterpret_cast<HANDLE>(GetWindowLongPtrA(notice, GWLP_WNDPROC)));
-    SetWindowLongPtrA(notice, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(aboutNoticeProc));
-    SendMessageA(notice, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SetWindowTextA(notice, aboutText);
+             reinterpret_cast<HANDLE>(GetWindowLongPtrW(notice, GWLP_WNDPROC)));
+    SetWindowLongPtrW(notice, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(aboutNoticeProc));
+    SendMessageW(notice, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    showText(notice, aboutText);
     showNotice(notice);
     return notice;
 }

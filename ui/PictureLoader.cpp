@@ -2,6 +2,8 @@
 // decoder, and a render into a bitmap compatible with the screen.
 #include "PictureLoader.h"
 
+#include "Scale.h"
+
 #include "resource.h"
 
 namespace {
@@ -120,6 +122,13 @@ HBITMAP pictureFromResource(HINSTANCE module, int id) {
         return nullptr;
     }
     return pictureFromMemory(LockResource(LoadResource(module, found)), size);
+}
+
+HBITMAP pictureAt(HINSTANCE module, int id, UINT dpi) {
+    UINT madeFor = baseDpi;
+    HBITMAP decoded = pictureFromResource(module, pictureIdAt(id, dpi, madeFor));
+    // Each picture says the dpi it was made for, so it decodes at the screen's system dpi.
+    return stretchedTo(decoded, dpiOf(nullptr), dpi);
 }
 
 void paintPictureBackground(HWND window, HBITMAP picture, HBRUSH withoutPicture) {

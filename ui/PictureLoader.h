@@ -10,6 +10,9 @@
 // The IMAGE resource with that id, decoded; null with last error 2 when there is none.
 HBITMAP pictureFromResource(HINSTANCE module, int id);
 
+// The IMAGE resource made at the scale nearest a dpi, decoded and brought to that dpi.
+HBITMAP pictureAt(HINSTANCE module, int id, UINT dpi);
+
 // A picture file held in memory, decoded; null when it cannot be decoded.
 HBITMAP pictureFromMemory(const void *data, DWORD size);
 

@@ -1,6 +1,8 @@
 // The warning window.
 #include "WarningWindow.h"
 
+#include "Scale.h"
+
 #include "PictureLoader.h"
 #include "resource.h"
 
@@ -38,9 +40,13 @@ LRESULT CALLBACK warningProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     // clang-format on
 }
 
+// Placed in pixels of 100%, at the screen's scale.
+UINT dpi = baseDpi;
+
 HWND child(HWND parent, const char *className, const char *text, DWORD style, int x, int y, int w,
            int h, int id) {
-    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
+    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style,
+                                   scaled(x, dpi), scaled(y, dpi), scaled(w, dpi), scaled(h, dpi),
                                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleA(nullptr), nullptr);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
@@ -61,12 +67,14 @@ HWND createWarning() {
     // too, without taking the focus from what the user is doing.
     RECT area;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    dpi = dpiOf(nullptr);
     HWND window = CreateWindowExA(
         WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, warningWindowClass, "Velkorin warning",
-        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_BORDER, area.right - width - 16,
-        area.bottom - height - 16, width, height, nullptr, nullptr, module, nullptr);
+        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_BORDER, area.right - scaled(width + 16, dpi),
+        area.bottom - scaled(height + 16, dpi), scaled(width, dpi), scaled(height, dpi), nullptr,
+        nullptr, module, nullptr);
     HWND icon = child(window, "STATIC", "", SS_ICON, 14, 14, 32, 32, 0);
-    SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32)), 0);
+    SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(scaled(32, dpi))), 0);
     child(window, "STATIC", "", SS_LEFT, 60, 14, width - 76, 18, IDC_WARNING_TEXT);
     child(window, "STATIC", "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 60, 36, width - 76, 18,
           IDC_WARNING_KEY);

@@ -63,24 +63,6 @@ void expectMirrors(const ListWindow &window, const EventTable &table) {
 
 } // namespace
 
-TEST(EventList, HasTwelveCentredColumnsWithTheirHeadersAndWidths) {
-    EventTable table;
-    ListWindow window(table);
-    HWND header = reinterpret_cast<HWND>(SendMessageA(window.handle, LVM_GETHEADER, 0, 0));
-    ASSERT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 12);
-    for (int column = 0; column < eventColumnCount; ++column) {
-        char text[32] = "";
-        LVCOLUMNA info = {};
-        info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        info.pszText = text;
-        info.cchTextMax = sizeof text;
-        SendMessageA(window.handle, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
-                     reinterpret_cast<LPARAM>(&info));
-        EXPECT_STREQ(text, eventColumns[column].header);
-        EXPECT_EQ(info.cx, eventColumns[column].width);
-    }
-}
-
 TEST(EventList, MirrorsInsertsDeletesAndReloadsBeyondAHundredRowsInTableOrder) {
     EventTable table;
     ListWindow window(table);

@@ -48,6 +48,20 @@ public:
         read(0, &record, sizeof record);
         return text;
     }
+    // The same through a wide message, as UTF-8.
+    template <class Record>
+    std::string askForWideText(HWND window, UINT message, WPARAM wParam, Record &record) const {
+        record.pszText = reinterpret_cast<wchar_t *>(at(textOffset));
+        record.cchTextMax = textCapacity / 2;
+        write(0, &record, sizeof record);
+        SendMessageW(window, message, wParam, reinterpret_cast<LPARAM>(at(0)));
+        wchar_t text[textCapacity / 2] = L"";
+        read(textOffset, text, textCapacity - 2);
+        read(0, &record, sizeof record);
+        char utf8[textCapacity * 2] = "";
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        return utf8;
+    }
 
 private:
     HANDLE process_;
@@ -381,13 +395,20 @@ std::vector<std::string> Program::listHeaders(HWND list) const {
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     const int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
     for (int column = 0; column < count; ++column) {
-        LVCOLUMNA info = {};
+        LVCOLUMNW info = {};
         info.mask = LVCF_TEXT | LVCF_WIDTH;
         const std::string text =
-            remote.askForText(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), info);
+            remote.askForWideText(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), info);
         headers.push_back(text + "/" + std::to_string(info.cx));
     }
     return headers;
+}
+
+void Program::moveToDpi(HWND window, UINT dpi, const RECT &suggested) const {
+    RemoteBuffer remote(process_.hProcess, sizeof suggested);
+    remote.write(0, &suggested, sizeof suggested);
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(remote.at(0)));
 }
 
 void Program::clickRow(HWND list, int row, bool twice) const {

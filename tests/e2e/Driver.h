@@ -114,6 +114,8 @@ public:
     // The cells of a list view in the program, row by row.
     std::vector<std::vector<std::string>> listRows(HWND list, int columns) const;
     std::vector<std::string> listHeaders(HWND list) const;
+    // Windows says the window moved to a screen of another dpi and suggests its new frame.
+    void moveToDpi(HWND window, UINT dpi, const RECT &suggested) const;
     // Clicks, or double-clicks, the middle of a row's first cells.
     void clickRow(HWND list, int row, bool twice = false) const;
 

@@ -6,7 +6,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -266,4 +268,114 @@ TEST(Editor, AMonthlyEventOnThe31stTellsWhichMonthsItSkips) {
     PostMessageA(message, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 5000));
     EXPECT_EQ(program.listRows(list, 2)[0][1], clockTextOf("Monthly", last));
+}
+
+namespace {
+
+// The keyboard, as a user presses it: through the system's input, to the focused window.
+void press(WORD key, bool shift = false) {
+    std::vector<INPUT> keys;
+    const auto stroke = [&](WORD code, bool up) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = code;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        keys.push_back(input);
+    };
+    if (shift)
+        stroke(VK_SHIFT, false);
+    stroke(key, false);
+    stroke(key, true);
+    if (shift)
+        stroke(VK_SHIFT, true);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    Sleep(150);
+}
+
+void type(const std::string &text) {
+    for (char c : text)
+        press(static_cast<WORD>(std::toupper(static_cast<unsigned char>(c))),
+              std::isupper(static_cast<unsigned char>(c)) != 0);
+}
+
+// The form's control that holds the keyboard's focus (a combo box for its edit field).
+int focusedControl(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    HWND focus = info.hwndFocus;
+    while (focus && GetParent(focus) != window)
+        focus = GetParent(focus);
+    return focus ? GetDlgCtrlID(focus) : 0;
+}
+
+} // namespace
+
+// Without a mouse: Tab goes through the form in reading order, Enter composes, Enter on the
+// list takes a row into the form, Delete on the list deletes it; the picture buttons carry their
+// words for screen readers.
+TEST(Editor, TheKeyboardAloneComposesEditsAndDeletesAnEvent) {
+    Program program("keyboard");
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(windowText(pictureButton(window, IDC_OK)), "OK");
+    EXPECT_EQ(windowText(pictureButton(window, IDC_DELETE)), "DELETE");
+    SetForegroundWindow(window);
+    ASSERT_TRUE(waitUntil([&] { return focusedControl(window) == IDC_HOUR; }, 5000));
+
+    const int order[] = {IDC_MINUTE,   IDC_SECOND, IDC_DATE, IDC_REPEAT, IDC_RESTART,
+                         IDC_SHUTDOWN, IDC_EVENTS, IDC_OK,   IDC_DELETE, IDC_HOUR};
+    for (int expected : order) {
+        press(VK_TAB);
+        EXPECT_TRUE(waitUntil([&] { return focusedControl(window) == expected; }, 2000))
+            << "expected " << expected << ", focus on " << focusedControl(window);
+    }
+    screenshot("keyboard-focus-on-hour");
+
+    // Composed: the hour, Tab, the minute, Tab, the second, then Enter.
+    type("10");
+    press(VK_TAB);
+    type("30");
+    press(VK_TAB);
+    type("00");
+    press(VK_RETURN);
+    HWND list = GetDlgItem(window, IDC_EVENTS);
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 5000));
+    const std::string composed = program.listRows(list, 2)[0][1];
+    EXPECT_NE(composed.find("10:30:00"), std::string::npos) << composed;
+
+    // Edited: back to the list (from the second box round by the buttons), a row, Enter, a new
+    // minute.
+    for (int i = 0; i < 5; ++i)
+        press(VK_TAB, true);
+    ASSERT_TRUE(waitUntil([&] { return focusedControl(window) == IDC_EVENTS; }, 2000))
+        << focusedControl(window);
+    press(VK_DOWN);
+    press(VK_RETURN);
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).empty(); }, 5000));
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_MINUTE)), "30");
+    for (int i = 0; i < 4; ++i) // OK, DELETE, hour, minute
+        press(VK_TAB);
+    ASSERT_TRUE(waitUntil([&] { return focusedControl(window) == IDC_MINUTE; }, 2000))
+        << focusedControl(window);
+    type("45");
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_MINUTE)), "45");
+    EXPECT_EQ(windowText(GetDlgItem(window, IDC_HOUR)), "10");
+    press(VK_RETURN);
+    ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 5000));
+    const std::string edited = program.listRows(list, 2)[0][1];
+    EXPECT_NE(edited.find("10:45:00"), std::string::npos) << edited;
+
+    // Deleted: Delete on the selected row, as DELETE does.
+    for (int i = 0; i < 4; ++i) // from the minute box the other way round
+        press(VK_TAB, true);
+    ASSERT_TRUE(waitUntil([&] { return focusedControl(window) == IDC_EVENTS; }, 2000))
+        << focusedControl(window);
+    press(VK_DOWN);
+    press(VK_DELETE);
+    EXPECT_TRUE(waitUntil([&] { return program.listRows(list, 2).empty(); }, 5000));
+    std::string text;
+    program.readEventFile(text);
+    EXPECT_EQ(text.find("10:45:00"), std::string::npos) << text;
 }

@@ -190,25 +190,34 @@ TEST(NothingLost, ASecondStartInTheSameDirectoryHandsOverAndEnds) {
     EXPECT_TRUE(elsewhere.running());
 }
 
+namespace {
+
+// A directory of e2e-runs named in any language, holding a copy of Velkorin.exe; "" when the
+// host locale cannot name it.
+std::wstring copyOfTheProgramIn(const std::wstring &name) {
+    wchar_t self[MAX_PATH * 4];
+    GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
+    const std::wstring here =
+        std::wstring(self).substr(0, std::wstring(self).find_last_of(L'\\') + 1);
+    const std::wstring runs = here + L"e2e-runs\\";
+    const std::wstring directory = runs + name + L"\\";
+    CreateDirectoryW(runs.c_str(), nullptr);
+    CreateDirectoryW(directory.c_str(), nullptr);
+    if (GetFileAttributesW(directory.c_str()) == INVALID_FILE_ATTRIBUTES ||
+        !CopyFileW((here + L"Velkorin.exe").c_str(), (directory + L"Velkorin.exe").c_str(), FALSE))
+        return {};
+    return directory;
+}
+
+} // namespace
+
 // A directory whose name is not in the ANSI code page: run by the test command with a UTF-8
 // host locale, without which Wine cannot reach such a path at all.
 TEST(NothingLost, ADirectoryNamedInAnyLanguageLoadsAndFires) {
-    const std::wstring runs = [] {
-        wchar_t path[MAX_PATH * 4];
-        GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-        std::wstring text = path;
-        return text.substr(0, text.find_last_of(L'\\') + 1) + L"e2e-runs\\";
-    }();
-    const std::wstring directory = runs + L"\x0441\x043E\x0431\x044B\x0442\x0438\x044F\\";
-    CreateDirectoryW(runs.c_str(), nullptr);
-    CreateDirectoryW(directory.c_str(), nullptr);
-    if (GetFileAttributesW(directory.c_str()) == INVALID_FILE_ATTRIBUTES)
+    const std::wstring directory =
+        copyOfTheProgramIn(L"\x0441\x043E\x0431\x044B\x0442\x0438\x044F");
+    if (directory.empty())
         GTEST_SKIP() << "this host locale cannot name the directory";
-    wchar_t self[MAX_PATH * 4];
-    GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
-    std::wstring exe = self;
-    exe = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"Velkorin.exe";
-    ASSERT_TRUE(CopyFileW(exe.c_str(), (directory + L"Velkorin.exe").c_str(), FALSE));
     const SYSTEMTIME soon = secondsFromNow(8);
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const std::string events = eventFileText(
@@ -299,4 +308,47 @@ TEST(NothingLost, AFileMadeUnderGermanFormatsFiresAtItsSecondsUnderEnglishOnes) 
     EXPECT_NE(fileText(program.eventFilePath()).find(clockTextOf("Weekly", weekly)),
               std::string::npos);
     EXPECT_EQ(program.windowsTitled("Velkorin: events kept aside").size(), 0u);
+}
+
+// The program in a directory named in Cyrillic, under a Western code page: a message that names
+// the event file shows its path as it is, not in question marks.
+TEST(NothingLost, ADirectoryNamedInCyrillicShowsItsPathInAMessage) {
+    const std::wstring directory = copyOfTheProgramIn(L"\x043F\x0430\x043F\x043A\x0430");
+    if (directory.empty())
+        GTEST_SKIP() << "this host locale cannot name the directory";
+    // Another program holds the event file and lets nobody read it.
+    const std::wstring eventFile = directory + L"InformationSW";
+    HANDLE held = CreateFileW(eventFile.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    const PROCESS_INFORMATION process = startIn(directory);
+    ASSERT_NE(process.hProcess, nullptr);
+    HWND box = nullptr;
+    waitUntil(
+        [&] {
+            box = FindWindowA("#32770", "Velkorin");
+            DWORD owner = 0;
+            GetWindowThreadProcessId(box, &owner);
+            return box && owner == process.dwProcessId && GetDlgItem(box, 0xFFFF);
+        },
+        20000);
+    ASSERT_NE(box, nullptr);
+    wchar_t text[2048] = L"";
+    waitUntil(
+        [&] {
+            SendMessageTimeoutW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 2048,
+                                reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+            return text[0] != 0;
+        },
+        5000);
+    screenshot("cyrillic-path-message");
+    EXPECT_NE(std::wstring(text).find(eventFile), std::wstring::npos)
+        << "code page " << GetACP() << ": the path came out otherwise";
+    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    CloseHandle(held);
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
 }

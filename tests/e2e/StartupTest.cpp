@@ -156,10 +156,13 @@ TEST(Startup, ShowsTheMainWindowWithEveryControlAndTheLoadedEvents) {
               oneTimeKey(secondsFromNow(0)).substr(0, oneTimeKey(secondsFromNow(0)).size() - 9));
 
     HWND list = GetDlgItem(window, IDC_EVENTS);
-    const std::vector<std::string> headers = program.listHeaders(list);
+    std::vector<std::string> headers = program.listHeaders(list);
+    ASSERT_FALSE(headers.empty());
+    headers.erase(headers.begin()); // the row number's, below
+
     const std::vector<std::string> expectedHeaders = {
-        "\xB9/25", "Date&Time/222", "Restart/60", "Shut down/75", "Repeat/80", "Day/0",
-        "Month/0", "Year/0",        "H/0",        "M/0",          "S/0",       "DayOfWeek/0"};
+        "Date&Time/222", "Restart/60", "Shut down/75", "Repeat/80", "Day/0",      "Month/0",
+        "Year/0",        "H/0",        "M/0",          "S/0",       "DayOfWeek/0"};
     EXPECT_EQ(headers, expectedHeaders);
     const auto rows = program.listRows(list, 12);
     ASSERT_EQ(rows.size(), 3u);
@@ -219,4 +222,20 @@ TEST(Startup, EnterAndEscapeNeverCloseTheWindow) {
     Sleep(500);
     EXPECT_TRUE(program.running());
     EXPECT_TRUE(program.windowsTitled("Exit from programm Velkorin").empty());
+}
+
+// The row number's header is the numero sign in every code page (the test command runs this in
+// German and Russian too), in a column as wide as the font needs for it, 25 pixels at least.
+TEST(Startup, TheRowNumberHeaderIsTheNumeroSignInEveryLanguage) {
+    Program program("numero");
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    const std::vector<std::string> headers = program.listHeaders(GetDlgItem(window, IDC_EVENTS));
+    ASSERT_FALSE(headers.empty());
+    const std::string numero = "\xE2\x84\x96/";
+    ASSERT_EQ(headers[0].substr(0, numero.size()), numero) << headers[0];
+    const int width = std::stoi(headers[0].substr(numero.size()));
+    EXPECT_GE(width, 25);
+    EXPECT_LE(width, 40);
 }

@@ -93,7 +93,7 @@ TEST(Tray, MinimisingHidesIntoTheTrayAndALeftClickBringsItBack) {
     // Another icon's callbacks are not ours.
     PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(window); }, 5000));
-    PostMessageA(window, trayCallback, 1, WM_LBUTTONDOWN);
+    PostMessageA(window, trayCallback, 0, MAKELPARAM(WM_LBUTTONDOWN, 1));
     Sleep(500);
     EXPECT_FALSE(IsWindowVisible(window));
     // The tray menu's Show Window brings it back too.
@@ -273,6 +273,45 @@ TEST(Tray, HiddenItWakesForEachEventsSecondAndFiresItThen) {
     EXPECT_EQ(program.listRows(list, 2)[0][1], oneTimeKey(later));
     PostMessageA(window, trayCallback, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window); }, 5000));
+    confirmExit(program, window);
+    program.waitForExit(5000);
+}
+
+// The icon speaks the tray's newest protocol: the event and icon id in lParam, the icon's place
+// in wParam. From the keyboard the menu key opens the menu at the icon and Enter brings the
+// window back; a right click's own context-menu message opens no second menu.
+TEST(Tray, TheKeyboardOpensTheMenuAtTheIconAndBringsTheWindowBack) {
+    Program program("tray-keyboard");
+    program.start();
+    HWND window = program.mainWindow();
+    ASSERT_NE(window, nullptr);
+    PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(window); }, 5000));
+
+    PostMessageA(window, trayCallback, MAKEWPARAM(600, 500), MAKELPARAM(WM_CONTEXTMENU, 0));
+    HWND menu = shownMenu();
+    ASSERT_NE(menu, nullptr);
+    RECT place = {};
+    GetWindowRect(menu, &place);
+    EXPECT_NEAR(place.right, 600, 2); // right-aligned at the icon
+    EXPECT_NEAR(place.top, 500, 2);
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(menu); }, 5000));
+
+    PostMessageA(window, trayCallback, 0, MAKELPARAM(WM_RBUTTONDOWN, 0));
+    menu = shownMenu();
+    ASSERT_NE(menu, nullptr);
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(menu); }, 5000));
+    PostMessageA(window, trayCallback, MAKEWPARAM(600, 500), MAKELPARAM(WM_CONTEXTMENU, 0));
+    EXPECT_EQ(shownMenu(1000), nullptr) << "the right click's release opened a second menu";
+
+    PostMessageA(window, trayCallback, MAKEWPARAM(600, 500), MAKELPARAM(NIN_KEYSELECT, 1));
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(window)) << "another icon's Enter";
+    PostMessageA(window, trayCallback, MAKEWPARAM(600, 500), MAKELPARAM(NIN_KEYSELECT, 0));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window) && !IsIconic(window); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return trayIconOf(window); }, 2000));
     confirmExit(program, window);
     program.waitForExit(5000);
 }

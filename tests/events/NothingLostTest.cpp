@@ -316,3 +316,21 @@ TEST_F(Start, NoMemoryForTheFileLeavesItAloneLikeAnUnreadableOne) {
     EXPECT_FALSE(file.rewriteEventFile(table));
     EXPECT_EQ(platform.files[path], futureEvent(1));
 }
+
+// The file lagged behind the table (a write failed) when the session ends: it is written once
+// more before the program goes, and a later start finds the table as it was.
+TEST_F(Start, ASessionEndingWritesAFileThatLaggedBehind) {
+    platform.files[path] = futureEvent(1);
+    start();
+    Event added = table.event(0);
+    added.matchKey = "Friday 14 March 2031 10:00:00";
+    table.insertRow(1, added);
+    platform.failWrites = true;
+    due.noteStored(file.saveThrough(table), now);
+    platform.failWrites = false;
+    due.sessionEnds(plus(now, 1));
+    EventTable again;
+    file.loadAll(again);
+    ASSERT_EQ(again.rowCount(), 2);
+    EXPECT_EQ(again.event(1).matchKey, "Friday 14 March 2031 10:00:00");
+}

@@ -171,3 +171,34 @@ TEST_F(Warned, AFullHistoryBeginsAnewAndOneThatCannotBeWrittenStopsNothing) {
     ticks(0, 60);
     EXPECT_EQ(platform.requests.size(), 1u);
 }
+
+// The session ends while an action waits for its minute, and while one is only warned of: each
+// is written down as not run, and nothing is requested in what is left of the session.
+TEST_F(Warned, ASessionEndingWritesAWaitingActionDownAsNotRunAndRequestsNothingMore) {
+    for (const std::int64_t endAt : {30, 75}) { // warned of; fired and waiting for its minute
+        FakePlatform clock;
+        EventTable rows;
+        EventFile events{clock, path};
+        History told{clock, "C:\\Tools\\"};
+        DueCheck check{rows, events, clock};
+        check.setHistory(&told);
+        const LocalTime when = plus(70);
+        Event row = eventAt(when, "Daily", clockText(clock, RepeatKind::Daily, when));
+        row.restart = "Restart";
+        rows.insertRow(0, row);
+        check.startAfter(plus(20)); // warned with 50 s to go: it waits for the rest of its minute
+        for (std::int64_t s = 20; s <= endAt; ++s)
+            check.checkDueEvents(plus(s));
+        ASSERT_TRUE(clock.warningOpen) << endAt;
+        check.sessionEnds(plus(endAt));
+        EXPECT_FALSE(clock.warningOpen);
+        for (std::int64_t s = endAt + 1; s <= 200; ++s)
+            check.checkDueEvents(plus(s));
+        EXPECT_TRUE(clock.requests.empty()) << endAt;
+        const std::string log = clock.files["C:\\Tools\\Velkorin.log"];
+        EXPECT_NE(log.find("restart not run: the session ended  " + row.matchKey),
+                  std::string::npos)
+            << log;
+        EXPECT_NE(log.find("session ended\r\n"), std::string::npos) << log;
+    }
+}

@@ -50,7 +50,7 @@ HANDLE shownPicture(HWND button) {
 struct ButtonFixture : testing::Test {
     void SetUp() override {
         parent = makeParent();
-        button = createBitmapButton(parent, 13, 390, IDB_OK_UP, IDB_OK_DOWN, IDC_OK);
+        button = createBitmapButton(parent, 13, 390, IDB_OK_UP, IDB_OK_DOWN, IDC_OK, "OK");
         ASSERT_NE(button, nullptr);
         upPicture = shownPicture(button);
     }
@@ -131,7 +131,8 @@ TEST_F(ButtonFixture, AReleaseWithoutAPressIsDropped) {
 }
 
 TEST_F(ButtonFixture, LosingTheMouseCaptureEndsThePressWithoutAClick) {
-    HWND other = createBitmapButton(parent, 408, 390, IDB_DELETE_UP, IDB_DELETE_DOWN, IDC_DELETE);
+    HWND other =
+        createBitmapButton(parent, 408, 390, IDB_DELETE_UP, IDB_DELETE_DOWN, IDC_DELETE, "DELETE");
     press();
     // Alt+Tab, or a window that takes the capture: the button shows up again at once.
     SetCapture(parent);
@@ -150,10 +151,10 @@ TEST_F(ButtonFixture, LosingTheMouseCaptureEndsThePressWithoutAClick) {
 
 TEST(BitmapButton, ButtonsThatComeAndGoLeaveNoPictureBehind) {
     HWND parent = makeParent();
-    DestroyWindow(createBitmapButton(parent, 0, 0, IDB_OK_UP, IDB_OK_DOWN, IDC_OK));
+    DestroyWindow(createBitmapButton(parent, 0, 0, IDB_OK_UP, IDB_OK_DOWN, IDC_OK, "OK"));
     const int before = liveGdiObjects();
     for (int i = 0; i < 50; ++i) {
-        HWND button = createBitmapButton(parent, 0, 0, IDB_OK_UP, IDB_OK_DOWN, IDC_OK);
+        HWND button = createBitmapButton(parent, 0, 0, IDB_OK_UP, IDB_OK_DOWN, IDC_OK, "OK");
         SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at(1, 1));
         SendMessageA(button, WM_LBUTTONUP, 0, at(1, 1));
         DestroyWindow(button);
