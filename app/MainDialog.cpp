@@ -350,9 +350,12 @@ void answerWarning(WPARAM command) {
 }
 
 void controlCommand(HWND window, WPARAM command) {
-    if (HIWORD(command) == CBN_SETFOCUS) {
-        // A box the keyboard comes to holds its text selected, so typing replaces it.
-        SendDlgItemMessageA(window, LOWORD(command), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    // A box the keyboard comes to holds its text selected, so typing replaces it; one it
+    // leaves shows no selection.
+    if (HIWORD(command) == CBN_SETFOCUS || HIWORD(command) == CBN_KILLFOCUS) {
+        const bool coming = HIWORD(command) == CBN_SETFOCUS;
+        SendDlgItemMessageA(window, LOWORD(command), CB_SETEDITSEL, 0,
+                            coming ? MAKELPARAM(0, -1) : MAKELPARAM(-1, 0));
         return;
     }
     // clang-format off
@@ -420,23 +423,21 @@ void moveToScale(HWND window, UINT from, UINT to) {
     const auto at = [&](LONG pixels) {
         return MulDiv(pixels, static_cast<int>(to), static_cast<int>(from));
     };
-    POINT places[2];
-    const PictureButton *buttons[2] = {&okButton, &deleteButton};
-    for (int i = 0; i < 2; ++i) {
-        HWND button = GetDlgItem(window, buttons[i]->id);
-        RECT place = {};
-        GetWindowRect(button, &place);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&place), 2);
-        places[i] = {at(place.left), at(place.top)};
-        DestroyWindow(button);
-    }
     moveControlsToScale(window, from, to, scaledFont);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     for (int column = 0; column < eventColumnCount; ++column)
         SendMessageA(list, LVM_SETCOLUMNWIDTH, column,
                      at(static_cast<LONG>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0))));
-    for (int i = 0; i < 2; ++i)
-        createPictureButton(window, *buttons[i], places[i].x, places[i].y, to);
+    // The picture buttons moved with the rest; they are made anew there with the scale's
+    // pictures.
+    for (const PictureButton *button : {&okButton, &deleteButton}) {
+        HWND old = GetDlgItem(window, button->id);
+        RECT place = {};
+        GetWindowRect(old, &place);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&place), 2);
+        DestroyWindow(old);
+        createPictureButton(window, *button, place.left, place.top, to);
+    }
     scaleFace(window, to);
 }
 

@@ -45,13 +45,9 @@ int pictureIdAt(int picture, UINT dpi, UINT &madeFor) {
     return picture + 2 * variantStep;
 }
 
-HBITMAP stretchedTo(HBITMAP picture, UINT madeFor, UINT dpi) {
-    if (!picture || madeFor == dpi)
-        return picture;
+HBITMAP copyOfBitmap(HBITMAP picture, int width, int height) {
     BITMAP size = {};
     GetObjectA(picture, sizeof size, &size);
-    const int width = MulDiv(size.bmWidth, static_cast<int>(dpi), static_cast<int>(madeFor));
-    const int height = MulDiv(size.bmHeight, static_cast<int>(dpi), static_cast<int>(madeFor));
     HDC screen = GetDC(nullptr);
     HBITMAP result = CreateCompatibleBitmap(screen, width, height);
     HDC from = CreateCompatibleDC(screen);
@@ -66,6 +62,17 @@ HBITMAP stretchedTo(HBITMAP picture, UINT madeFor, UINT dpi) {
     DeleteDC(from);
     DeleteDC(to);
     ReleaseDC(nullptr, screen);
+    return result;
+}
+
+HBITMAP stretchedTo(HBITMAP picture, UINT madeFor, UINT dpi) {
+    if (!picture || madeFor == dpi)
+        return picture;
+    BITMAP size = {};
+    GetObjectA(picture, sizeof size, &size);
+    HBITMAP result = copyOfBitmap(
+        picture, MulDiv(size.bmWidth, static_cast<int>(dpi), static_cast<int>(madeFor)),
+        MulDiv(size.bmHeight, static_cast<int>(dpi), static_cast<int>(madeFor)));
     DeleteObject(picture);
     return result;
 }

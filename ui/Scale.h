@@ -17,6 +17,9 @@ int scaled(int pixels, UINT dpi);
 // + 200 for 200%; `madeFor` gets that scale's dpi.
 int pictureIdAt(int picture, UINT dpi, UINT &madeFor);
 
+// A screen bitmap of a size, drawn smoothly from a picture; the picture stays the caller's.
+HBITMAP copyOfBitmap(HBITMAP picture, int width, int height);
+
 // A bitmap made for one dpi, brought to another, smoothly; the bitmap itself when they agree.
 // The one given is released when a new one is made.
 HBITMAP stretchedTo(HBITMAP picture, UINT madeFor, UINT dpi);

@@ -309,6 +309,13 @@ int focusedControl(HWND window) {
     return focus ? GetDlgCtrlID(focus) : 0;
 }
 
+// Tab (or Shift+Tab) pressed that many times: whether the focus arrived at the control.
+bool tabTo(HWND window, int control, int presses, bool back = false) {
+    for (int i = 0; i < presses; ++i)
+        press(VK_TAB, back);
+    return waitUntil([&] { return focusedControl(window) == control; }, 2000);
+}
+
 } // namespace
 
 // Without a mouse: Tab goes through the form in reading order, Enter composes, Enter on the
@@ -327,9 +334,17 @@ TEST(Editor, TheKeyboardAloneComposesEditsAndDeletesAnEvent) {
     const int order[] = {IDC_MINUTE,   IDC_SECOND, IDC_DATE, IDC_REPEAT, IDC_RESTART,
                          IDC_SHUTDOWN, IDC_EVENTS, IDC_OK,   IDC_DELETE, IDC_HOUR};
     for (int expected : order) {
-        press(VK_TAB);
-        EXPECT_TRUE(waitUntil([&] { return focusedControl(window) == expected; }, 2000))
+        EXPECT_TRUE(tabTo(window, expected, 1))
             << "expected " << expected << ", focus on " << focusedControl(window);
+        if (expected != IDC_OK)
+            continue;
+        // Focused, the button still shows its word, within a dotted frame.
+        screenshot("keyboard-focus-on-ok");
+        HWND ok = pictureButton(window, IDC_OK);
+        RECT area = {};
+        GetClientRect(ok, &area);
+        InflateRect(&area, -5, -5); // inside the frame
+        EXPECT_GT(countLike(screenPixels(ok, area), RGB(0x22, 0x30, 0x3c)), 20);
     }
     screenshot("keyboard-focus-on-hour");
 
@@ -347,18 +362,12 @@ TEST(Editor, TheKeyboardAloneComposesEditsAndDeletesAnEvent) {
 
     // Edited: back to the list (from the second box round by the buttons), a row, Enter, a new
     // minute.
-    for (int i = 0; i < 5; ++i)
-        press(VK_TAB, true);
-    ASSERT_TRUE(waitUntil([&] { return focusedControl(window) == IDC_EVENTS; }, 2000))
-        << focusedControl(window);
+    ASSERT_TRUE(tabTo(window, IDC_EVENTS, 5, true)) << focusedControl(window);
     press(VK_DOWN);
     press(VK_RETURN);
     ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).empty(); }, 5000));
     EXPECT_EQ(windowText(GetDlgItem(window, IDC_MINUTE)), "30");
-    for (int i = 0; i < 4; ++i) // OK, DELETE, hour, minute
-        press(VK_TAB);
-    ASSERT_TRUE(waitUntil([&] { return focusedControl(window) == IDC_MINUTE; }, 2000))
-        << focusedControl(window);
+    ASSERT_TRUE(tabTo(window, IDC_MINUTE, 4)) << focusedControl(window); // by OK, DELETE, hour
     type("45");
     EXPECT_EQ(windowText(GetDlgItem(window, IDC_MINUTE)), "45");
     EXPECT_EQ(windowText(GetDlgItem(window, IDC_HOUR)), "10");
@@ -368,10 +377,7 @@ TEST(Editor, TheKeyboardAloneComposesEditsAndDeletesAnEvent) {
     EXPECT_NE(edited.find("10:45:00"), std::string::npos) << edited;
 
     // Deleted: Delete on the selected row, as DELETE does.
-    for (int i = 0; i < 4; ++i) // from the minute box the other way round
-        press(VK_TAB, true);
-    ASSERT_TRUE(waitUntil([&] { return focusedControl(window) == IDC_EVENTS; }, 2000))
-        << focusedControl(window);
+    ASSERT_TRUE(tabTo(window, IDC_EVENTS, 4, true)) << focusedControl(window);
     press(VK_DOWN);
     press(VK_DELETE);
     EXPECT_TRUE(waitUntil([&] { return program.listRows(list, 2).empty(); }, 5000));
