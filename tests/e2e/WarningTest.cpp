@@ -15,6 +15,15 @@ int secondsIn(const std::string &text) {
     return in == std::string::npos ? -1 : std::atoi(text.c_str() + in + 4);
 }
 
+// The warning never takes the activation, and a BM_CLICK to a button of an inactive window may
+// be lost; so the button's own notification is posted, as a click sends it.
+void pressButton(HWND warning, int button) {
+    HWND control = GetDlgItem(warning, button);
+    EXPECT_NE(control, nullptr) << "no button " << button;
+    PostMessageA(warning, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
+}
+
 std::string historyOf(const Program &program) {
     return readWholeFile(program.directory() + "Velkorin.log");
 }
@@ -42,7 +51,7 @@ TEST(Warning, ARestartAheadIsAnnouncedCountingDownAndSkipLeavesItUndone) {
     EXPECT_GT(secondsIn(later), 0);
     screenshot("warning");
 
-    PostMessageA(GetDlgItem(warning, 40), BM_CLICK, 0, 0); // "Skip this time"
+    pressButton(warning, 40); // "Skip this time"
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(warning) || !IsWindowVisible(warning); }, 5000));
     HWND list = GetDlgItem(window, IDC_EVENTS);
     ASSERT_TRUE(waitUntil([&] { return program.listRows(list, 2).size() == 1; }, 20000))
@@ -90,7 +99,7 @@ bool waitForWarningOf(const Program &program, const std::string &key, DWORD mill
 }
 
 void press(const Shown &shown, int button) {
-    PostMessageA(GetDlgItem(shown.window, button), BM_CLICK, 0, 0);
+    pressButton(shown.window, button);
 }
 
 std::string twoDigits(WORD number) {
