@@ -38,7 +38,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     set(VELKORIN_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -g)
     add_library(events_fuzz STATIC ${VELKORIN_CORE_SOURCES}
         tests/events/FakePlatform.cpp tests/events/TestZones.cpp tests/events/Promises.cpp)
-    target_include_directories(events_fuzz PUBLIC events tests/events)
+    target_include_directories(events_fuzz PUBLIC ${VELKORIN_CORE_INCLUDES} tests/events)
     target_compile_options(events_fuzz PRIVATE
         -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -g)
     foreach(target event_file_fuzzer due_check_fuzzer)

@@ -1,7 +1,7 @@
 // The event editor's logic; the main window only reads and writes the form's controls.
 #include "Editor.h"
 
-#include "DueCheck.h"
+#include "ClockText.h"
 
 #include <algorithm>
 #include <string_view>
@@ -50,26 +50,25 @@ bool composeFields(const EventForm &form, Platform &platform, Event &fields) {
     if (event.repeat == repeatPlaceholder)
         event.repeat.clear();
 
+    // The key is joined as the clock text is, from the time as typed and the date part from the
+    // very formatter, locale and picture of the clock text, so the two are equal at the event's
+    // second in every language. Weekly, Monthly and Yearly have pictures of their own; a
+    // one-time row and one with any other repeat text take the long picture.
     const RepeatKind kind = repeatKindOf(event.repeat);
-    if (kind == RepeatKind::Hourly) {
-        event.matchKey = ":" + minute + ":" + second;
-    } else if (kind == RepeatKind::Daily) {
-        event.matchKey = hour + ":" + minute + ":" + second;
-    } else {
-        // Weekly, Monthly and Yearly have pictures of their own; a one-time row and one with
-        // any other repeat text take the long picture. The date part comes from the very
-        // formatter, locale and picture of the due check's clock text, so the two are equal
-        // at the event's second in every language.
-        const char *picture = kind == RepeatKind::Unknown ? longDatePicture : datePictureOf(kind);
+    const bool dated = kind != RepeatKind::Hourly && kind != RepeatKind::Daily;
+    const std::string time =
+        kind == RepeatKind::Hourly ? ":" + minute + ":" + second : hour + ":" + minute + ":" + second;
+    std::string date;
+    if (dated) {
+        date = platform.formatDate(
+            form.date, datePictureOf(kind == RepeatKind::Unknown ? RepeatKind::OneTime : kind));
         if (kind == RepeatKind::Weekly)
             event.dayOfWeek = formatTwoDigits(form.date.dayOfWeek);
-        event.matchKey =
-            platform.formatDate(form.date, picture) + " " + hour + ":" + minute + ":" + second;
         event.year = formatTwoDigits(form.date.year);
         event.month = formatTwoDigits(form.date.month);
         event.day = formatTwoDigits(form.date.day);
     }
-    cutToCapacity(event.matchKey, matchKeyCapacity);
+    event.matchKey = joinedKey(kind, date, time);
     fields = event;
     return true;
 }

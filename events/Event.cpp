@@ -44,6 +44,19 @@ PowerAction powerActionOf(const Event &event) {
     return PowerAction::None;
 }
 
+bool winsOver(PowerAction challenger, PowerAction held) {
+    return challenger == PowerAction::ShutDown && held != PowerAction::ShutDown;
+}
+
+const char *actionName(PowerAction action) {
+    switch (action) {
+    case PowerAction::Restart: return "restart";
+    case PowerAction::ShutDown: return "shut down";
+    case PowerAction::None: break;
+    }
+    return "";
+}
+
 std::int32_t parseNumber(std::string_view text) {
     std::size_t at = 0;
     while (at < text.size() && (text[at] == ' ' || text[at] == '\t'))

@@ -56,6 +56,11 @@ constexpr std::size_t numberCapacity = 20; // year, month, day, hour, minute, se
 void cutToCapacity(std::string &text, std::size_t capacity);
 
 enum class RepeatKind { OneTime, Hourly, Daily, Weekly, Monthly, Yearly, Unknown };
+// The kinds by number, from 0 for OneTime; the six before Unknown come due.
+constexpr std::size_t dueKindCount = 6;
+inline std::size_t slotOf(RepeatKind kind) {
+    return static_cast<std::size_t>(kind);
+}
 
 // The kind named by a Repeat text, compared whole and case-sensitively; anything else is
 // Unknown, a row that is never due and never reported as missed.
@@ -64,6 +69,11 @@ RepeatKind repeatKindOf(std::string_view repeat);
 // A power action is set when its text is not empty; Shut down wins over Restart.
 enum class PowerAction { None, Restart, ShutDown };
 PowerAction powerActionOf(const Event &event);
+// Of two actions due at one moment, whether the challenger wins over the one held (the earlier
+// row's): Shut down wins over Restart; between equals the one held stays.
+bool winsOver(PowerAction challenger, PowerAction held);
+// "restart" or "shut down", as the history and the notices name an action; empty for None.
+const char *actionName(PowerAction action);
 
 // Reads a decimal number the way every event routine reads date and time texts: leading
 // blanks and tabs skipped, one optional sign, digits until the first byte that is not one.

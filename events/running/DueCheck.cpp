@@ -20,11 +20,11 @@ constexpr std::int64_t sleptMs = 2500;
 constexpr std::size_t trayTipCapacity = 64;
 
 const char *actionName(bool shutDown) {
-    return shutDown ? "shut down" : "restart";
+    return actionName(shutDown ? PowerAction::ShutDown : PowerAction::Restart);
 }
 
 bool beats(const Event &a, const Event &b) {
-    return powerActionOf(a) == PowerAction::ShutDown && powerActionOf(b) != PowerAction::ShutDown;
+    return winsOver(powerActionOf(a), powerActionOf(b));
 }
 
 } // namespace
@@ -33,8 +33,7 @@ const char refusedNoticeTitle[] = "Velkorin: restart or shut down refused";
 
 std::string refusedNoticeText(const std::string &matchKey, PowerAction action,
                               const std::string &reason) {
-    return std::string("Velkorin could not ") +
-           (action == PowerAction::ShutDown ? "shut down" : "restart") +
+    return std::string("Velkorin could not ") + actionName(action) +
            " this computer for the event\r\n" + matchKey + "\r\n\r\n" + reason;
 }
 
@@ -52,7 +51,7 @@ bool runPowerAction(const Event &fields, const EventTable &table, EventFile &fil
     if (action == PowerAction::None)
         return true;
     const bool stored = file.saveThrough(table);
-    const char *name = action == PowerAction::ShutDown ? "shut down" : "restart";
+    const char *name = actionName(action);
     // Written down before Windows is asked: afterwards there may be no time left.
     if (history && when)
         history->record(*when, std::string(name) + " requested", fields);
@@ -244,8 +243,7 @@ std::optional<DueCheck::Action> DueCheck::firstActionAhead() {
 int DueCheck::winnerAmong(const std::vector<int> &rows) const {
     int winner = rows.front();
     for (int row : rows)
-        if (table_.row(row).action() == PowerAction::ShutDown &&
-            table_.row(winner).action() != PowerAction::ShutDown)
+        if (winsOver(table_.row(row).action(), table_.row(winner).action()))
             winner = row;
     return winner;
 }

@@ -1,55 +1,33 @@
 // The missed-event sweep.
 #include "MissedSweep.h"
 
+#include "Occurrence.h"
+
 #include <array>
 #include <cstdint>
 #include <string_view>
 #include <utility>
 
-namespace {
-
-std::uint16_t low16(std::string_view text) {
-    return static_cast<std::uint16_t>(static_cast<std::uint32_t>(parseNumber(text)));
-}
-
-// A row's date and time fields, year to second.
-using MomentTexts = std::array<std::string_view, 6>;
-
-// A moment the calendar and the clock have: a row whose date fields are missing, zero or out
-// of range (a hand-edited file) names no moment that could have passed.
-bool isRealMoment(const MomentTexts &texts) {
-    const auto [year, month, day, hourText, minuteText, secondText] = texts;
-    const int hour = parseNumber(hourText), minute = parseNumber(minuteText);
-    const int second = parseNumber(secondText);
-    return !year.empty() && !month.empty() && !day.empty() &&
-           isRealDate(parseNumber(year), parseNumber(month), parseNumber(day)) && hour >= 0 &&
-           hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
-}
-
-bool isMissedMoment(const MomentTexts &texts, const LocalTime &now) {
-    if (!isRealMoment(texts))
-        return false; // it stays, and fires if its text comes due
-    const std::uint16_t current[] = {
-        static_cast<std::uint16_t>(now.year),   static_cast<std::uint16_t>(now.month),
-        static_cast<std::uint16_t>(now.day),    static_cast<std::uint16_t>(now.hour),
-        static_cast<std::uint16_t>(now.minute), static_cast<std::uint16_t>(now.second)};
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        if (current[i] != low16(texts[i]))
-            return current[i] > low16(texts[i]);
-    return false; // its very second: the due check's first tick examines it and fires it
-}
-
-} // namespace
-
 bool isMissed(const Event &fields, const LocalTime &now) {
-    return isMissedMoment(
-        {fields.year, fields.month, fields.day, fields.hour, fields.minute, fields.second}, now);
+    return isMissed(TableRow("", fields), now);
 }
 
 bool isMissed(const TableRow &row, const LocalTime &now) {
-    return isMissedMoment({row.field(yearField), row.field(monthField), row.field(dayField),
-                           row.field(hourField), row.field(minuteField), row.field(secondField)},
-                          now);
+    // A row whose date fields are missing, zero or out of range (a hand-edited file) names no
+    // moment that could have passed: it stays, and fires if its text comes due.
+    const FieldMoment moment = fieldMomentOf(row);
+    if (row.field(yearField).empty() || row.field(monthField).empty() ||
+        row.field(dayField).empty() || !isRealDate(moment.year, moment.month, moment.day) ||
+        !moment.realTime())
+        return false;
+    const std::uint16_t current[] = {low16(now.year), low16(now.month),  low16(now.day),
+                                     low16(now.hour), low16(now.minute), low16(now.second)};
+    const std::uint16_t held[] = {low16(moment.year), low16(moment.month),  low16(moment.day),
+                                  low16(moment.hour), low16(moment.minute), low16(moment.second)};
+    for (std::size_t i = 0; i < std::size(current); ++i)
+        if (current[i] != held[i])
+            return current[i] > held[i];
+    return false; // its very second: the due check's first tick examines it and fires it
 }
 
 std::string missedNoticeText(const Event &fields) {

@@ -1,5 +1,5 @@
 // The rows' next wall seconds.
-#include "NextAction.h"
+#include "Occurrence.h"
 
 #include "LocalTime.h"
 
@@ -20,19 +20,23 @@ std::int64_t wallOf(int year, int month, int dayOfMonth, std::int64_t timeOfDay)
 constexpr int monthsAhead = 3;
 constexpr int yearsAhead = 9;
 
-// The fields read as numbers.
-struct Fields {
-    int year, month, dayOfMonth, hour, minute, second;
-};
+} // namespace
 
-std::optional<std::int64_t> occurrence(const Fields &fields, RepeatKind kind, std::int64_t from) {
+FieldMoment fieldMomentOf(const TableRow &row) {
+    return {parseNumber(row.field(yearField)),   parseNumber(row.field(monthField)),
+            parseNumber(row.field(dayField)),    parseNumber(row.field(hourField)),
+            parseNumber(row.field(minuteField)), parseNumber(row.field(secondField))};
+}
+
+std::optional<std::int64_t> nextOccurrence(const TableRow &row, std::int64_t from) {
+    const FieldMoment fields = fieldMomentOf(row);
     const auto [year, month, dayOfMonth, hour, minute, second] = fields;
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+    if (!fields.realTime())
         return std::nullopt;
     const std::int64_t timeOfDay = hour * 3600 + minute * 60 + second;
     const bool dated = isRealDate(year, month, dayOfMonth);
     const LocalTime start = fromWallSecond(from);
-    switch (kind) {
+    switch (row.kind()) {
     case RepeatKind::OneTime: {
         if (!dated)
             return std::nullopt;
@@ -88,17 +92,3 @@ std::optional<std::int64_t> occurrence(const Fields &fields, RepeatKind kind, st
     return std::nullopt;
 }
 
-} // namespace
-
-std::optional<std::int64_t> nextOccurrence(const Event &row, RepeatKind kind, std::int64_t from) {
-    return occurrence({parseNumber(row.year), parseNumber(row.month), parseNumber(row.day),
-                       parseNumber(row.hour), parseNumber(row.minute), parseNumber(row.second)},
-                      kind, from);
-}
-
-std::optional<std::int64_t> nextOccurrence(const TableRow &row, std::int64_t from) {
-    return occurrence({parseNumber(row.field(yearField)), parseNumber(row.field(monthField)),
-                       parseNumber(row.field(dayField)), parseNumber(row.field(hourField)),
-                       parseNumber(row.field(minuteField)), parseNumber(row.field(secondField))},
-                      row.kind(), from);
-}

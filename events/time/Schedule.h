@@ -4,9 +4,10 @@
 // action it lists in the coming minute. Nothing else decides when a row is due.
 #pragma once
 
+#include "ClockText.h"
 #include "EventTable.h"
 #include "LocalTime.h"
-#include "NextAction.h"
+#include "Occurrence.h"
 #include "Platform.h"
 #include "ZoneRules.h"
 
@@ -17,49 +18,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-// The clock text of a repeat kind for one moment, formatted afresh; empty for Unknown, which no
-// row can equal.
-std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time);
-
-// The date pictures of the clock texts, which the editor's match keys use too: the one-time
-// picture (the face's), and one per repeat kind (null for Hourly, Daily and Unknown, which have
-// no date).
-const char *datePictureOf(RepeatKind kind);
-
-// The clock texts of wall seconds, each picture of each second formatted once: the due check
-// and the warning ask for the same seconds tick after tick, and a date for a whole day.
-class ClockTextCache {
-public:
-    explicit ClockTextCache(Platform &platform) : platform_(platform) {}
-
-    // Equal to clockText(kind, the moment of that wall second).
-    const std::string &text(RepeatKind kind, std::int64_t second);
-
-    // The formats changed: every text is made afresh.
-    void clear() {
-        seconds_.fill(Second());
-        days_.fill(Day());
-    }
-
-private:
-    static constexpr std::size_t kinds = 6;
-    struct Second {
-        std::int64_t at = INT64_MIN;
-        std::array<std::string, kinds> texts;
-        std::array<bool, kinds> made{};
-    };
-    struct Day {
-        std::int64_t at = INT64_MIN;
-        std::array<std::string, kinds> dates;
-        std::array<bool, kinds> made{};
-    };
-    const std::string &date(RepeatKind kind, std::int64_t day, const LocalTime &time);
-
-    Platform &platform_;
-    std::array<Second, 128> seconds_; // the recent seconds, by wall second modulo 128
-    std::array<Day, 4> days_;
-};
 
 // Which rows of a wall second are examined.
 enum class Examined {
@@ -195,14 +153,14 @@ private:
         bool built = false;
         unsigned version = 0;
         // Per kind, each row's key by its hash: (hash, row), in order.
-        std::array<std::vector<std::pair<std::uint64_t, int>>, 6> byKey;
-        std::array<bool, 6> actions{}; // whether a kind has rows with a power action
+        std::array<std::vector<std::pair<std::uint64_t, int>>, dueKindCount> byKey;
+        std::array<bool, dueKindCount> actions{}; // whether a kind has rows with a power action
         // Per kind, the times of day (of the hour for Hourly) its keys end in. A clock text
         // ends in the time of its second, so a second of another time equals no key of the
         // kind and is not formatted at all: an idle tick costs no formatting. A kind with a
         // key that ends in no time has every second looked at.
-        std::array<std::vector<bool>, 6> times;
-        std::array<bool, 6> everySecond{};
+        std::array<std::vector<bool>, dueKindCount> times;
+        std::array<bool, dueKindCount> everySecond{};
     } index_;
     // Whether the platform writes the clock's times as two-digit numbers, as the times of the
     // keys are read; otherwise every second is looked at.

@@ -6,14 +6,8 @@
 
 namespace {
 
-constexpr char hourlyTimePicture[] = ":mm:ss";
-
 // 1 January 1601, the first moment Windows can hold, on the wall clock.
 constexpr std::int64_t earliestWall = -11644473600;
-
-std::size_t slot(RepeatKind kind) {
-    return static_cast<std::size_t>(kind);
-}
 
 // Two digits as a number; -1 when they are not two digits.
 int twoDigits(const char *at) {
@@ -53,73 +47,6 @@ std::uint64_t keyHash(std::string_view key) {
 }
 
 } // namespace
-
-const char *datePictureOf(RepeatKind kind) {
-    switch (kind) {
-    case RepeatKind::OneTime: return longDatePicture;
-    case RepeatKind::Weekly: return "dddd";
-    case RepeatKind::Monthly: return "dd";
-    case RepeatKind::Yearly: return "dd MMMM";
-    default: return nullptr;
-    }
-}
-
-std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time) {
-    if (kind == RepeatKind::Unknown)
-        return std::string();
-    if (kind == RepeatKind::Hourly)
-        return platform.formatTime(time, hourlyTimePicture);
-    std::string clock = platform.formatTime(time, clockTimePicture);
-    if (kind == RepeatKind::Daily)
-        return clock;
-    std::string text = platform.formatDate(time, datePictureOf(kind)) + " " + clock;
-    cutToCapacity(text, matchKeyCapacity);
-    return text;
-}
-
-const std::string &ClockTextCache::date(RepeatKind kind, std::int64_t day, const LocalTime &time) {
-    Day &cached = days_[static_cast<std::size_t>(day & 3)];
-    if (cached.at != day)
-        cached = Day{day, {}, {}};
-    const std::size_t at = slot(kind);
-    if (!cached.made[at]) {
-        cached.dates[at] = platform_.formatDate(time, datePictureOf(kind));
-        cached.made[at] = true;
-    }
-    return cached.dates[at];
-}
-
-const std::string &ClockTextCache::text(RepeatKind kind, std::int64_t second) {
-    static const std::string never;
-    if (kind == RepeatKind::Unknown)
-        return never;
-    Second &cached = seconds_[static_cast<std::size_t>(second & 127)];
-    if (cached.at != second) {
-        cached.at = second;
-        cached.made.fill(false);
-    }
-    const std::size_t at = slot(kind);
-    if (cached.made[at])
-        return cached.texts[at];
-    const LocalTime time = fromWallSecond(second);
-    std::string &text = cached.texts[at];
-    if (kind == RepeatKind::Hourly) {
-        text = platform_.formatTime(time, hourlyTimePicture);
-    } else {
-        // The time of day is formatted once a second for every kind that shows it.
-        const std::size_t daily = slot(RepeatKind::Daily);
-        if (!cached.made[daily]) {
-            cached.texts[daily] = platform_.formatTime(time, clockTimePicture);
-            cached.made[daily] = true;
-        }
-        if (kind != RepeatKind::Daily) {
-            text = date(kind, floorDiv(second, 86400), time) + " " + cached.texts[daily];
-            cutToCapacity(text, matchKeyCapacity);
-        }
-    }
-    cached.made[at] = true;
-    return text;
-}
 
 Schedule::Reading Schedule::readingOf(const LocalTime &now) {
     const std::int64_t wall = wallSecond(now);
@@ -247,12 +174,12 @@ void Schedule::index() {
     index_.actions.fill(false);
     index_.everySecond.fill(!timesReadable_);
     for (std::size_t kind = 0; kind < index_.times.size(); ++kind)
-        index_.times[kind].assign(kind == slot(RepeatKind::Hourly) ? 3600 : 86400, false);
+        index_.times[kind].assign(kind == slotOf(RepeatKind::Hourly) ? 3600 : 86400, false);
     for (int row = 0; row < table_.rowCount(); ++row) {
         const TableRow &entry = table_.row(row);
         if (entry.kind() == RepeatKind::Unknown)
             continue;
-        const std::size_t at = slot(entry.kind());
+        const std::size_t at = slotOf(entry.kind());
         index_.byKey[at].emplace_back(keyHash(entry.matchKey()), row);
         if (entry.action() != PowerAction::None)
             index_.actions[at] = true;
@@ -278,8 +205,8 @@ void Schedule::dueAt(std::int64_t second, Examined rows, std::vector<int> &due, 
     due.clear();
     for (RepeatKind kind : {RepeatKind::OneTime, RepeatKind::Hourly, RepeatKind::Daily,
                             RepeatKind::Weekly, RepeatKind::Monthly, RepeatKind::Yearly}) {
-        const auto &keys = index_.byKey[slot(kind)];
-        if (keys.empty() || (actionsOnly && !index_.actions[slot(kind)]))
+        const auto &keys = index_.byKey[slotOf(kind)];
+        if (keys.empty() || (actionsOnly && !index_.actions[slotOf(kind)]))
             continue;
         if (rows == Examined::NotHourly && kind == RepeatKind::Hourly)
             continue;
@@ -287,7 +214,7 @@ void Schedule::dueAt(std::int64_t second, Examined rows, std::vector<int> &due, 
             continue;
         if (rows == Examined::OneTime && kind != RepeatKind::OneTime)
             continue;
-        const std::size_t at = slot(kind);
+        const std::size_t at = slotOf(kind);
         const std::int64_t period = kind == RepeatKind::Hourly ? 3600 : 86400;
         const auto time = static_cast<std::size_t>(second - floorDiv(second, period) * period);
         if (!index_.everySecond[at] && !index_.times[at][time])
@@ -396,8 +323,7 @@ Schedule::nextAction(const std::function<bool(std::int64_t)> &answered) {
         // row fires when its key comes due, and is warned of then.
         if (clockText(platform_, entry.kind(), fromWallSecond(candidate.wall)) != entry.matchKey())
             continue;
-        if (!best || (entry.action() == PowerAction::ShutDown &&
-                      table_.row(best->row).action() != PowerAction::ShutDown))
+        if (!best || winsOver(entry.action(), table_.row(best->row).action()))
             best = candidate;
     }
     return best;
