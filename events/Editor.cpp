@@ -56,8 +56,8 @@ bool composeFields(const EventForm &form, Platform &platform, Event &fields) {
     // one-time row and one with any other repeat text take the long picture.
     const RepeatKind kind = repeatKindOf(event.repeat);
     const bool dated = kind != RepeatKind::Hourly && kind != RepeatKind::Daily;
-    const std::string time =
-        kind == RepeatKind::Hourly ? ":" + minute + ":" + second : hour + ":" + minute + ":" + second;
+    const std::string time = kind == RepeatKind::Hourly ? ":" + minute + ":" + second
+                                                        : hour + ":" + minute + ":" + second;
     std::string date;
     if (dated) {
         date = platform.formatDate(

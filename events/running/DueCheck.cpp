@@ -289,19 +289,19 @@ void DueCheck::announce(const LocalTime &now) {
 
 void DueCheck::plan() {
     const std::int64_t pendingSecond = pending_ ? pending_->utc : INT64_MIN;
-    const bool stale = replan_ || planVersion_ != table_.version() ||
-                       (upcoming_ && schedule_.reached(upcoming_->utc));
+    const bool stale =
+        replan_ || planVersion_ != table_.version() || (ahead_ && schedule_.reached(ahead_->utc));
     if (!stale && pendingSecond == plannedPending_)
         return;
     if (stale) {
-        upcoming_ = schedule_.nextAction(
+        ahead_ = schedule_.nextAction(
             [this](std::int64_t second) { return answers_.count(second) > 0; });
         replan_ = false;
         planVersion_ = table_.version();
         // Woken ahead of the action, so the warning has its whole minute after the wake.
         std::optional<std::int64_t> wake;
-        if (upcoming_)
-            wake = upcoming_->utc - wakeLead;
+        if (ahead_)
+            wake = ahead_->utc - wakeLead;
         if (wake != wakeAt_) {
             if (wake)
                 platform_.wakeAt(*wake);
@@ -314,10 +314,10 @@ void DueCheck::plan() {
     if (pending_) {
         next_ = NextAction{pending_->event, pending_->shutDown(), schedule_.localAt(pending_->utc),
                            pending_->utc};
-    } else if (upcoming_) {
-        const Event &event = table_.event(upcoming_->row);
+    } else if (ahead_) {
+        const Event &event = table_.event(ahead_->row);
         next_ = NextAction{event, powerActionOf(event) == PowerAction::ShutDown,
-                           schedule_.localAt(upcoming_->utc), upcoming_->utc};
+                           schedule_.localAt(ahead_->utc), ahead_->utc};
     } else {
         next_.reset();
     }

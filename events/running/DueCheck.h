@@ -194,7 +194,7 @@ private:
     std::optional<SleptBefore> sleptBefore_;
 
     // The next action as last worked out, and what it rested on.
-    std::optional<Schedule::Upcoming> upcoming_;
+    std::optional<Schedule::Occurrence> ahead_;
     std::optional<NextAction> next_;
     bool replan_ = true;       // a clock change, an answer or a wake since
     unsigned planVersion_ = 0; // the table's version then

@@ -23,8 +23,8 @@ const char *datePictureOf(RepeatKind kind) {
 std::string clockText(Platform &platform, RepeatKind kind, const LocalTime &time) {
     if (kind == RepeatKind::Unknown)
         return std::string();
-    const std::string clock =
-        platform.formatTime(time, kind == RepeatKind::Hourly ? hourlyTimePicture : clockTimePicture);
+    const std::string clock = platform.formatTime(
+        time, kind == RepeatKind::Hourly ? hourlyTimePicture : clockTimePicture);
     const char *picture = datePictureOf(kind);
     return joinedKey(kind, picture ? platform.formatDate(time, picture) : std::string(), clock);
 }
@@ -70,4 +70,3 @@ const std::string &ClockTextCache::text(RepeatKind kind, std::int64_t second) {
     cached.made[at] = true;
     return text;
 }
-

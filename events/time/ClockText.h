@@ -64,4 +64,3 @@ private:
     std::array<Second, 128> seconds_; // the recent seconds, by wall second modulo 128
     std::array<Day, 4> days_;
 };
-

@@ -91,4 +91,3 @@ std::optional<std::int64_t> nextOccurrence(const TableRow &row, std::int64_t fro
     }
     return std::nullopt;
 }
-

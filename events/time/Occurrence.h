@@ -12,7 +12,8 @@ struct FieldMoment {
     int year, month, day, hour, minute, second;
     // Whether the time of day is one the clock has.
     bool realTime() const {
-        return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+        return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 &&
+               second <= 59;
     }
 };
 FieldMoment fieldMomentOf(const TableRow &row);

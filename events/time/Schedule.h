@@ -110,12 +110,12 @@ public:
     // wins it. Worked out from the rows' number fields, each candidate checked against its row's
     // match key, so the moment it names is one at which the due check fires that row. None when
     // no action lies ahead.
-    struct Upcoming {
+    struct Occurrence {
         int row = -1;
         std::int64_t wall = 0;
         std::int64_t utc = 0;
     };
-    std::optional<Upcoming> nextAction(const std::function<bool(std::int64_t)> &answered);
+    std::optional<Occurrence> nextAction(const std::function<bool(std::int64_t)> &answered);
 
 private:
     struct Reading {
@@ -137,7 +137,7 @@ private:
     void reach(Marks &marks, std::vector<SecondRun> &runs, std::int64_t utc);
     // When a row next fires, not before a UTC second nor, with a date or a time of day, before
     // a wall second: its UTC and wall seconds.
-    std::optional<Upcoming> nextFiring(int row, std::int64_t fromUtc, std::int64_t fromWall);
+    std::optional<Occurrence> nextFiring(int row, std::int64_t fromUtc, std::int64_t fromWall);
     void index();
 
     const EventTable &table_;
