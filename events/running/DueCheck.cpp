@@ -1,40 +1,15 @@
-// The due check and the power action.
+// The due check firing what came due: each tick, the seconds it passed, and the file kept in step.
 #include "DueCheck.h"
 
 #include "Editor.h"
-
 #include "MissedSweep.h"
 
 #include <algorithm>
 
 namespace {
 
-// A tick may land a little before the whole second it waits for.
-constexpr std::int64_t fullMinuteMs = DueCheck::warningLead * 1000 - 250;
-
-// Between two readings the forward clock moves a second; this much more while asleep is the
-// time the computer slept.
-constexpr std::int64_t sleptMs = 2500;
-
-// The tray tip holds 63 characters.
-constexpr std::size_t trayTipCapacity = 64;
-
-const char *actionName(bool shutDown) {
-    return actionName(shutDown ? PowerAction::ShutDown : PowerAction::Restart);
-}
-
 bool beats(const Event &a, const Event &b) {
     return winsOver(powerActionOf(a), powerActionOf(b));
-}
-
-} // namespace
-
-const char refusedNoticeTitle[] = "Velkorin: restart or shut down refused";
-
-std::string refusedNoticeText(const std::string &matchKey, PowerAction action,
-                              const std::string &reason) {
-    return std::string("Velkorin could not ") + actionName(action) +
-           " this computer for the event\r\n" + matchKey + "\r\n\r\n" + reason;
 }
 
 const char notStoredNoticeTitle[] = "Velkorin: events not stored";
@@ -45,28 +20,7 @@ std::string notStoredNoticeText(const std::string &path, const std::string &reas
            "often, at least once a minute, and at once after your next change.";
 }
 
-bool runPowerAction(const Event &fields, const EventTable &table, EventFile &file,
-                    Platform &platform, History *history, const LocalTime *when) {
-    const PowerAction action = powerActionOf(fields);
-    if (action == PowerAction::None)
-        return true;
-    const bool stored = file.saveThrough(table);
-    const char *name = actionName(action);
-    // Written down before Windows is asked: afterwards there may be no time left.
-    if (history && when)
-        history->record(*when, std::string(name) + " requested", fields);
-    const std::string refused =
-        action == PowerAction::ShutDown ? platform.requestShutdown() : platform.requestRestart();
-    // The event counts as fired all the same (a one-time row has gone); the user learns why
-    // the computer stayed on.
-    if (!refused.empty()) {
-        if (history && when)
-            history->record(*when, std::string(name) + " refused: " + refused, fields);
-        platform.showNotice(refusedNoticeTitle,
-                            refusedNoticeText(platform.utf8From(fields.matchKey), action, refused));
-    }
-    return stored;
-}
+} // namespace
 
 void DueCheck::noteStored(bool stored, const LocalTime &now) {
     if (stored) {
@@ -140,10 +94,9 @@ void DueCheck::startAfter(const LocalTime &swept) {
 void DueCheck::checkDueEvents(const LocalTime &now) {
     if (!watching_)
         return;
-    if (asleep_ && now.elapsed - lastElapsed_ >= sleptMs) {
-        awake(now); // the tick came before Windows told of the wake
+    // The tick came before Windows told of the wake.
+    if (asleep_ && now.elapsed - lastElapsed_ >= sleptMs && !wakeUp(now))
         return;
-    }
     lastElapsed_ = now.elapsed;
     if (!schedule_.started())
         schedule_.start(now);
@@ -225,327 +178,15 @@ void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector
         fired = action;
 }
 
-std::optional<DueCheck::Action> DueCheck::firstActionAhead() {
-    if (!schedule_.anyActions())
-        return std::nullopt;
-    for (const SecondRun &run : schedule_.ahead(warningLead))
-        for (std::int64_t second = run.from; second <= run.to; ++second) {
-            if (answers_.count(run.utcOf(second)))
-                continue; // answered: the next action is warned of
-            schedule_.dueAt(second, run.rows, due_, true);
-            if (!due_.empty())
-                return Action{table_.readRow(winnerAmong(due_)), run.utcOf(second), second,
-                              run.skipped ? run.to : second, run.rows};
-        }
-    return std::nullopt;
-}
-
-int DueCheck::winnerAmong(const std::vector<int> &rows) const {
-    int winner = rows.front();
-    for (int row : rows)
-        if (winsOver(table_.row(row).action(), table_.row(winner).action()))
-            winner = row;
-    return winner;
-}
-
-void DueCheck::announce(const LocalTime &now) {
-    if (!schedule_.started())
-        return;
-    for (;;) {
-        const std::optional<Action> next = pending_ ? pending_ : firstActionAhead();
-        if (!next) {
-            closeWarning();
-            break;
-        }
-        // Another action than the one named is a new warning, with a minute of its own, shown
-        // also where the user closed the last one.
-        if (warning_.open && !warning_.action.same(*next))
-            closeWarning();
-        if (!warning_.open)
-            warning_ = {true, *next, now.elapsed};
-        const std::int64_t shownMs = now.elapsed - warning_.shownSince;
-        if (pending_ && shownMs >= fullMinuteMs) {
-            const Action action = *pending_;
-            pending_.reset();
-            request(action, now);
-            closeWarning();
-            continue; // the next action is warned of in its turn
-        }
-        if (pending_ && !pendingRecorded_) {
-            record(now,
-                   std::string(actionName(next->shutDown())) +
-                       " held until its warning has shown a minute",
-                   next->event);
-            pendingRecorded_ = true;
-        }
-        // A fired action waits only for its minute; one ahead for its second too.
-        const std::int64_t untilDue = pending_ ? 0 : next->utc - (wallSecond(now) - now.utcOffset);
-        const std::int64_t left = std::max(untilDue, (fullMinuteMs - shownMs + 999) / 1000);
-        platform_.showWarning(next->shutDown(), next->event.matchKey, static_cast<int>(left));
-        break;
-    }
-    plan();
-}
-
-void DueCheck::plan() {
-    const std::int64_t pendingSecond = pending_ ? pending_->utc : INT64_MIN;
-    const bool stale =
-        replan_ || planVersion_ != table_.version() || (ahead_ && schedule_.reached(ahead_->utc));
-    if (!stale && pendingSecond == plannedPending_)
-        return;
-    if (stale) {
-        ahead_ = schedule_.nextAction(
-            [this](std::int64_t second) { return answers_.count(second) > 0; });
-        replan_ = false;
-        planVersion_ = table_.version();
-        // Woken ahead of the action, so the warning has its whole minute after the wake.
-        std::optional<std::int64_t> wake;
-        if (ahead_)
-            wake = ahead_->utc - wakeLead;
-        if (wake != wakeAt_) {
-            if (wake)
-                platform_.wakeAt(*wake);
-            else
-                platform_.cancelWake();
-            wakeAt_ = wake;
-        }
-    }
-    plannedPending_ = pendingSecond;
-    if (pending_) {
-        next_ = NextAction{pending_->event, pending_->shutDown(), schedule_.localAt(pending_->utc),
-                           pending_->utc};
-    } else if (ahead_) {
-        const Event &event = table_.event(ahead_->row);
-        next_ = NextAction{event, powerActionOf(event) == PowerAction::ShutDown,
-                           schedule_.localAt(ahead_->utc), ahead_->utc};
-    } else {
-        next_.reset();
-    }
-}
-
-std::int64_t DueCheck::neededAt(const LocalTime &now) {
-    const std::int64_t wall = wallSecond(now);
-    const std::int64_t nowUtc = wall - now.utcOffset;
-    const auto ahead = [nowUtc](std::int64_t utc) { return utc > nowUtc ? utc : INT64_MAX; };
-    // The next midnight, when the tray tip may name another day.
-    std::int64_t needed =
-        std::min(nowUtc + (floorDiv(wall, 86400) + 1) * 86400 - wall, nowUtc + plannedAhead);
-    if (!watching_ || !schedule_.started())
-        return needed;
-    if (pending_ || warning_.open)
-        return nowUtc + 1; // the warning counts down every second
-    if (unsaved_)
-        needed = std::min(
-            needed, nowUtc + std::max<std::int64_t>(1, (retryAtMs_ - now.elapsed + 999) / 1000));
-    if (wakeAt_)
-        needed = std::min(needed, ahead(*wakeAt_));
-    needed = std::min(needed, ahead(schedule_.nextOffsetChange()));
-    // The seconds ahead as the ticks would examine them: the first with a row due, or a minute
-    // before the first with an action due that no answer has dealt with.
-    for (const SecondRun &run : schedule_.ahead(needed + warningLead - schedule_.lastUtc()))
-        for (std::int64_t second = run.from; second <= run.to; ++second) {
-            const std::int64_t utc = run.utcOf(second);
-            if (utc - warningLead >= needed)
-                return std::max(needed, nowUtc + 1);
-            schedule_.dueAt(second, run.rows, due_);
-            if (due_.empty())
-                continue;
-            needed = std::min(needed, utc);
-            if (answers_.count(utc))
-                continue;
-            for (int row : due_)
-                if (table_.row(row).action() != PowerAction::None) {
-                    needed = std::min(needed, utc - warningLead);
-                    break;
-                }
-        }
-    return std::max(needed, nowUtc + 1);
-}
-
-void DueCheck::asleep(const LocalTime &now) {
-    if (!watching_)
-        return;
-    if (asleep_)
-        return;
-    asleep_ = true;
-    lastElapsed_ = now.elapsed;
-    sleptBefore_.reset();
-    // An action too close for a wake before its warning: the history says so, and the computer
-    // is woken at its second at least.
-    if (schedule_.started()) {
-        plan();
-        if (next_ && next_->utc - wakeLead <= wallSecond(now) - now.utcOffset) {
-            record(now,
-                   std::string("asleep with its ") + actionName(next_->shutDown) +
-                       " less than two minutes ahead",
-                   next_->event);
-            sleptBefore_ = SleptBefore{next_->event, next_->utc};
-            if (wakeAt_ != next_->utc) {
-                platform_.wakeAt(next_->utc);
-                wakeAt_ = next_->utc;
-            }
-            return;
-        }
-    }
-    if (history_)
-        history_->record(now, "asleep");
-}
-
-void DueCheck::awake(const LocalTime &now) {
-    if (!watching_)
-        return;
-    // Windows tells of one wake twice; a resume without a suspend told of first is a wake when
-    // the forward clock jumped.
-    if (!asleep_ && now.elapsed - lastElapsed_ < sleptMs)
-        return;
-    asleep_ = false;
-    lastElapsed_ = now.elapsed;
-    if (history_)
-        history_->record(now, "awake");
-    if (!schedule_.started())
-        return;
-    // Nobody saw the warning's minute: a waiting action is not run, the next gets a new one.
-    if (pending_) {
-        record(now,
-               std::string(actionName(pending_->shutDown())) +
-                   " not run: the computer slept through its warning",
-               pending_->event);
-        pending_.reset();
-    }
-    closeWarning();
-    schedule_.sleptUntil(now);
-    forgetPassedAnswers();
-    // The action it went to sleep too close to, when its moment passed meanwhile: a one-time
-    // row still in the table is among the missed rows already.
-    std::vector<Event> sleptThrough;
-    if (sleptBefore_ && schedule_.reached(sleptBefore_->utc) &&
-        (!sleptBefore_->event.repeat.empty() || rowOf(sleptBefore_->event) < 0))
-        sleptThrough.push_back(sleptBefore_->event);
-    sleptBefore_.reset();
-    noteStored(sweepMissedEvents(table_, file_, platform_, now, history_, MissedNotices::Together,
-                                 sleptThrough),
-               now);
-    replan_ = true;
-    checkDueEvents(now); // the second of the wake, and the warning afresh
-}
-
-void DueCheck::sessionEnds(const LocalTime &now) {
-    if (watching_) {
-        // The action waiting for its minute, or warned of, will not come in this session.
-        const Action *waiting = pending_ ? &*pending_ : warning_.open ? &warning_.action : nullptr;
-        if (waiting)
-            record(now,
-                   std::string(actionName(waiting->shutDown())) + " not run: the session ended",
-                   waiting->event);
-        pending_.reset();
-        closeWarning();
-        if (unsaved_ && file_.saveThrough(table_) && history_)
-            history_->record(now, "events stored again");
-        watching_ = false;
-    }
-    if (history_)
-        history_->record(now, "session ended");
-}
-
-std::string trayTipOf(const std::optional<DueCheck::NextAction> &next, const LocalTime &now,
-                      Platform &platform) {
-    if (!next)
-        return "Velkorin";
-    std::string tip = std::string("Velkorin: ") + actionName(next->shutDown) + " at " +
-                      platform.formatTime(next->at, clockTimePicture);
-    if (next->at.year != now.year || next->at.month != now.month || next->at.day != now.day)
-        tip += " on " + platform.formatDate(next->at, longDatePicture);
-    cutToCapacity(tip, trayTipCapacity);
-    return tip;
-}
-
-void DueCheck::request(const Action &action, const LocalTime &now) {
-    noteStored(runPowerAction(action.event, table_, file_, platform_, history_, &now), now);
-}
-
-void DueCheck::closeWarning() {
-    if (warning_.open)
-        platform_.closeWarning();
-    warning_ = Warning();
-}
-
 void DueCheck::tableChanged(const LocalTime &now) {
     if (!watching_)
         return;
     retryAtMs_ = 0; // after the user's change a file that lags behind is tried again at once
     if (pending_ && !pending_->event.repeat.empty()) {
         if (rowOf(pending_->event) < 0) {
-            record(now, std::string(actionName(pending_->shutDown())) + " dropped with its event",
-                   pending_->event);
+            record(now, std::string(pending_->name()) + " dropped with its event", pending_->event);
             pending_.reset();
         }
     }
     announce(now);
-}
-
-void DueCheck::skipWarned(const LocalTime &now) {
-    if (!watching_)
-        return;
-    if (!warning_.open)
-        return;
-    replan_ = true;
-    const Action action = warning_.action;
-    if (pending_)
-        pending_.reset();
-    else
-        answers_[action.utc] = Answer::Skip;
-    record(now, std::string(actionName(action.shutDown())) + " skipped", action.event);
-    closeWarning();
-    announce(now);
-}
-
-void DueCheck::runWarnedNow(const LocalTime &now) {
-    if (!watching_)
-        return;
-    if (!warning_.open)
-        return;
-    replan_ = true;
-    const Action action = warning_.action;
-    const bool early = !pending_;
-    if (pending_) {
-        pending_.reset();
-    } else {
-        // Carried out before its moment: the one-time rows with an action then leave first, so
-        // the file saved before the request no longer holds them.
-        answers_[action.utc] = Answer::Now;
-        std::vector<int> leaving;
-        for (std::int64_t second = action.firstWall; second <= action.lastWall; ++second) {
-            schedule_.dueAt(second, action.rows, due_, true);
-            for (int row : due_)
-                if (table_.row(row).kind() == RepeatKind::OneTime)
-                    leaving.push_back(row);
-        }
-        std::sort(leaving.begin(), leaving.end());
-        leaving.erase(std::unique(leaving.begin(), leaving.end()), leaving.end());
-        table_.deleteRows(leaving);
-    }
-    record(now, std::string(actionName(action.shutDown())) + (early ? " run early" : " run now"),
-           action.event);
-    request(action, now);
-    closeWarning();
-    if (!unsaved_)
-        noteStored(file_.rewriteEventFile(table_), now);
-    announce(now);
-}
-
-void DueCheck::noteClockChange(const Passage &passage, const LocalTime &now) {
-    if (!history_)
-        return;
-    const std::string by = std::to_string(passage.step < 0 ? -passage.step : passage.step) + " s";
-    switch (passage.change) {
-    case ClockChange::None: return;
-    case ClockChange::DaylightSaving:
-        history_->record(now, "clocks changed for daylight saving by " + by);
-        return;
-    case ClockChange::Zone:
-        history_->record(now, "time zone changed: the clock moved " + by);
-        return;
-    case ClockChange::SetForward: history_->record(now, "clock set forward by " + by); return;
-    case ClockChange::SetBack: history_->record(now, "clock set back by " + by); return;
-    }
 }

@@ -1,5 +1,6 @@
-// The once-a-second due check: fires what the schedule lists for the time that passed, and
-// announces every power action a full minute before it is requested.
+// The once-a-second due check: fires what the schedule lists for the time that passed
+// (DueCheck.cpp), announces every power action a full minute before it is requested
+// (PowerRequests.cpp), and plans ahead for the wake and the idle ticks (SleepAndWake.cpp).
 #pragma once
 
 #include "EventFile.h"
@@ -13,23 +14,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-// Carries out a row's power action: the event file is saved from the table first, then the
-// platform is asked to go down, also when the save failed. Shut down wins when both are set. A
-// request the system refuses is reported in a notice with its reason. False when the save
-// failed.
-bool runPowerAction(const Event &fields, const EventTable &table, EventFile &file,
-                    Platform &platform, History *history = nullptr,
-                    const LocalTime *when = nullptr);
-
-// The notice for events that could not be stored.
-extern const char notStoredNoticeTitle[];
-std::string notStoredNoticeText(const std::string &path, const std::string &reason);
-
-// The notice for a refused restart or shutdown, in UTF-8 as notices are.
-extern const char refusedNoticeTitle[];
-std::string refusedNoticeText(const std::string &matchKey, PowerAction action,
-                              const std::string &reason);
 
 class DueCheck {
 public:
@@ -84,6 +68,9 @@ public:
     // asleep is the wake when its message has not come yet.
     void asleep(const LocalTime &now);
     void awake(const LocalTime &now);
+    // Between two readings the forward clock moves a second; this much more while asleep is the
+    // time the computer slept.
+    static constexpr std::int64_t sleptMs = 2500;
 
     // The computer is woken this long before a power action, so its warning has its full
     // minute after the wake. Going to sleep with an action less than this ahead is told in the
@@ -135,6 +122,7 @@ private:
         std::int64_t firstWall = 0, lastWall = 0;
         Examined rows = Examined::All;
         bool shutDown() const { return powerActionOf(event) == PowerAction::ShutDown; }
+        const char *name() const { return actionName(powerActionOf(event)); }
         bool same(const Action &other) const {
             return utc == other.utc && shutDown() == other.shutDown() &&
                    event.matchKey == other.event.matchKey;
@@ -157,6 +145,8 @@ private:
     void request(const Action &action, const LocalTime &now);
     void closeWarning();
     void noteClockChange(const Passage &passage, const LocalTime &now);
+    // The wake: what passed while asleep is swept; false when nothing is scheduled yet.
+    bool wakeUp(const LocalTime &now);
     // Works out the next action again when anything it rests on changed, and sets the wake.
     void plan();
     void record(const LocalTime &time, const std::string &what, const Event &event);
