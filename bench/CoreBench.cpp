@@ -28,7 +28,7 @@ void saveEvents(benchmark::State &state) {
     EventTable table;
     fillTable(table, static_cast<int>(state.range(0)));
     for (auto _ : state)
-        file.saveThrough(table);
+        file.save(table);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(saveEvents)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -132,7 +132,7 @@ void readEventsBench(benchmark::State &state) {
     EventFile file(platform, "InformationSW");
     EventTable source;
     fillTable(source, static_cast<int>(state.range(0)));
-    file.saveThrough(source);
+    file.save(source);
     for (auto _ : state) {
         EventTable table;
         file.loadAll(table);

@@ -67,7 +67,7 @@ void saveSideBySide(Platform &platform) {
 
     const std::string ours = tempPath("velkorin-bench-ours");
     double start = nowMs();
-    EventFile(platform, ours).saveThrough(table);
+    EventFile(platform, ours).save(table);
     const double oursMs = nowMs() - start;
 
     const std::string profile = tempPath("velkorin-bench-profile");
@@ -131,7 +131,7 @@ void startupSteps(BenchPlatform &platform) {
     EventTable written = sampleTable(platform, rows);
     const std::string path = tempPath("velkorin-bench-startup");
     EventFile file(platform, path);
-    file.saveThrough(written);
+    file.save(written);
     EventTable table;
     double start = nowMs();
     file.loadAll(table);
@@ -151,7 +151,7 @@ void editorOnTheMainWindow(Platform &platform) {
     programDirectory = tempPath("velkorin-bench-editor\\");
     CreateDirectoryA(programDirectory.c_str(), nullptr);
     EventTable table = sampleTable(platform, rows);
-    EventFile(platform, eventFilePath(programDirectory)).saveThrough(table);
+    EventFile(platform, eventFilePath(programDirectory)).save(table);
     INITCOMMONCONTROLSEX controls = {sizeof controls, 0x105};
     InitCommonControlsEx(&controls);
 

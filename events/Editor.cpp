@@ -203,7 +203,7 @@ Editor::Outcome Editor::composeEvent(const EventForm &form) {
     // The file holds exactly the table's rows afterwards, the composed row in place of the one
     // taken out for editing.
     file_.releaseEdit();
-    if (!file_.saveThrough(table_)) {
+    if (!file_.save(table_)) {
         table_.deleteRow(at);
         if (editPending_)
             file_.holdForEdit(editIndex_, taken_);
@@ -216,12 +216,12 @@ Editor::Outcome Editor::composeEvent(const EventForm &form) {
 bool Editor::deleteSelected(int selected) {
     if (selected < 0 || selected >= table_.rowCount()) {
         // Nothing to remove; the rewrite still drops rows taken out for editing from the file.
-        file_.rewriteEventFile(table_);
+        file_.saveAndReload(table_);
         return true;
     }
     const TableRow removed = table_.row(selected);
     table_.deleteRow(selected);
-    if (file_.rewriteEventFile(table_))
+    if (file_.saveAndReload(table_))
         return true;
     table_.putBack(selected, removed);
     return false;

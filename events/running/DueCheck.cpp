@@ -75,8 +75,8 @@ void DueCheck::adoptCurrentLanguage(const LocalTime &now) {
             pending_->event.matchKey = table_.row(pendingRow).matchKey();
         if (warnedRow >= 0)
             warning_.action.event.matchKey = table_.row(warnedRow).matchKey();
-        file_.keepCopyBeforeNextWrite();
-        noteStored(file_.rewriteEventFile(table_), now);
+        file_.keepAsideBeforeNextWrite();
+        noteStored(file_.saveAndReload(table_), now);
         if (history_)
             history_->record(now, std::to_string(changed) + (changed == 1 ? " event" : " events") +
                                       " brought into the current language");
@@ -125,7 +125,7 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
     if (passage.reportPassed)
         noteStored(sweepMissedEvents(table_, file_, platform_, now, history_), now);
     else if (rewriteNeeded)
-        noteStored(file_.rewriteEventFile(table_), now);
+        noteStored(file_.saveAndReload(table_), now);
 
     if (fired && (!pending_ || beats(fired->event, pending_->event))) {
         pending_ = fired;

@@ -77,7 +77,7 @@ bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform, c
     if (told == MissedNotices::Together) {
         if (!notices.empty())
             platform.showMissedEventNotice(sleptNoticeText(notices));
-        return file.rewriteEventFile(table);
+        return file.saveAndReload(table);
     }
     // A notice of its own for each of the first ones; the rest together in one more, so any
     // number is reported at once without a window for each.
@@ -88,5 +88,5 @@ bool sweepMissedEvents(EventTable &table, EventFile &file, Platform &platform, c
     if (own < notices.size())
         platform.showMissedEventNotice(manyMissedText(std::vector<std::string>(
             notices.begin() + static_cast<std::ptrdiff_t>(own), notices.end())));
-    return file.rewriteEventFile(table);
+    return file.saveAndReload(table);
 }

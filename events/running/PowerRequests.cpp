@@ -22,7 +22,7 @@ bool runPowerAction(const Event &fields, const EventTable &table, EventFile &fil
     const PowerAction action = powerActionOf(fields);
     if (action == PowerAction::None)
         return true;
-    const bool stored = file.saveThrough(table);
+    const bool stored = file.save(table);
     const char *name = actionName(action);
     // Written down before Windows is asked: afterwards there may be no time left.
     if (history && when)
@@ -157,6 +157,6 @@ void DueCheck::runWarnedNow(const LocalTime &now) {
     request(action, now);
     closeWarning();
     if (!unsaved_)
-        noteStored(file_.rewriteEventFile(table_), now);
+        noteStored(file_.saveAndReload(table_), now);
     announce(now);
 }

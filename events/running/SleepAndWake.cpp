@@ -169,7 +169,7 @@ void DueCheck::sessionEnds(const LocalTime &now) {
                    waiting->event);
         pending_.reset();
         closeWarning();
-        if (unsaved_ && file_.saveThrough(table_) && history_)
+        if (unsaved_ && file_.save(table_) && history_)
             history_->record(now, "events stored again");
         watching_ = false;
     }

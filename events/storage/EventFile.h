@@ -1,9 +1,12 @@
 // The event file "InformationSW": the saved copy of the event table, an INI file of eleven
-// sections with one key per event.
+// sections with one key per event. Loading and writing are in EventFile.cpp, the copies kept
+// aside in KeptCopies.cpp, the text itself in EventFileText.
 #pragma once
 
+#include "EventFileText.h"
 #include "EventTable.h"
 #include "History.h"
+#include "LeftOut.h"
 #include "Platform.h"
 #include "Profile.h"
 #include "TextEncoding.h"
@@ -12,37 +15,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-
-// A text told apart from others by its length and two 64-bit hashes: two texts with the same
-// digest are taken for the same, which by chance happens about once in 2^128 pairs.
-struct TextDigest {
-    std::size_t size = 0;
-    std::uint64_t first = 0, second = 0;
-    bool operator==(const TextDigest &other) const {
-        return size == other.size && first == other.first && second == other.second;
-    }
-};
-TextDigest digestOf(std::string_view text);
-
-// The program directory (ending with its separator) followed by "InformationSW".
-std::string eventFilePath(const std::string &programDirectory);
-
-// Makes the table hold events 1, 2, 3, ... of a document, up to the first event whose
-// "Date&Time" reads empty.
-void readEvents(EventTable &table, const ProfileDocument &document);
-
-// The text of a fresh event file holding exactly the table's rows: what writing every value
-// with the profile writer into an empty file gives.
-std::string renderEventFile(const EventTable &table);
-
-// What loading left out of a file: events after a gap, other lines (sections, keys and lines
-// the file has no use for), values cut to fit their fields, and values whose characters the
-// program cannot write back as the file held them.
-struct LeftOut {
-    std::size_t events = 0, lines = 0, cut = 0, unkept = 0;
-};
-// "3 events after a gap, 2 other lines and 1 value cut to fit".
-std::string describe(const LeftOut &left);
 
 // Every write goes through Platform::replaceFile, so a crash or a failed write leaves the old
 // file or the new one, never a part; a failed write leaves the table as it was.
@@ -87,13 +59,13 @@ public:
     bool setTooLargeFileAside();
 
     // The file afterwards holds exactly the table's rows; with no rows there is no file.
-    bool saveThrough(const EventTable &table);
+    bool save(const EventTable &table);
 
-    // saveThrough, then the table is reloaded from what was written, so it holds what the file
+    // Saves, then the table is reloaded from what was written, so it holds what the file
     // returns and its rows are numbered 1 to n again. When the file already holds exactly that
     // text (as last read or written here) and the rows are numbered 1 to n, nothing is written
     // or reloaded: the start-up sweep that finds nothing missed leaves a large file alone.
-    bool rewriteEventFile(EventTable &table);
+    bool saveAndReload(EventTable &table);
 
     // Temporary files that earlier runs left beside the file (killed while writing it): each
     // is removed when every event it holds is in the table, else kept aside and told of.
@@ -102,7 +74,7 @@ public:
 
     // Before the next write, the file as it is now is kept aside too (without a notice): the
     // write changes only how the events are written.
-    void keepCopyBeforeNextWrite();
+    void keepAsideBeforeNextWrite();
 
     // A row taken out into the event form for editing: until it is released, every write keeps
     // it in the file at the place the next OK puts it back (its index, or the end when fewer
@@ -119,12 +91,14 @@ public:
 private:
     // What a write puts in the file: the table's rows, and a row held for editing.
     std::string fileText(const EventTable &table) const;
-    // Writes the table's text (made already, when given), and what a reload reads back.
-    bool writeThrough(const EventTable &table, std::string *written, std::string *made = nullptr);
+    // Writes the table's text (made already, when given), and what a reload reads back; every
+    // write goes through writeText, which keeps the loaded file aside first when it must.
+    bool write(const EventTable &table, std::string *written, std::string *made = nullptr);
     // The known text is what this table, as it is now, writes.
     void knowTableText(const EventTable &table);
-    bool replaceWith(const std::string &text);
-    bool keepBackup();
+    bool writeText(const std::string &text);
+    // The file as it was loaded, before anything the loader left out is dropped.
+    bool keepLoadedAside();
     // Keeps bytes aside under a new name and drops the oldest copies; the copy's path, or
     // empty when it could not be written.
     std::string keepAside(const std::string &bytes);

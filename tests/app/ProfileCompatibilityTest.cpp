@@ -118,7 +118,7 @@ TEST(ProfileCompatibility, FilesWeWriteReadBackThroughTheProfileReader) {
     table.insertRow(5, quoted);
 
     const std::string through = freshPath("save-through");
-    EventFile(platform, through).saveThrough(table);
+    EventFile(platform, through).save(table);
     EventTable loaded;
     EventFile(platform, through).loadAll(loaded);
     EXPECT_EQ(loaded.rowCount(), 27);

@@ -232,10 +232,10 @@ TEST(ProgramPaths, AnEventFileInADirectoryLongerThanMaxPathWorks) {
     Event fields;
     fields.matchKey = "deep";
     table.insertRow(0, fields);
-    ASSERT_TRUE(file.saveThrough(table));
+    ASSERT_TRUE(file.save(table));
     EventTable loaded;
     file.loadAll(loaded);
     ASSERT_EQ(loaded.rowCount(), 1);
     EXPECT_EQ(loaded.cell(0, 1), "deep");
-    EXPECT_TRUE(file.saveThrough(EventTable()));
+    EXPECT_TRUE(file.save(EventTable()));
 }

@@ -58,7 +58,7 @@ TEST_F(EventFileTest, TheProgramsOwnFileLoadsAsTheProfileRulesReadIt) {
         row.dayOfWeek = odd[(i + 4) % 9];
         table.insertRow(i, row);
     }
-    ASSERT_TRUE(file.saveThrough(table));
+    ASSERT_TRUE(file.save(table));
     const std::string written = platform.files[path];
     EventTable byRules;
     readEvents(byRules, ProfileDocument(std::string(written)));
@@ -70,7 +70,7 @@ TEST_F(EventFileTest, TheProgramsOwnFileLoadsAsTheProfileRulesReadIt) {
         for (int column = 0; column < eventColumnCount; ++column)
             EXPECT_EQ(loaded.cell(row, column), byRules.cell(row, column)) << row << " " << column;
     const int writes = platform.fileWrites;
-    ASSERT_TRUE(again.rewriteEventFile(loaded));
+    ASSERT_TRUE(again.saveAndReload(loaded));
     EXPECT_EQ(platform.fileWrites, writes);
 
     // The same file with one blank more is read by the rules, and written in the own form.
@@ -79,7 +79,7 @@ TEST_F(EventFileTest, TheProgramsOwnFileLoadsAsTheProfileRulesReadIt) {
     EventFile other(platform, path);
     other.loadAll(fromOther);
     EXPECT_EQ(fromOther.rowCount(), 12);
-    ASSERT_TRUE(other.rewriteEventFile(fromOther));
+    ASSERT_TRUE(other.saveAndReload(fromOther));
     EXPECT_EQ(platform.files[path], written);
 }
 
@@ -88,7 +88,7 @@ TEST_F(EventFileTest, TheProgramsOwnFileLoadsAsTheProfileRulesReadIt) {
 // in the program's own form, and a value too long for its field is kept aside and told of.
 TEST_F(EventFileTest, AFileOfTheSameShapeByAnotherWriterLoadsAsTheRulesReadIt) {
     fill(3);
-    ASSERT_TRUE(file.saveThrough(table));
+    ASSERT_TRUE(file.save(table));
     std::string other = platform.files[path];
     for (std::size_t at; (at = other.find("\r\n\r\n[")) != std::string::npos;)
         other.erase(at, 2);
@@ -104,7 +104,7 @@ TEST_F(EventFileTest, AFileOfTheSameShapeByAnotherWriterLoadsAsTheRulesReadIt) {
         for (int column = 0; column < eventColumnCount; ++column)
             EXPECT_EQ(loaded.cell(row, column), byRules.cell(row, column)) << row << " " << column;
     EXPECT_EQ(loaded.cell(0, 6), "6");
-    ASSERT_TRUE(again.rewriteEventFile(loaded));
+    ASSERT_TRUE(again.saveAndReload(loaded));
     EXPECT_EQ(platform.files[path].find("Month 1=  6"), std::string::npos);
     ASSERT_EQ(platform.otherNotices.size(), 1u);
     EXPECT_NE(platform.otherNotices.back().find("1 value cut to fit"), std::string::npos)
@@ -118,7 +118,7 @@ TEST_F(EventFileTest, AMissingFileLoadsAnEmptyTable) {
 
 TEST_F(EventFileTest, TheFirstSaveWritesElevenSectionsWithOneKeyEach) {
     table.insertRow(0, oneTime("Monday 07 June 2010 08:05:09"));
-    ASSERT_TRUE(file.saveThrough(table));
+    ASSERT_TRUE(file.save(table));
     const std::string &text = platform.files[path];
     EXPECT_EQ(text, "[Date&Time]\r\nDate&Time 1=Monday 07 June 2010 08:05:09\r\n\r\n"
                     "[Restart]\r\nRestart 1=\r\n\r\n[Shut down]\r\nShut down 1=\r\n\r\n"
@@ -132,7 +132,7 @@ TEST_F(EventFileTest, ARoundTripKeepsEveryFieldButTheLeadingBlanks) {
     fields.repeat = "Weekly";
     fields.dayOfWeek = " 1";
     table.insertRow(0, fields);
-    file.saveThrough(table);
+    file.save(table);
     EventTable loaded;
     file.loadAll(loaded);
     ASSERT_EQ(loaded.rowCount(), 1);
@@ -149,7 +149,7 @@ TEST_F(EventFileTest, LoadingStopsAtTheFirstGapAndARewriteDropsWhatLiesBeyond) {
     platform.files[path] = "[Date&Time]\nDate&Time 1=a\nDate&Time 2=b\nDate&Time 4=d\n";
     file.loadAll(table);
     EXPECT_EQ(table.rowCount(), 2);
-    ASSERT_TRUE(file.rewriteEventFile(table));
+    ASSERT_TRUE(file.saveAndReload(table));
     EXPECT_EQ(platform.files[path].find("Date&Time 4"), std::string::npos);
 }
 
@@ -157,7 +157,7 @@ TEST_F(EventFileTest, AFullRewriteOfThreeRowsHoldsThirtyThreeKeysAndRenumbers) {
     fill(4);
     table.deleteRow(1);
     EXPECT_EQ(table.cell(1, 0), " 3");
-    ASSERT_TRUE(file.rewriteEventFile(table));
+    ASSERT_TRUE(file.saveAndReload(table));
     EXPECT_EQ(keysIn(platform.files[path]), 33);
     ASSERT_EQ(table.rowCount(), 3);
     EXPECT_EQ(table.cell(1, 0), " 2");
@@ -167,19 +167,19 @@ TEST_F(EventFileTest, AFullRewriteOfThreeRowsHoldsThirtyThreeKeysAndRenumbers) {
 
 TEST_F(EventFileTest, SavingThroughAnEmptyTableLeavesNoFile) {
     platform.files[path] = "[Date&Time]\nDate&Time 1=a\n";
-    ASSERT_TRUE(file.saveThrough(table));
+    ASSERT_TRUE(file.save(table));
     EXPECT_EQ(platform.files.count(path), 0u);
-    ASSERT_TRUE(file.rewriteEventFile(table));
+    ASSERT_TRUE(file.saveAndReload(table));
     EXPECT_EQ(platform.files.count(path), 0u);
 }
 
 TEST_F(EventFileTest, AFailedRewriteLeavesTheTableAndTheFileAsTheyWere) {
     fill(3);
-    file.saveThrough(table);
+    file.save(table);
     const std::string before = platform.files[path];
     table.deleteRow(0);
     platform.failWrites = true;
-    EXPECT_FALSE(file.rewriteEventFile(table));
+    EXPECT_FALSE(file.saveAndReload(table));
     EXPECT_EQ(platform.files[path], before);
     ASSERT_EQ(table.rowCount(), 2);
     EXPECT_EQ(table.cell(0, 0), " 2"); // not reloaded

@@ -88,9 +88,9 @@ TEST_P(FileEncoding, TheFileKeepsItsEncodingAndEveryCharacterThroughEachWrite) {
     Event added = table.readRow(0);
     added.matchKey = "Sonntag 16 M\xE4rz 2031 10:00:00";
     table.insertRow(2, added);
-    ASSERT_TRUE(file.rewriteEventFile(table));
+    ASSERT_TRUE(file.saveAndReload(table));
     table.deleteRow(0);
-    ASSERT_TRUE(file.rewriteEventFile(table));
+    ASSERT_TRUE(file.saveAndReload(table));
     const std::string &written = platform.files[path];
     EXPECT_EQ(written.substr(0, 2), saved(u"", as).substr(0, 2));
     EXPECT_TRUE(holds(written, u"Date&Time 1=Ежегодно 14 марта 09:30:00\r\n", as));

@@ -65,7 +65,7 @@ TEST_F(Start, AUtf16FileLoadsAndKeepsItsEncoding) {
     ASSERT_EQ(table.rowCount(), 2);
     EXPECT_EQ(table.event(1).matchKey, "Friday 14 March 2031 10:00:00");
     table.deleteRow(0);
-    ASSERT_TRUE(file.rewriteEventFile(table));
+    ASSERT_TRUE(file.saveAndReload(table));
     const std::string &written = platform.files[path];
     ASSERT_GE(written.size(), 2u);
     EXPECT_EQ(written.substr(0, 2), "\xFF\xFE");
@@ -105,7 +105,7 @@ TEST_F(Start, WhatTheLoaderDidNotLoadIsKeptAsideAndToldOfBeforeItIsDropped) {
             << what << ": " << fresh.otherNotices[0];
         EXPECT_NE(fresh.otherNotices[0].find("kept in\r\n" + copy), std::string::npos);
         // Told once: later writes keep nothing more aside.
-        events.rewriteEventFile(rows);
+        events.saveAndReload(rows);
         EXPECT_EQ(fresh.otherNotices.size(), 1u);
     }
 }
@@ -116,7 +116,7 @@ TEST_F(Start, KeptAsideCopiesNeverReplaceEachOtherAndTheTenNewestStay) {
         platform.files[path] = eventsFile({{1, "a"}, {3, "c"}});
         EventTable rows;
         file.loadAll(rows);
-        ASSERT_TRUE(file.rewriteEventFile(rows));
+        ASSERT_TRUE(file.saveAndReload(rows));
     }
     std::vector<std::string> copies = platform.filesStartingWith(path + ".");
     ASSERT_EQ(copies.size(), EventFile::keptAsideCopies);
@@ -127,7 +127,7 @@ TEST_F(Start, KeptAsideCopiesNeverReplaceEachOtherAndTheTenNewestStay) {
     platform.files[path] = eventsFile({{1, "a"}, {3, "c"}});
     EventTable rows;
     file.loadAll(rows);
-    ASSERT_TRUE(file.rewriteEventFile(rows));
+    ASSERT_TRUE(file.saveAndReload(rows));
     copies = platform.filesStartingWith(path + ".");
     ASSERT_EQ(copies.size(), EventFile::keptAsideCopies);
     EXPECT_EQ(copies.front(), path + ".20261206-120000.bak");
@@ -161,7 +161,7 @@ TEST_F(Start, AFileTheProgramWroteItselfNeedsNoBackup) {
     platform.files[path] = futureEvent(1);
     start();
     table.deleteRow(0);
-    file.rewriteEventFile(table); // the one row goes
+    file.saveAndReload(table); // the one row goes
     EXPECT_TRUE(platform.filesStartingWith(path + ".").empty());
     EXPECT_EQ(platform.files.count(path), 0u);
     EXPECT_TRUE(platform.otherNotices.empty());
@@ -185,10 +185,10 @@ TEST_F(Start, AFileThatCannotBeReadIsNeverReplacedOrDeleted) {
     EXPECT_TRUE(platform.otherNotices.empty());      // the user was asked at start already
     Event added = eventAt(at(2032, 1, 1, 0, 0, 0), "Daily", "00:00:00");
     table.insertRow(0, added);
-    EXPECT_FALSE(file.saveThrough(table));
+    EXPECT_FALSE(file.save(table));
     EXPECT_FALSE(file.lastError().empty());
     table.clearTable();
-    EXPECT_FALSE(file.saveThrough(table)); // nor deleted by a save of an empty table
+    EXPECT_FALSE(file.save(table)); // nor deleted by a save of an empty table
     EXPECT_EQ(platform.files[path], futureEvent(1));
 }
 
@@ -236,7 +236,7 @@ TEST_F(Start, AFailedWriteIsToldOnceAndTriedAgainLessAndLessOftenUntilItSucceeds
     // A later failure is a new spell, told again and tried after a second.
     platform.failReplaces = true;
     table.insertRow(0, eventAt(plus(now, 3600), "", "later"));
-    due.noteStored(file.rewriteEventFile(table), plus(now, 200));
+    due.noteStored(file.saveAndReload(table), plus(now, 200));
     EXPECT_EQ(platform.otherNotices.size(), 2u);
     tries.clear();
     tick(201);
@@ -313,7 +313,7 @@ TEST_F(Start, NoMemoryForTheFileLeavesItAloneLikeAnUnreadableOne) {
     EXPECT_EQ(file.readError(), "There is not enough memory to read it.");
     EXPECT_TRUE(file.blocked());
     platform.outOfMemory = false;
-    EXPECT_FALSE(file.rewriteEventFile(table));
+    EXPECT_FALSE(file.saveAndReload(table));
     EXPECT_EQ(platform.files[path], futureEvent(1));
 }
 
@@ -326,7 +326,7 @@ TEST_F(Start, ASessionEndingWritesAFileThatLaggedBehind) {
     added.matchKey = "Friday 14 March 2031 10:00:00";
     table.insertRow(1, added);
     platform.failWrites = true;
-    due.noteStored(file.saveThrough(table), now);
+    due.noteStored(file.save(table), now);
     platform.failWrites = false;
     due.sessionEnds(plus(now, 1));
     EventTable again;

@@ -48,7 +48,7 @@ std::string ScriptedClock::addAt(const std::string &repeat, const LocalTime &whe
     table.insertRow(table.rowCount(), row);
     promises_.kindOf(row.matchKey, repeat);
     userActed_ = true;
-    file.saveThrough(table); // a failed write is tried again at the next tick
+    file.save(table); // a failed write is tried again at the next tick
     due.tableChanged(reading());
     return row.matchKey;
 }
@@ -166,7 +166,7 @@ void ScriptedClock::remove(const std::string &key) {
             table.deleteRow(row);
             break;
         }
-    file.rewriteEventFile(table);
+    file.saveAndReload(table);
     platform.now = reading();
     due.tableChanged(platform.now);
     userActed_ = true;

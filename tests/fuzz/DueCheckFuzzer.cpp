@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const unsigned rows = input.byte() % 11;
     for (unsigned i = 0; i < rows; ++i)
         addRow(base + (input.byte() * 256 + input.byte()) % 5400);
-    file.saveThrough(table);
+    file.save(table);
 
     DueCheck due(table, file, platform);
     due.setHistory(&history);
@@ -246,11 +246,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 const int row = static_cast<int>(input.byte() % table.rowCount());
                 leftOtherwise[table.event(row).matchKey] = true;
                 table.deleteRow(row);
-                due.noteStored(file.rewriteEventFile(table), platform.now);
+                due.noteStored(file.saveAndReload(table), platform.now);
                 due.tableChanged(platform.now);
             } else {
                 addRow(wallSecond(platform.now) + input.byte() % 90);
-                due.noteStored(file.saveThrough(table), platform.now);
+                due.noteStored(file.save(table), platform.now);
                 due.tableChanged(platform.now);
             }
             checkStep(false, nowPressed);

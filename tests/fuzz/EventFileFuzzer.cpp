@@ -68,10 +68,10 @@ void roundTrip(const std::string &bytes) {
     if (table.rowCount() == 0)
         return;
     table.insertRow(table.rowCount(), table.readRow(0));
-    if (!file.rewriteEventFile(table))
+    if (!file.saveAndReload(table))
         std::abort();
     table.deleteRow(table.rowCount() - 1);
-    if (!file.rewriteEventFile(table))
+    if (!file.saveAndReload(table))
         std::abort();
     const std::string &written = platform.files["InformationSW"];
     if (encodingOf(written) != encodingOf(bytes))
