@@ -29,7 +29,7 @@ std::string timeText(const std::string &typed, const char *placeholder, int &pla
 
 } // namespace
 
-bool composeFields(const EventForm &form, Platform &platform, Event &fields) {
+bool composeEventOf(const EventForm &form, Platform &platform, Event &composed) {
     int placeholders = 0;
     const std::string hour = timeText(form.hour, hourPlaceholder, placeholders);
     const std::string minute = timeText(form.minute, minutePlaceholder, placeholders);
@@ -69,7 +69,7 @@ bool composeFields(const EventForm &form, Platform &platform, Event &fields) {
         event.day = formatTwoDigits(form.date.day);
     }
     event.matchKey = joinedKey(kind, date, time);
-    fields = event;
+    composed = event;
     return true;
 }
 
@@ -175,7 +175,7 @@ int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
             continue;
         form.date = fromWallSecond(wallSecond(form.date)); // with its day of the week
         Event composed;
-        if (!composeFields(form, platform, composed) || composed.matchKey == event.matchKey ||
+        if (!composeEventOf(form, platform, composed) || composed.matchKey == event.matchKey ||
             numbersIn(composed.matchKey) != numbersIn(event.matchKey) ||
             (kind == RepeatKind::Weekly && !event.dayOfWeek.empty() &&
              parseNumber(event.dayOfWeek) != form.date.dayOfWeek))
@@ -192,14 +192,14 @@ int recomposeInCurrentLanguage(EventTable &table, Platform &platform) {
 }
 
 Editor::Outcome Editor::composeEvent(const EventForm &form) {
-    Event fields;
-    if (!composeFields(form, platform_, fields))
+    Event composed;
+    if (!composeEventOf(form, platform_, composed))
         return Outcome::NothingToAdd;
     if (file_.tooLarge())
         return Outcome::FileTooLarge;
     const int asked = editPending_ ? editIndex_ : table_.rowCount();
     const int at = asked < table_.rowCount() ? asked : table_.rowCount();
-    table_.insertRow(asked, fields);
+    table_.insertRow(asked, composed);
     // The file holds exactly the table's rows afterwards, the composed row in place of the one
     // taken out for editing.
     file_.releaseEdit();
@@ -230,7 +230,7 @@ bool Editor::deleteSelected(int selected) {
 bool Editor::editRow(int selected, Event &taken) {
     if (selected < 0 || selected >= table_.rowCount())
         return false;
-    taken = table_.readRow(selected);
+    taken = table_.event(selected);
     if (taken.matchKey.empty())
         return false;
     editPending_ = true;

@@ -31,7 +31,7 @@ struct EventForm {
 // part formatted exactly as the due check formats the clock. False, and fields untouched, when
 // all three time boxes show their placeholders. Every text is cut to its field, whatever was
 // typed.
-bool composeFields(const EventForm &form, Platform &platform, Event &fields);
+bool composeEventOf(const EventForm &form, Platform &platform, Event &composed);
 
 // The form that shows a row again: its time texts, repeat kind (the placeholder for a one-time
 // row), its one power action and its date (all zero for rows without one, which a date picker

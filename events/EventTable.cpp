@@ -124,18 +124,18 @@ Event TableRow::event() const {
     return copy;
 }
 
-Event EventTable::readRow(int index) const {
+Event EventTable::event(int index) const {
     if (index < 0 || index >= rowCount())
         return Event();
     return rows_[static_cast<std::size_t>(index)].event();
 }
 
-void EventTable::insertRow(int index, const Event &fields) {
+void EventTable::insertRow(int index, const Event &event) {
     ++version_;
     if (index < 0)
         index = 0;
     const int at = index < rowCount() ? index : rowCount();
-    rows_.insert(rows_.begin() + at, TableRow(formatTwoDigits(index + 1), fields));
+    rows_.insert(rows_.begin() + at, TableRow(formatTwoDigits(index + 1), event));
     if (mirror_)
         mirror_->rowInserted(at, rows_[static_cast<std::size_t>(at)]);
 }

@@ -76,17 +76,14 @@ public:
     // Counts every change of the table, so a reader can tell that it changed since it looked.
     unsigned version() const { return version_; }
 
-    // A copy of row i; all fields empty beyond the end.
-    Event readRow(int index) const;
-
     // Row i itself, for walks that only look; index must be below rowCount().
     const TableRow &row(int index) const { return rows_[static_cast<std::size_t>(index)]; }
-    // A copy of row i's event; index must be below rowCount().
-    Event event(int index) const { return row(index).event(); }
+    // A copy of row i's event; all fields empty beyond the end.
+    Event event(int index) const;
 
     // Inserts at index (rows from there move down), each text cut to its field's capacity; an
     // index beyond the end appends, but the row number still names the index asked for.
-    void insertRow(int index, const Event &fields);
+    void insertRow(int index, const Event &event);
 
     // Puts a row that was taken out back at its index, with the number it had.
     void putBack(int index, const TableRow &row);

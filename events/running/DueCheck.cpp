@@ -172,7 +172,7 @@ void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector
     }
     if (actions.empty())
         return;
-    const Action action{table_.readRow(winnerAmong(actions)), utc, second,
+    const Action action{table_.event(winnerAmong(actions)), utc, second,
                         run.skipped ? run.to : second, run.rows};
     if (!fired || beats(action.event, fired->event))
         fired = action;

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <utility>
 
-bool isMissed(const Event &fields, const LocalTime &now) {
-    return isMissed(TableRow("", fields), now);
+bool isMissed(const Event &event, const LocalTime &now) {
+    return isMissed(TableRow("", event), now);
 }
 
 bool isMissed(const TableRow &row, const LocalTime &now) {
@@ -30,9 +30,9 @@ bool isMissed(const TableRow &row, const LocalTime &now) {
     return false; // its very second: the due check's first tick examines it and fires it
 }
 
-std::string missedNoticeText(const Event &fields) {
-    return "Date&Time:" + fields.matchKey + "\r\nRestart:" + fields.restart +
-           "\r\nShut down:" + fields.shutDown;
+std::string missedNoticeText(const Event &event) {
+    return "Date&Time:" + event.matchKey + "\r\nRestart:" + event.restart +
+           "\r\nShut down:" + event.shutDown;
 }
 
 std::string manyMissedText(const std::vector<std::string> &notices) {

@@ -13,11 +13,11 @@
 // decide, compared as unsigned 16-bit numbers in the order year, month, day, hour, minute,
 // second; the MatchKey plays no part. Fields that name no real moment (missing, zero, out of
 // range) are never missed: the row stays, and fires if its text comes due.
-bool isMissed(const Event &fields, const LocalTime &now);
+bool isMissed(const Event &event, const LocalTime &now);
 bool isMissed(const TableRow &row, const LocalTime &now);
 
 // The three lines of a missed-event notice.
-std::string missedNoticeText(const Event &fields);
+std::string missedNoticeText(const Event &event);
 
 // Up to this many missed events get a notice each; beyond them the rest share one more.
 constexpr std::size_t maxMissedNotices = 10;

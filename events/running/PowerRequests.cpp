@@ -17,25 +17,25 @@ std::string refusedNoticeText(const std::string &matchKey, PowerAction action,
            " this computer for the event\r\n" + matchKey + "\r\n\r\n" + reason;
 }
 
-bool runPowerAction(const Event &fields, const EventTable &table, EventFile &file,
+bool runPowerAction(const Event &event, const EventTable &table, EventFile &file,
                     Platform &platform, History *history, const LocalTime *when) {
-    const PowerAction action = powerActionOf(fields);
+    const PowerAction action = powerActionOf(event);
     if (action == PowerAction::None)
         return true;
     const bool stored = file.save(table);
     const char *name = actionName(action);
     // Written down before Windows is asked: afterwards there may be no time left.
     if (history && when)
-        history->record(*when, std::string(name) + " requested", fields);
+        history->record(*when, std::string(name) + " requested", event);
     const std::string refused =
         action == PowerAction::ShutDown ? platform.requestShutdown() : platform.requestRestart();
     // The event counts as fired all the same (a one-time row has gone); the user learns why
     // the computer stayed on.
     if (!refused.empty()) {
         if (history && when)
-            history->record(*when, std::string(name) + " refused: " + refused, fields);
+            history->record(*when, std::string(name) + " refused: " + refused, event);
         platform.showNotice(refusedNoticeTitle,
-                            refusedNoticeText(platform.utf8From(fields.matchKey), action, refused));
+                            refusedNoticeText(platform.utf8From(event.matchKey), action, refused));
     }
     return stored;
 }
@@ -51,7 +51,7 @@ std::optional<DueCheck::Action> DueCheck::firstActionAhead() {
                 continue; // answered: the next action is warned of
             schedule_.dueAt(second, run.rows, due_, true);
             if (!due_.empty())
-                return Action{table_.readRow(winnerAmong(due_)), run.utcOf(second), second,
+                return Action{table_.event(winnerAmong(due_)), run.utcOf(second), second,
                               run.skipped ? run.to : second, run.rows};
         }
     return std::nullopt;

@@ -28,7 +28,7 @@ struct EditorFixture : testing::Test {
     }
     Event composed(const EventForm &f) {
         Event fields;
-        EXPECT_TRUE(composeFields(f, platform, fields));
+        EXPECT_TRUE(composeEventOf(f, platform, fields));
         return fields;
     }
     void addRows(int count) {
@@ -327,7 +327,7 @@ TEST_F(EditorFixture, KeysComposedInAnotherLanguageAreComposedAgainInThisOne) {
                 for (const char *repeat : repeats) {
                     Event fields;
                     ASSERT_TRUE(
-                        composeFields(form("10", "20", "30", repeat, date), platform, fields));
+                        composeEventOf(form("10", "20", "30", repeat, date), platform, fields));
                     table.insertRow(table.rowCount(), fields);
                 }
             platform.language = to;

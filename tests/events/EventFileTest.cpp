@@ -136,7 +136,7 @@ TEST_F(EventFileTest, ARoundTripKeepsEveryFieldButTheLeadingBlanks) {
     EventTable loaded;
     file.loadAll(loaded);
     ASSERT_EQ(loaded.rowCount(), 1);
-    Event read = loaded.readRow(0);
+    Event read = loaded.event(0);
     EXPECT_EQ(read.matchKey, "key");
     EXPECT_EQ(read.restart, "Restart");
     EXPECT_EQ(read.repeat, "Weekly");

@@ -33,7 +33,7 @@ struct ListCopy : TableMirror {
 TEST(EventTable, AnEmptyTableReadsEmpty) {
     EventTable table;
     EXPECT_EQ(table.rowCount(), 0);
-    Event fields = table.readRow(0);
+    Event fields = table.event(0);
     EXPECT_TRUE(fields.matchKey.empty());
     EXPECT_TRUE(table.cell(0, 0).empty());
     EXPECT_TRUE(table.cell(-1, 1).empty());
@@ -80,7 +80,7 @@ TEST(EventTable, TextsAreCutToTheirFieldCapacity) {
     fields.repeat = "Monthly-ish";
     fields.year = std::string(40, '9');
     table.insertRow(0, fields);
-    Event read = table.readRow(0);
+    Event read = table.event(0);
     EXPECT_EQ(read.matchKey.size(), 199u);
     EXPECT_EQ(read.repeat, "Monthly-i");
     EXPECT_EQ(read.year.size(), 19u);

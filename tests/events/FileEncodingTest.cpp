@@ -85,7 +85,7 @@ TEST_P(FileEncoding, TheFileKeepsItsEncodingAndEveryCharacterThroughEachWrite) {
     EXPECT_EQ(table.event(1).matchKey, "???????? 14 ????? 09:30:00");
     EXPECT_EQ(table.event(1).repeat, "????????");
     // A new event, typed in the code page, and a row deleted: two writes.
-    Event added = table.readRow(0);
+    Event added = table.event(0);
     added.matchKey = "Sonntag 16 M\xE4rz 2031 10:00:00";
     table.insertRow(2, added);
     ASSERT_TRUE(file.saveAndReload(table));
