@@ -2,7 +2,6 @@
 // decided by the editor of the scheduling core.
 #include "EventForm.h"
 
-#include "ClockFace.h"
 #include "DueCheck.h"
 #include "Editor.h"
 #include "ProgramPaths.h"
@@ -124,17 +123,12 @@ void tellPartlyDue(HWND window, const EventForm &form) {
 } // namespace
 
 void setUpEventForm(HWND window) {
-    SendDlgItemMessageA(window, IDC_DATE, DTM_SETFORMATA, 0,
-                        reinterpret_cast<LPARAM>(longDatePicture));
     static const TwoDigitChoices hours(24), minutes(60);
     addChoices(GetDlgItem(window, IDC_HOUR), hours.pointers, hours.count);
     addChoices(GetDlgItem(window, IDC_MINUTE), minutes.pointers, minutes.count);
     addChoices(GetDlgItem(window, IDC_SECOND), minutes.pointers, minutes.count);
     addChoices(GetDlgItem(window, IDC_REPEAT), repeatChoices, 6);
-    SetDlgItemTextA(window, IDC_HOUR, hourPlaceholder);
-    SetDlgItemTextA(window, IDC_MINUTE, minutePlaceholder);
-    SetDlgItemTextA(window, IDC_SECOND, secondPlaceholder);
-    SetDlgItemTextA(window, IDC_REPEAT, repeatPlaceholder);
+    resetForm(window);
 }
 
 void resetForm(HWND window) {
@@ -144,9 +138,9 @@ void resetForm(HWND window) {
     SetDlgItemTextA(window, IDC_REPEAT, repeatPlaceholder);
     SendDlgItemMessageA(window, IDC_DATE, DTM_SETFORMATA, 0,
                         reinterpret_cast<LPARAM>(longDatePicture));
-    // Before the first tick the reading is all zero, which the picker refuses.
-    if (tickTime().wYear != 0)
-        setPickedDate(window, tickTime());
+    SYSTEMTIME today;
+    scheduling().platform.readClock(today);
+    setPickedDate(window, today);
     setBox(window, IDC_RESTART, false);
     setBox(window, IDC_SHUTDOWN, false);
     EnableWindow(GetDlgItem(window, IDC_RESTART), TRUE);

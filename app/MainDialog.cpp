@@ -1,48 +1,32 @@
-// The main window: initialisation, the message table, the once-a-second tick and the exit
-// confirmation.
+// The main window: its making, the message table that routes every message to the part that
+// handles it, its scaling, and the exit and the session's end.
 #include "MainDialog.h"
 
 #include "BitmapButton.h"
 #include "ClockFace.h"
 #include "EventForm.h"
-#include "MissedSweep.h"
-#include "Notices.h"
+#include "MainMenu.h"
 #include "PictureLoader.h"
-#include "ProgramPaths.h"
 #include "Scale.h"
 #include "Settings.h"
 #include "Shell.h"
 #include "ShownText.h"
+#include "Startup.h"
+#include "Ticking.h"
 #include "TodayWindow.h"
 #include "Tray.h"
 #include "WarningWindow.h"
 #include "resource.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 namespace {
 
-constexpr UINT_PTR tickTimer = 1;
-constexpr UINT deferredStartMessage = WM_USER + 0x100;
+// Posted at the end of WM_INITDIALOG: the window is built.
+constexpr UINT builtMessage = WM_USER + 0x100;
 // Posted to hide the window into the tray once a minimise or the start has run to its end.
 constexpr UINT hideMessage = WM_USER + 0x101;
 constexpr DWORD eventListStyle = LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT;
-
-// While the face shows, ticks fall this long after each second boundary, so the clock changes
-// with the real second and no tick lands just before the boundary it waits for. A tick that
-// lands up to the slack later keeps the timer as it is: the timer is set again only when the
-// ticks drift out of it, since each setting costs a call to the window server.
-constexpr int tickPhaseMilliseconds = 20;
-constexpr int tickSlackMilliseconds = 40;
-constexpr UINT tickPeriod = 1000;
-UINT armedPeriod = 0;
-
-// Hidden, the timer is set for the second the due check needs next. A timer counts on the tick
-// count, which Windows does not slew with the clock (up to some 2 s an hour): a longer sleep
-// wakes early by that much and plans its last seconds afresh.
-constexpr std::int64_t shortSleepSeconds = 10;
-constexpr std::int64_t driftMilliseconds = 2000;
 
 const char exitQuestion[] = "          Do you really want to exit?";
 const char exitCaption[] = "Exit from programm Velkorin";
@@ -60,37 +44,11 @@ const PictureButton deleteButton = {IDC_DELETE, 408, 390, IDB_DELETE_UP, IDB_DEL
 
 UINT taskbarCreatedMessage = 0;
 
-void armTickTimer(HWND window, WORD milliseconds) {
-    const bool inPhase = milliseconds >= tickPhaseMilliseconds &&
-                         milliseconds < tickPhaseMilliseconds + tickSlackMilliseconds;
-    const UINT period = inPhase ? tickPeriod : tickPeriod - milliseconds + tickPhaseMilliseconds;
-    if (period == armedPeriod)
-        return;
-    SetTimer(window, tickTimer, period, nullptr);
-    armedPeriod = period;
-}
+// Whether this copy holds the event file's lock.
+CopyCheck oneCopy;
 
-// Hidden: one timer for the next second the program is needed.
-void armSleepTimer(HWND window, const SYSTEMTIME &now, const LocalTime &reading) {
-    const std::int64_t seconds =
-        scheduling().due.neededAt(reading) - (wallSecond(reading) - reading.utcOffset);
-    std::int64_t wait = seconds * 1000 - now.wMilliseconds + tickPhaseMilliseconds;
-    if (seconds > shortSleepSeconds)
-        wait -= driftMilliseconds;
-    armedPeriod = static_cast<UINT>(wait);
-    SetTimer(window, tickTimer, armedPeriod, nullptr);
-}
-
-// After anything that may change when the program is needed next: a change of the table, an
-// answer, the window hidden or shown, a wake.
-void planTicks(HWND window) {
-    SYSTEMTIME now;
-    const LocalTime reading = scheduling().platform.readClock(now);
-    if (faceOnScreen(window))
-        armTickTimer(window, now.wMilliseconds);
-    else
-        armSleepTimer(window, now, reading);
-}
+// The Today window is to open before the main window shows.
+bool todayFirst = false;
 
 // The picture buttons, last in the tab order, OK before DELETE.
 void createPictureButton(HWND window, const PictureButton &button, int x, int y, UINT dpi) {
@@ -104,205 +62,57 @@ void createPictureButton(HWND window, const PictureButton &button) {
                         windowDpi);
 }
 
-// Whether this copy holds the event file's lock.
-CopyCheck oneCopy;
-const char noLockTitle[] = "Velkorin: events not carried out";
-const char noLockText[] = "Velkorin cannot hold the lock that keeps a second copy from "
-                          "carrying out the same events:";
-const char noLockEnd[] = "It shows the events but carries none of them out, so that no restart "
-                         "or shutdown can come twice. Start Velkorin again once the lock can be "
-                         "made.";
-
-const char unreadableEnd[] = "Retry reads it again. Cancel runs Velkorin without its events; the "
-                             "file is then left exactly as it is.";
-
-// The event file exists but cannot be read: the user learns why and chooses; true for Retry.
-bool retryUnreadableFile(HWND window) {
-    Scheduling &s = scheduling();
-    const std::string reason = s.file.readError();
-    const std::string text = "The event file\r\n" + s.file.path() +
-                             "\r\nexists but cannot be read:\r\n" + reason + "\r\n\r\n" +
-                             unreadableEnd;
-    s.history.record(s.platform.localTime(), "event file could not be read: " + reason);
-    return askUser(window, text, "Velkorin", MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
-}
-
-// Loads the event file, reports the events missed while the program was not running, and
-// starts the due check with the second the sweep judged by. A file that exists but cannot be
-// read is never taken for an empty one: after Cancel the program runs without events and
-// leaves the file alone.
-void startScheduling(HWND window) {
-    Scheduling &s = scheduling();
-    while (s.file.loadAll(s.table) == Platform::FileRead::Failed && retryUnreadableFile(window)) {
-    }
-    if (!oneCopy.lockError.empty()) {
-        // Another copy may keep this file: its events are shown, nothing more.
-        s.due.stopWatching();
-        s.history.record(s.platform.localTime(), "events not carried out: the lock " +
-                                                     oneCopy.lockPath +
-                                                     " could not be had: " + oneCopy.lockError);
-        s.platform.showNotice(noLockTitle, std::string(noLockText) + "\r\n" + oneCopy.lockPath +
-                                               "\r\n" + oneCopy.lockError + "\r\n\r\n" + noLockEnd);
-        return;
-    }
-    EventList::Batch batch(s.list); // after the question, which comes with the list live
-    // This copy holds the file's lock: what earlier runs left half-written is its to clear.
-    s.file.clearLeftovers(s.table);
-    const LocalTime swept = s.platform.localTime();
-    // Keys made in another language are brought into this one before anything is judged.
-    s.due.adoptCurrentLanguage(swept);
-    s.due.noteStored(sweepMissedEvents(s.table, s.file, s.platform, swept, &s.history), swept);
-    s.due.startAfter(swept);
-    // The copy that carries out the events is started again when an upgrade or an update's
-    // restart closed it; a crash or a hang is not reason enough.
-    RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG);
-}
-
-// The face shows a skin and the setting keeps it; a stored value of no skin changes nothing.
-void applySkin(HWND window, int skin) {
-    if (showSkin(window, skin))
-        writeIntegerSetting(skinsValue, skin);
-}
-
-// The menu's skin, unless the administrator fixed it.
-void chooseSkin(HWND window, int skin) {
-    if (!fixedByPolicy(skinsValue))
-        applySkin(window, skin);
-}
-
-// The colour dialog; a confirmed colour, black included, becomes the font colour and is kept.
-// A colour the administrator fixed stays.
-void chooseFontColour(HWND window) {
-    if (fixedByPolicy(fontColorValue))
-        return;
-    COLORREF chosen = 0;
-    if (!chooseColour(window, programInstance, CC_FULLOPEN, chosen))
-        return;
-    writeFontColour(chosen);
-    showFontColour(window, chosen, FALSE);
-}
-
 BOOL initMainDialog(HWND window) {
-    mainWindow = window;
     windowDpi = dpiOf(window);
     layOutAtScale(window, windowDpi);
     scaleFace(window, windowDpi);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    armTickTimer(window, now.wMilliseconds);
+    startTicks(window);
 
     Scheduling &s = scheduling();
+    s.platform.setWindow(window);
     s.due.setHistory(&s.history);
     s.file.setHistory(&s.history);
     s.list.attach(GetDlgItem(window, IDC_EVENTS), s.table);
     s.table.setMirror(&s.list);
     s.list.setUpEventColumns();
     SendMessageA(s.list.handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, eventListStyle);
-    mainMenu = LoadMenuA(programInstance, "MENUP");
-    SetMenu(window, mainMenu);
     SendMessageA(window, WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXSMICON))));
     SendMessageA(window, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(programIcon(GetSystemMetrics(SM_CXICON))));
     setUpEventForm(window);
-    COLORREF colour = 0;
-    readFontColour(colour);
-    showFontColour(window, colour, TRUE);
-
-    startScheduling(window);
-
-    // With the Today setting on, the day's events come first; the main window waits for the
-    // Today window to close, while its ticks go on.
-    readIntegerSetting(todayValue, todaySetting);
-    showTodayMark(window);
-    if (todaySetting == 1)
-        runTodayWindow();
-
-    int skin = 0;
-    readIntegerSetting(skinsValue, skin);
-    applySkin(window, skin);
-    showFixedSettings(window);
+    setUpMainMenu(window);
+    startScheduling(window, oneCopy);
     createPictureButton(window, okButton);
     createPictureButton(window, deleteButton);
 
-    PostMessageA(window, deferredStartMessage, 0, 0);
+    // With the Today setting on, the day's events come first: the main window, built, stays
+    // hidden until the Today window closes.
+    todayFirst = todaySetting == 1;
+    PostMessageA(window, builtMessage, 0, 0);
     taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     return TRUE;
 }
 
-// The tray tip follows the next power action; made anew only when that, or the day, changed.
-void showNextAction(const LocalTime &now) {
-    Scheduling &s = scheduling();
-    static std::int64_t shownAction = INT64_MIN;
-    static int shownDay = 0;
-    const auto &next = s.due.nextAction();
-    const std::int64_t action = next ? next->utc * 2 + next->shutDown : -1;
-    if (action == shownAction && now.day == shownDay)
-        return;
-    shownAction = action;
-    shownDay = now.day;
-    showTrayTip(trayTipOf(next, now, s.platform));
-}
-
-// A tick: the clock face, then the due check, which runs after the clock work. Shown, the
-// timer is set again for the next second first; hidden, for the next second needed, last.
-void clockTick(HWND window) {
-    SYSTEMTIME now;
-    const LocalTime reading = scheduling().platform.readClock(now);
-    const bool onScreen = faceOnScreen(window);
-    if (onScreen)
-        armTickTimer(window, now.wMilliseconds);
-    clockWork(window, now);
-    {
-        EventList::Batch batch(scheduling().list);
-        scheduling().due.checkDueEvents(reading);
+// The main window is built. The Today window opens first when the setting says so, while the
+// main window's ticks go on; then the main window shows, and a start minimised hides it once
+// it has been shown, as a recreated task bar does.
+void built(HWND window) {
+    if (todayFirst) {
+        runTodayWindow();
+        todayFirst = false;
+        ShowWindow(window, SW_SHOWNORMAL);
     }
-    showNextAction(reading);
-    if (!onScreen)
-        armSleepTimer(window, now, reading);
-}
-
-// The clock or the zone may have been set: judged at once, not at the next planned tick.
-void clockChanged(HWND window) {
-    scheduling().platform.clockMayHaveChanged();
-    clockTick(window);
-}
-
-// Windows tells of sleep and wake: what came due while the computer slept is a gap.
-void powerChanged(WPARAM change) {
-    Scheduling &s = scheduling();
-    EventList::Batch batch(s.list);
-    const LocalTime now = s.platform.localTime();
-    switch (change) {
-    case PBT_APMSUSPEND: s.due.asleep(now); break;
-    case PBT_APMRESUMEAUTOMATIC:
-    case PBT_APMRESUMESUSPEND:
-    case PBT_APMRESUMECRITICAL:
-        s.due.awake(now);
-        // Woken by a timer, Windows sleeps again after two idle minutes: they start afresh
-        // here, and the warning holds the computer awake through its minute.
-        SetThreadExecutionState(ES_SYSTEM_REQUIRED);
-        break;
-    default: return;
-    }
-    showNextAction(now);
-    planTicks(mainWindow);
-}
-
-// Started minimised: hides once the window has been shown, as a recreated task bar does.
-void deferredStart(HWND window) {
     if (readFlag(minimizeValue) == '1')
         PostMessageA(window, hideMessage, 0, 0);
 }
 
-// Shown again, or restored: the face shows the time at once, formatted afresh, and ticks every
-// second again.
-void faceBack(HWND window) {
-    SYSTEMTIME now;
-    scheduling().platform.readClock(now);
-    faceShown(window, now);
-    armedPeriod = 0;
-    armTickTimer(window, now.wMilliseconds);
+// Until the Today window that comes first closes, and while in the tray, the window stays
+// hidden.
+void positionChanging(WINDOWPOS &change) {
+    if (todayFirst)
+        change.flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+    keepHiddenInTray(change);
 }
 
 // Into the tray, where the program sleeps until it is needed.
@@ -323,20 +133,6 @@ void sized(HWND window, WPARAM kind) {
         PostMessageA(window, hideMessage, 0, 0);
     else if (kind == SIZE_RESTORED)
         faceBack(window);
-}
-
-void menuCommand(HWND window, WORD command) {
-    if (trayCommand(window, command) || mainMenuCommand(window, command))
-        return;
-    // clang-format off
-    switch (command) {
-    case IDM_WHITE:       chooseSkin(window, 0);       break;
-    case IDM_METAL:       chooseSkin(window, 1);       break;
-    case IDM_COLOR_FONTS: chooseFontColour(window);    break;
-    case IDM_ABOUT:       showAboutNotice(window);     break;
-    default: break;
-    }
-    // clang-format on
 }
 
 // The warning's answers, carried out at once, with the list drawn once.
@@ -371,10 +167,10 @@ void controlCommand(HWND window, WPARAM command) {
 
 // Menus send no control handle, controls do; the power-action rule applies after either.
 void routeCommand(HWND window, WPARAM wParam, LPARAM lParam) {
-    if (lParam == 0)
-        menuCommand(window, LOWORD(wParam));
-    else
+    if (lParam != 0)
         controlCommand(window, wParam);
+    else if (!trayCommand(window, LOWORD(wParam)))
+        mainMenuCommand(window, LOWORD(wParam));
     excludePowerActions(window, wParam);
     planTicks(window);
 }
@@ -498,7 +294,7 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:      clockTick(window);                                     return TRUE;
     case WM_SETTINGCHANGE: settingChanged(window, lParam);                     return FALSE;
     case WM_TIMECHANGE: clockChanged(window);                                  return FALSE;
-    case WM_POWERBROADCAST: powerChanged(wParam);                              return TRUE;
+    case WM_POWERBROADCAST: powerChanged(window, wParam);                              return TRUE;
     case WM_COMMAND:    routeCommand(window, wParam, lParam);                  return TRUE;
     case WM_NOTIFY:     routeNotify(window, *reinterpret_cast<NMHDR *>(lParam)); return TRUE;
     case WM_SIZE:       sized(window, wParam);                                 return TRUE;
@@ -506,9 +302,9 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ACTIVATE:
     case WM_SETFOCUS:   return keepFocusInTray(window);
     case WM_WINDOWPOSCHANGING:
-        keepHiddenInTray(*reinterpret_cast<WINDOWPOS *>(lParam));              return FALSE;
+        positionChanging(*reinterpret_cast<WINDOWPOS *>(lParam));              return FALSE;
     case trayCallbackMessage: trayCallback(window, wParam, lParam);            return TRUE;
-    case deferredStartMessage: deferredStart(window);                          return TRUE;
+    case builtMessage:  built(window);                                         return TRUE;
     case hideMessage:   hide(window);                                          return TRUE;
     default:            return FALSE;
     }

@@ -195,8 +195,8 @@ bool readIntegerSetting(const char *name, int &value) {
     return true;
 }
 
-char readFlag(const char *name) {
-    return firstCharacter(name, true);
+char readFlag(const char *name, MissingKey missing) {
+    return firstCharacter(name, missing == MissingKey::Create);
 }
 
 bool writeFontColour(COLORREF colour) {
@@ -215,10 +215,6 @@ bool writeIntegerSetting(const char *name, int value) {
 bool writeFlag(const char *name, bool on) {
     BYTE data[flagFormBytes] = {static_cast<BYTE>(on ? '1' : '0')};
     return writeOwn(name, data, flagFormBytes);
-}
-
-char queryFlag(const char *name) {
-    return firstCharacter(name, false);
 }
 
 std::string runEntryData(const std::string &executablePath) {

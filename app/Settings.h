@@ -24,8 +24,10 @@ extern const char loadValue[];      // "Load": flag text
 // numbers in; the program itself always writes the REG_SZ forms.
 bool readFontColour(COLORREF &colour);
 bool readIntegerSetting(const char *name, int &value);
-// The first character of a flag text, or 0 when the value is missing or empty.
-char readFlag(const char *name);
+// The first character of a flag text, or 0 when the value is missing or empty. The main
+// window's reads create the user's key when it is missing; the Settings dialog's leave it so.
+enum class MissingKey { Create, Leave };
+char readFlag(const char *name, MissingKey missing = MissingKey::Create);
 
 // A policy of the computer or of the user holds this setting: the user cannot change it.
 bool fixedByPolicy(const char *name);
@@ -35,10 +37,6 @@ bool fixedByPolicy(const char *name);
 bool writeFontColour(COLORREF colour);
 bool writeIntegerSetting(const char *name, int value);
 bool writeFlag(const char *name, bool on);
-
-// Reads a value of the settings key for the Settings dialog, which opens the key without
-// creating it: the first character of a flag text, or 0.
-char queryFlag(const char *name);
 
 // Start with Windows: the Run value "Velkorin" in the user's own Run key holds the executable's
 // whole path (UTF-8 here) in double quotes, so that Windows does not split it at a blank. False

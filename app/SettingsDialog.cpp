@@ -62,8 +62,8 @@ void showFixed(HWND dialog, int box, int note) {
 BOOL initSettings(HWND dialog) {
     openDialog = dialog;
     layOutAtScale(dialog, dpiOf(dialog)); // the boxes meet their captions in the picture
-    const char minimised = queryFlag(minimizeValue);
-    const char load = queryFlag(loadValue);
+    const char minimised = readFlag(minimizeValue, MissingKey::Leave);
+    const char load = readFlag(loadValue, MissingKey::Leave);
     tickFrom(dialog, IDC_START_WITH_WINDOWS, load);
     tickFrom(dialog, IDC_START_MINIMIZED, minimised);
     if (loadFixed()) {

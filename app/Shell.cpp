@@ -2,8 +2,6 @@
 #include "Shell.h"
 
 HINSTANCE programInstance = nullptr;
-HWND mainWindow = nullptr;
-HMENU mainMenu = nullptr;
 std::string executablePath;
 std::string programDirectory;
 std::string eventDirectory;

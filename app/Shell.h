@@ -13,8 +13,6 @@
 #include <string>
 
 extern HINSTANCE programInstance;
-extern HWND mainWindow;
-extern HMENU mainMenu;
 extern std::string executablePath;
 extern std::string programDirectory; // ends with a backslash
 // Where the event file, its lock and copies and the history live: the program directory, or

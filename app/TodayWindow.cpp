@@ -63,7 +63,7 @@ void fillTodayList(HWND list, const LocalTime &today) {
 BOOL initToday(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_TODAY_LIST);
     SYSTEMTIME now;
-    GetLocalTime(&now);
+    scheduling().platform.readClock(now);
     char caption[100] = "";
     GetDateFormatA(LOCALE_USER_DEFAULT, 0, &now, longDatePicture, caption, sizeof caption);
     SetWindowTextA(dialog, caption);

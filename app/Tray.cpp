@@ -1,21 +1,16 @@
-// The tray icon and the menus: the tray menu's entries are translated into the main menu's
+// The tray icon and its menu: the tray menu's entries are translated into the main menu's
 // commands, so each action exists once.
 #include "Tray.h"
 
-#include "Notices.h"
+#include "MainMenu.h"
 #include "PictureLoader.h"
-#include "ProgramPaths.h"
 #include "Settings.h"
-#include "SettingsDialog.h"
-#include "Shell.h"
 #include "resource.h"
 
 #include <shellapi.h>
 
 #include <cstring>
 #include <string>
-
-int todaySetting = 0;
 
 namespace {
 
@@ -28,8 +23,6 @@ const TrayEntry trayEntries[] = {
     {IDM_TRAY_SHOW_WINDOW, "Show Window"},     {IDM_TRAY_SETTINGS, "Settings"},
     {IDM_TRAY_TODAY, "Show the window today"}, {IDM_TRAY_HELP, "Help Topics"},
     {IDM_TRAY_SITE, "Visit site Marbrook"},    {IDM_TRAY_EXIT, "Exit"}};
-
-const char helpFileName[] = "\\HelpVelkorin.chm";
 
 constexpr UINT trayIconId = 0;
 NOTIFYICONDATAA trayIcon = {};    // empty until the first hide; deleting it then does nothing
@@ -113,25 +106,6 @@ void bringBack(HWND window) {
     addTrayIcon();
 }
 
-void toggleToday(HWND window) {
-    if ((todaySetting != 0 && todaySetting != 1) || fixedByPolicy(todayValue))
-        return; // another stored value blocks it, as does the administrator's
-    todaySetting = 1 - todaySetting;
-    showTodayMark(window);
-    writeIntegerSetting(todayValue, todaySetting);
-}
-
-void openHelp() {
-    // The whole directory, however long and in any language: no path is ever cut.
-    const std::wstring help = wideOf(programDirectory + helpFileName);
-    ShellExecuteW(nullptr, L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void openSite(HWND window) {
-    const std::string address = std::string("https://") + vendorSite;
-    ShellExecuteA(window, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
 } // namespace
 
 void hideToTray(HWND window) {
@@ -175,37 +149,6 @@ bool trayCommand(HWND window, WORD id) {
     default: return false;
     }
     // clang-format on
-}
-
-bool mainMenuCommand(HWND window, WORD id) {
-    // clang-format off
-    switch (id) {
-    case IDM_SETTINGS: runSettingsDialog(window); return true;
-    case IDM_TODAY:    toggleToday(window);  return true;
-    case IDM_HELP:     openHelp();           return true;
-    case IDM_SITE:     openSite(window);     return true;
-    default: return false;
-    }
-    // clang-format on
-}
-
-void showTodayMark(HWND window) {
-    CheckMenuItem(GetMenu(window), IDM_TODAY,
-                  MF_BYCOMMAND | (todaySetting == 1 ? MF_CHECKED : MF_UNCHECKED));
-}
-
-// What the administrator fixed shows greyed in the menu: the skins, the Today window, the colour.
-void showFixedSettings(HWND window) {
-    const struct {
-        UINT item;
-        const char *setting;
-    } items[] = {{IDM_WHITE, skinsValue},
-                 {IDM_METAL, skinsValue},
-                 {IDM_TODAY, todayValue},
-                 {IDM_COLOR_FONTS, fontColorValue}};
-    for (const auto &entry : items)
-        EnableMenuItem(GetMenu(window), entry.item,
-                       MF_BYCOMMAND | (fixedByPolicy(entry.setting) ? MF_GRAYED : MF_ENABLED));
 }
 
 void keepHiddenInTray(WINDOWPOS &change) {

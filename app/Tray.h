@@ -1,5 +1,4 @@
-// The tray icon, the tray menu and the main menu's commands for the settings, the Today
-// setting, the help file and the vendor's site.
+// The tray icon and the tray menu, whose entries are the main menu's commands.
 #pragma once
 
 #include <windows.h>
@@ -7,9 +6,6 @@
 #include <string>
 
 constexpr UINT trayCallbackMessage = WM_USER + 5;
-
-// The Today setting in memory: 1 opens the Today window at start.
-extern int todaySetting;
 
 // Hides the main window into the tray and shows the icon there.
 void hideToTray(HWND window);
@@ -22,15 +18,6 @@ void trayCallback(HWND window, WPARAM anchor, LPARAM event);
 
 // A tray menu entry, translated into what it stands for; false for any other command.
 bool trayCommand(HWND window, WORD id);
-
-// The main menu's commands that the tray menu offers too: Settings, Today, Help Topics and
-// the site (30, 33, 35 and 36); false for any other command.
-bool mainMenuCommand(HWND window, WORD id);
-
-// Puts the check mark of item 33 in step with the Today setting.
-void showTodayMark(HWND window);
-// Greys the main menu's items of the settings a policy fixes.
-void showFixedSettings(HWND window);
 
 // While the window is in the tray only the tray brings it back: the dialog manager shows a
 // hidden dialog when its queue first runs empty, and Wine shows a window again that it hid in

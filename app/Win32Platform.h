@@ -1,5 +1,6 @@
-// The scheduling core's platform on Windows: local time, date pictures, files, notices and
-// the two power requests.
+// The scheduling core's platform on Windows: local time, date pictures, notices and the two
+// power requests (Win32Platform.cpp), and files (Win32Files.cpp). The shell reads the clock
+// here and nowhere else.
 #pragma once
 
 #include "Platform.h"
@@ -21,6 +22,8 @@ std::string wakeTimerName(DWORD processId);
 class Win32Platform : public Platform {
 public:
     ~Win32Platform() override;
+    // The window that owns notices and the warning: the main window, once it exists.
+    void setWindow(HWND window) { window_ = window; }
     LocalTime localTime() override;
     // The same reading, with the local time as Windows gave it (milliseconds too), so that the
     // face and the due check of one tick show one moment.
@@ -67,6 +70,7 @@ private:
     std::string knownZone_;
     // The zone's rules of each year asked for, so that a year's probes ask Windows once.
     std::map<int, TIME_ZONE_INFORMATION> yearRules_;
+    HWND window_ = nullptr;
     DWORD fileError_ = ERROR_SUCCESS;
     HANDLE wakeTimer_ = nullptr; // made at the first wake asked for
     unsigned temporaryCount_ = 0;

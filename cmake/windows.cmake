@@ -47,13 +47,17 @@ add_library(shell STATIC
     app/EventForm.cpp
     app/EventList.cpp
     app/MainDialog.cpp
+    app/MainMenu.cpp
     app/OneCopy.cpp
     app/ProgramPaths.cpp
     app/Settings.cpp
     app/SettingsDialog.cpp
     app/Shell.cpp
+    app/Startup.cpp
+    app/Ticking.cpp
     app/TodayWindow.cpp
     app/Tray.cpp
+    app/Win32Files.cpp
     app/Win32Platform.cpp)
 target_include_directories(shell PUBLIC app)
 target_link_libraries(shell PUBLIC ui)

@@ -6,7 +6,6 @@
 #include "Scale.h"
 #include "resource.h"
 
-#include <commctrl.h>
 #include <commdlg.h>
 
 #include <cstring>
@@ -29,11 +28,7 @@ RECT lineAt(const RECT &line) {
 }
 constexpr UINT lineFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
-struct Skin {
-    int command;
-    int picture;
-};
-const Skin skins[] = {{IDM_WHITE, IDP_WHITE_SKIN}, {IDM_METAL, IDP_METAL_SKIN}};
+const int skinPictures[] = {IDP_WHITE_SKIN, IDP_METAL_SKIN};
 
 SYSTEMTIME lastTick = {};
 char dateText[textCapacity] = "";
@@ -41,31 +36,11 @@ char timeText[textCapacity] = "";
 char lastPaintedDate[textCapacity] = "";
 HBITMAP skinPicture = nullptr;
 
-// The picture at the top left, made for the face's scale. Where it does not reach (the White skin
-// is narrower than the window), its last column and row are drawn out to the edge, so the skin
-// seems to go on; with no picture the face is plain white.
+// The picture at the top left, made for the face's scale, drawn out to the edges where it does
+// not reach (the White skin is narrower than the window); with no picture the face is plain
+// white.
 void drawSkin(HDC dc, const RECT &client) {
-    if (!skinPicture) {
-        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        return;
-    }
-    BITMAP size = {};
-    GetObjectA(skinPicture, sizeof size, &size);
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ previous = SelectObject(memory, skinPicture);
-    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-    // The edges drawn out only where the paint reaches them: the tick's paint of the time line
-    // does not.
-    const RECT right = {size.bmWidth, 0, client.right, size.bmHeight};
-    const RECT below = {0, size.bmHeight, client.right, client.bottom};
-    if (size.bmWidth < client.right && RectVisible(dc, &right))
-        StretchBlt(dc, size.bmWidth, 0, client.right - size.bmWidth, size.bmHeight, memory,
-                   size.bmWidth - 1, 0, 1, size.bmHeight, SRCCOPY);
-    if (size.bmHeight < client.bottom && RectVisible(dc, &below))
-        StretchBlt(dc, 0, size.bmHeight, client.right, client.bottom - size.bmHeight, memory, 0,
-                   size.bmHeight - 1, size.bmWidth, 1, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+    drawPicture(dc, client, skinPicture, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), true);
 }
 
 // The date is formatted once a day (and whenever the face shows again), the time every tick.
@@ -100,10 +75,6 @@ HFONT createClockFont() {
     font.lfPitchAndFamily = FF_MODERN;
     std::strcpy(font.lfFaceName, "Times New Roman");
     return CreateFontIndirectA(&font);
-}
-
-const SYSTEMTIME &tickTime() {
-    return lastTick;
 }
 
 void paintClockFace(HWND window) {
@@ -158,20 +129,15 @@ HBRUSH controlColours(HWND window, HDC dc, HWND control) {
     return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 }
 
-bool showSkin(HWND window, int skin) {
+bool setSkin(HWND window, int skin) {
     if (skin != 0 && skin != 1)
         return false;
-    const Skin &shown = skins[skin];
-    const Skin &other = skins[1 - skin];
-    HBITMAP picture = pictureAt(GetModuleHandleA(nullptr), shown.picture, faceDpi);
+    HBITMAP picture = pictureAt(GetModuleHandleA(nullptr), skinPictures[skin], faceDpi);
     shownSkin = skin;
     if (skinPicture)
         DeleteObject(skinPicture); // the replaced skin goes
     skinPicture = picture;
     InvalidateRect(window, nullptr, TRUE);
-    HMENU menu = GetMenu(window);
-    CheckMenuItem(menu, static_cast<UINT>(shown.command), MF_BYCOMMAND | MF_CHECKED);
-    CheckMenuItem(menu, static_cast<UINT>(other.command), MF_BYCOMMAND | MF_UNCHECKED);
     return true;
 }
 
@@ -180,13 +146,12 @@ void scaleFace(HWND window, UINT dpi) {
         return;
     faceDpi = dpi;
     if (shownSkin >= 0)
-        showSkin(window, shownSkin);
+        setSkin(window, shownSkin);
     InvalidateRect(window, nullptr, TRUE);
 }
 
-void showFontColour(HWND window, COLORREF colour, BOOL erase) {
+void colourFace(HWND window, COLORREF colour, BOOL erase) {
     fontColour = colour;
-    SendDlgItemMessageA(window, IDC_EVENTS, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(fontColour));
     // The main window does not clip its children: the list repaints with the face.
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ALLCHILDREN | (erase ? RDW_ERASE : 0u));

@@ -1,15 +1,11 @@
-// The clock face: the skin picture with the date and time over it in the font colour, the
-// skins and the colour of the main window's text. The face shows what it is given; the shell
-// reads and stores the settings behind it.
+// The clock face: the skin picture with the date and time over it in the font colour. The face
+// paints what it is given; the shell's menu code chooses skins and colours and stores them.
 #pragma once
 
 #include <windows.h>
 
 // The face's text colour, shared with the event list and the Today window.
 extern COLORREF fontColour; // 0x00BBGGRR, black until the shell gives the stored one
-
-// The local time the most recent tick read; all zero before the first tick.
-const SYSTEMTIME &tickTime();
 
 void paintClockFace(HWND window);
 
@@ -31,17 +27,16 @@ void faceShown(HWND window, const SYSTEMTIME &now);
 // which keeps the system's colours.
 HBRUSH controlColours(HWND window, HDC dc, HWND control);
 
-// Shows skin 0 (White) or 1 (Metal) and ticks its menu entry; any other value changes nothing
-// and is false.
-bool showSkin(HWND window, int skin);
+// Shows skin 0 (White) or 1 (Metal); any other value changes nothing and is false.
+bool setSkin(HWND window, int skin);
 
 // The face at a window's dots per inch (96 until told): the skin made for it, the lines and
 // the font scaled; drawn afresh.
 void scaleFace(HWND window, UINT dpi);
 
-// Makes a colour the font colour of the main list and (through a repaint) of the face and the
-// combo boxes.
-void showFontColour(HWND window, COLORREF colour, BOOL erase);
+// Makes a colour the font colour of the face and (through a repaint of the window and its
+// children) of the combo boxes.
+void colourFace(HWND window, COLORREF colour, BOOL erase);
 
 // The colour dialog: true with the colour the user confirmed, false when cancelled or failed.
 bool chooseColour(HWND owner, HINSTANCE instance, DWORD flags, COLORREF &chosen);

@@ -92,12 +92,7 @@ void showNotice(HWND notice) {
 } // namespace
 
 HWND showMissedEventNotice(HWND owner, const std::string &text) {
-    HWND notice = createNotice(owner, missedEventNotice);
-    if (!notice)
-        return nullptr;
-    showText(notice, text);
-    showNotice(notice);
-    return notice;
+    return showTitledNotice(owner, missedEventNotice.title, text);
 }
 
 HWND showTitledNotice(HWND owner, const std::string &title, const std::string &text) {

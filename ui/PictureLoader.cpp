@@ -131,20 +131,35 @@ HBITMAP pictureAt(HINSTANCE module, int id, UINT dpi) {
     return stretchedTo(decoded, dpiOf(nullptr), dpi);
 }
 
+void drawPicture(HDC dc, const RECT &client, HBITMAP picture, HBRUSH withoutPicture,
+                 bool drawnOut) {
+    if (!picture) {
+        FillRect(dc, &client, withoutPicture);
+        return;
+    }
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ previous = SelectObject(memory, picture);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    BITMAP size = {};
+    GetObjectA(picture, sizeof size, &size);
+    const RECT right = {size.bmWidth, 0, client.right, size.bmHeight};
+    const RECT below = {0, size.bmHeight, client.right, client.bottom};
+    if (drawnOut && size.bmWidth < client.right && RectVisible(dc, &right))
+        StretchBlt(dc, size.bmWidth, 0, client.right - size.bmWidth, size.bmHeight, memory,
+                   size.bmWidth - 1, 0, 1, size.bmHeight, SRCCOPY);
+    if (drawnOut && size.bmHeight < client.bottom && RectVisible(dc, &below))
+        StretchBlt(dc, 0, size.bmHeight, client.right, client.bottom - size.bmHeight, memory, 0,
+                   size.bmHeight - 1, size.bmWidth, 1, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+}
+
 void paintPictureBackground(HWND window, HBITMAP picture, HBRUSH withoutPicture) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
-    if (picture) {
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ previous = SelectObject(memory, picture);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, previous);
-        DeleteDC(memory);
-    } else {
-        FillRect(dc, &client, withoutPicture);
-    }
+    drawPicture(dc, client, picture, withoutPicture);
     EndPaint(window, &paint);
 }
 

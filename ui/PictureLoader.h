@@ -20,8 +20,13 @@ HBITMAP pictureFromMemory(const void *data, DWORD size);
 // last error 87 when there is no picture, or with the render's failure code.
 HBITMAP bitmapFromPicture(IPicture *picture);
 
-// Handles WM_PAINT of a window whose background is a picture: the picture at the top left,
-// unscaled, cut at the window's edges; with no picture, the given brush.
+// A picture at the top left of a client area, unscaled, cut at its edges; with no picture, the
+// given brush. Drawn out, a picture smaller than the area has its last column and row drawn
+// out to the edges (where the paint reaches them), so it seems to go on.
+void drawPicture(HDC dc, const RECT &client, HBITMAP picture, HBRUSH withoutPicture,
+                 bool drawnOut = false);
+
+// Handles WM_PAINT of a window whose background is a picture, drawn as above.
 void paintPictureBackground(HWND window, HBITMAP picture, HBRUSH withoutPicture);
 
 // The program's icon (icon 14) at a size, shared: it is never released and never leaks,

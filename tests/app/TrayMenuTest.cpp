@@ -1,5 +1,6 @@
 // The Today setting and the check mark of item 33, in the program's own process (Wine's menus
 // cannot be read from another).
+#include "MainMenu.h"
 #include "Settings.h"
 #include "Shell.h"
 #include "Tray.h"

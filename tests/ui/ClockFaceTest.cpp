@@ -2,6 +2,7 @@
 // their check marks, the colour dialog, and that a clock running for months leaks nothing.
 #include "ClockFace.h"
 #include "GdiObjects.h"
+#include "MainMenu.h"
 #include "resource.h"
 
 #include <commctrl.h>
