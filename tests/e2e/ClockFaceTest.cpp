@@ -58,8 +58,7 @@ TEST(ClockFace, BothSkinsShowTheTickingClockInTheStoredColour) {
     const BYTE red[4] = {190, 20, 30, 0};
     storeFontColour(red);
     Program program("clock-face");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     PostMessageA(window, WM_COMMAND, IDM_WHITE, 0);
     Sleep(1500);

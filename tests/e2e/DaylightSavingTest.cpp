@@ -29,10 +29,8 @@ TEST(DaylightSaving, AOneTimeEventInTheSkippedHourFiresAndIsNotReportedMissed) {
     inside.wMilliseconds = 0;
     const SYSTEMTIME later = {2033, 1, 0, 1, 12, 0, 0, 0};
     Program program("daylight-saving");
-    program.writeEventFile(eventFileText(
+    HWND window = program.launch(eventFileText(
         {{oneTimeKey(inside), "", "", "", inside}, {oneTimeKey(later), "", "", "", later}}));
-    program.start();
-    HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     ASSERT_EQ(program.listRows(list, 2).size(), 2u) << "reported missed before the change";

@@ -341,6 +341,16 @@ void Program::start(const std::vector<std::string> &environment) {
                    &process_);
 }
 
+HWND Program::launch() {
+    start();
+    return mainWindow();
+}
+
+HWND Program::launch(const std::string &eventFile) {
+    writeEventFile(eventFile);
+    return launch();
+}
+
 bool Program::running() const {
     DWORD code = 0;
     return process_.hProcess && GetExitCodeProcess(process_.hProcess, &code) &&

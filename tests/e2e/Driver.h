@@ -91,6 +91,10 @@ public:
 
     // Starts the program; extra environment settings ("NAME=value") go to its environment.
     void start(const std::vector<std::string> &environment = {});
+    // Starts the program (on an event file of this text, when given) and waits for its main
+    // window: null when none showed in time.
+    HWND launch();
+    HWND launch(const std::string &eventFile);
     bool running() const;
     DWORD processId() const { return process_.dwProcessId; }
     // Stops the program's thread where it stands, and lets it go on: a computer asleep, as the

@@ -36,8 +36,7 @@ struct Form {
 
 TEST(Editor, EventsComposedOfEveryKindMatchTheClockAndTheOneTimeEventFires) {
     Program program("compose");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     Form form(window);
     const SYSTEMTIME moment = secondsFromNow(10);
@@ -76,11 +75,9 @@ TEST(Editor, ADoubleClickTakesARowIntoTheFormAndOkPutsItBack) {
     Program program("edit");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const SYSTEMTIME later = {2032, 11, 0, 2, 23, 0, 5, 0};
-    program.writeEventFile(eventFileText({{oneTimeKey(future), "Restart", "", "", future},
-                                          {"23:00:05", "", "", "Daily", later},
-                                          {oneTimeKey(later), "", "Shut down", "", later}}));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch(eventFileText({{oneTimeKey(future), "Restart", "", "", future},
+                                                {"23:00:05", "", "", "Daily", later},
+                                                {oneTimeKey(later), "", "Shut down", "", later}}));
     ASSERT_NE(window, nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     HWND restart = GetDlgItem(window, IDC_RESTART);
@@ -120,8 +117,7 @@ TEST(Editor, ADoubleClickTakesARowIntoTheFormAndOkPutsItBack) {
 
 TEST(Editor, OverLongTypedTextsAreCutAndNothingBreaks) {
     Program program("long-texts");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     const std::string typed(300, '4');
     Form form(window);
@@ -146,10 +142,8 @@ TEST(Editor, WhenTheFileCannotBeWrittenOkAndDeleteSaySoAndChangeNothing) {
     Program program("not-writable");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const SYSTEMTIME later = {2032, 11, 0, 2, 23, 0, 5, 0};
-    program.writeEventFile(eventFileText(
+    HWND window = program.launch(eventFileText(
         {{oneTimeKey(future), "", "", "", future}, {oneTimeKey(later), "", "", "", later}}));
-    program.start();
-    HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     ASSERT_EQ(program.listRows(list, 2).size(), 2u);
@@ -216,10 +210,8 @@ TEST(Editor, ARowInTheFormSurvivesAWriteMeanwhileAndTheExit) {
     Program program("edit-in-progress");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const SYSTEMTIME soon = secondsFromNow(6);
-    program.writeEventFile(eventFileText(
+    HWND window = program.launch(eventFileText(
         {{oneTimeKey(future), "Restart", "", "", future}, {oneTimeKey(soon), "", "", "", soon}}));
-    program.start();
-    HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     program.clickRow(list, 0, true);
@@ -249,10 +241,8 @@ TEST(Editor, ARowInTheFormSurvivesAWriteMeanwhileAndTheExit) {
 TEST(Editor, AMonthlyEventOnThe31stTellsWhichMonthsItSkips) {
     Program program("monthly-31st");
     const SYSTEMTIME last = {2027, 1, 0, 31, 10, 0, 0, 0};
-    program.writeEventFile(
-        eventFileText({{clockTextOf("Monthly", last), "", "", "Monthly", last}}));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window =
+        program.launch(eventFileText({{clockTextOf("Monthly", last), "", "", "Monthly", last}}));
     ASSERT_NE(window, nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     program.clickRow(list, 0, true); // the form takes its date, the 31st
@@ -323,8 +313,7 @@ bool tabTo(HWND window, int control, int presses, bool back = false) {
 // words for screen readers.
 TEST(Editor, TheKeyboardAloneComposesEditsAndDeletesAnEvent) {
     Program program("keyboard");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(windowText(pictureButton(window, IDC_OK)), "OK");
     EXPECT_EQ(windowText(pictureButton(window, IDC_DELETE)), "DELETE");

@@ -11,10 +11,8 @@ TEST(EventsFire, AOneTimeEventAFewSecondsAheadFiresAndLeavesTheFile) {
     Program program("fires");
     const SYSTEMTIME soon = secondsFromNow(6);
     const SYSTEMTIME later = {2033, 1, 0, 1, 12, 0, 0, 0};
-    program.writeEventFile(eventFileText(
+    HWND window = program.launch(eventFileText(
         {{oneTimeKey(soon), "", "", "", soon}, {oneTimeKey(later), "", "", "", later}}));
-    program.start();
-    HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     EXPECT_EQ(program.listRows(list, 2).size(), 2u);
@@ -35,11 +33,10 @@ TEST(EventsFire, PassedEventsAtStartGiveOneStackedTopmostNoticeEach) {
     const SYSTEMTIME first = {2019, 5, 0, 3, 7, 15, 0, 0};
     const SYSTEMTIME second = {2020, 2, 0, 29, 22, 45, 30, 0};
     const SYSTEMTIME ahead = {2034, 8, 0, 9, 10, 0, 0, 0};
-    program.writeEventFile(eventFileText({{oneTimeKey(first), "Restart", "", "", first},
-                                          {oneTimeKey(ahead), "", "", "", ahead},
-                                          {oneTimeKey(second), "", "Shut down", "", second}}));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window =
+        program.launch(eventFileText({{oneTimeKey(first), "Restart", "", "", first},
+                                      {oneTimeKey(ahead), "", "", "", ahead},
+                                      {oneTimeKey(second), "", "Shut down", "", second}}));
     ASSERT_NE(window, nullptr);
 
     std::vector<HWND> notices = program.windowsTitled("Ooops! Your missed event.");
@@ -80,8 +77,7 @@ TEST(EventsFire, PassedEventsAtStartGiveOneStackedTopmostNoticeEach) {
 TEST(EventsFire, TheAboutCommandOpensAnAboutNoticeEachTime) {
     const char aboutTitle[] = "About Velkorin " VELKORIN_VERSION_TEXT;
     Program program("about");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     PostMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
     HWND about = program.waitForWindow(aboutTitle);

@@ -95,9 +95,7 @@ TEST(NothingLost, AUnicodeFileKeepsItsEncodingAndEveryCharacter) {
         SCOPED_TRACE(name);
         Program program(name);
         const std::string before = saved(text, as);
-        program.writeEventFile(before);
-        program.start();
-        HWND window = program.mainWindow();
+        HWND window = program.launch(before);
         ASSERT_NE(window, nullptr);
         HWND list = GetDlgItem(window, IDC_EVENTS);
         const auto rows = program.listRows(list, 5);
@@ -155,8 +153,7 @@ TEST(NothingLost, AnEventFileTooLargeToReadIsLeftAloneUntilTheUserChooses) {
         CloseHandle(file);
         return bytes;
     };
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     HWND notice = program.waitForWindow("Velkorin: event file too large", 10000);
     ASSERT_NE(notice, nullptr);

@@ -206,8 +206,7 @@ TEST(GroupPolicy, TheUsersPolicyFixesASettingAndLeavesTheOthersFree) {
     Key policy(HKEY_CURRENT_USER, policiesKey);
     setNumber(policy.key, "Skins", 1);
     Program program("user-policy");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     Sleep(1500);
     expectMetalIn(window, RGB(0, 0, 0), "at start");
@@ -229,8 +228,7 @@ TEST(GroupPolicy, StartWithWindowsForEveryUserShowsTickedAndFixed) {
     Key run(HKEY_LOCAL_MACHINE, runKey, "Velkorin");
     setText(run.key, "Velkorin", std::string("\"C:\\Velkorin\\Velkorin.exe\"") + '\0');
     Program program("run-for-everyone");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     PostMessageA(window, WM_COMMAND, IDM_SETTINGS, 0);
     HWND settings = program.waitForWindow("Settings", 10000);
@@ -255,16 +253,14 @@ TEST(GroupPolicy, TheUsersSettingSurvivesARestartWithoutTheComputersKey) {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, settingsKey);
     {
         Program program("users-setting");
-        program.start();
-        HWND window = program.mainWindow();
+        HWND window = program.launch();
         ASSERT_NE(window, nullptr);
         PostMessageA(window, WM_COMMAND, IDM_METAL, 0);
         ASSERT_TRUE(waitUntil(
             [&] { return storedValue(HKEY_CURRENT_USER, settingsKey, "Skins")[0] == 1; }, 5000));
     }
     Program program("users-setting");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     Sleep(1500);
     expectMetalIn(window, RGB(0, 0, 0), "after the restart");

@@ -23,10 +23,9 @@ TEST(NothingLost, AUtf16FileLoadsAndKeepsItsEventsAndItsEncoding) {
     Program program("utf16");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const SYSTEMTIME passed = {2020, 2, 0, 29, 22, 45, 30, 0};
-    program.writeEventFile(utf16File(eventFileText({{oneTimeKey(future), "Restart", "", "", future},
-                                                    {oneTimeKey(passed), "", "", "", passed}})));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window =
+        program.launch(utf16File(eventFileText({{oneTimeKey(future), "Restart", "", "", future},
+                                                {oneTimeKey(passed), "", "", "", passed}})));
     ASSERT_NE(window, nullptr);
     const auto rows = program.listRows(GetDlgItem(window, IDC_EVENTS), 3);
     ASSERT_EQ(rows.size(), 1u); // the passed one was reported and removed, the other kept
@@ -62,8 +61,7 @@ TEST(NothingLost, WhatAStartCannotUseIsKeptAsideAndToldOf) {
         WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
         CloseHandle(file);
     }
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(waitUntil(
         [&] { return program.windowsTitled("Velkorin: events kept aside").size() == 2; }, 15000));
@@ -135,10 +133,8 @@ TEST(NothingLost, AFileThatCannotBeWrittenWhenAnEventFiresIsToldOnceAndStoredLat
     Program program("unwritable");
     const SYSTEMTIME soon = secondsFromNow(5);
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
-    program.writeEventFile(eventFileText(
+    HWND window = program.launch(eventFileText(
         {{oneTimeKey(soon), "", "", "", soon}, {oneTimeKey(future), "", "", "", future}}));
-    program.start();
-    HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
     // Another program holds the file, and lets nobody write, replace or delete it.
     HANDLE held = CreateFileA(program.eventFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ,
@@ -281,9 +277,7 @@ TEST(NothingLost, AFileMadeUnderGermanFormatsFiresAtItsSecondsUnderEnglishOnes) 
     const std::string made =
         eventFileText({{clockTextOf("", once, german), "", "", "", once},
                        {clockTextOf("Weekly", weekly, german), "", "", "Weekly", weekly}});
-    program.writeEventFile(made);
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch(made);
     ASSERT_NE(window, nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     const auto rows = program.listRows(list, 2);

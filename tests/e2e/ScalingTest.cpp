@@ -35,8 +35,7 @@ void expectScaled(LONG actual, int at100, int dpi, const char *what) {
 TEST(Scaling, TheMainWindowAndItsPartsGrowWithTheScreensScaling) {
     const int dpi = prefixDpi();
     Program program("scaling-" + std::to_string(dpi));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     RECT client = {};
     GetClientRect(window, &client);

@@ -20,10 +20,8 @@ TEST(Session, AnEndKeepsTheRowBeingEditedWritesTheHistoryAndLetsGoOfTheLock) {
     Program program("session-end");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
     const SYSTEMTIME soon = secondsFromNow(40);
-    program.writeEventFile(eventFileText(
+    HWND window = program.launch(eventFileText(
         {{oneTimeKey(future), "", "", "", future}, {oneTimeKey(soon), "Restart", "", "", soon}}));
-    program.start();
-    HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
     ASSERT_NE(program.waitForWindow("Velkorin warning", 10000), nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);

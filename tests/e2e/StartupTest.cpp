@@ -93,9 +93,7 @@ std::vector<FileEvent> preparedEvents() {
 TEST(Startup, ShowsTheMainWindowWithEveryControlAndTheLoadedEvents) {
     Program program("startup");
     const std::vector<FileEvent> events = preparedEvents();
-    program.writeEventFile(eventFileText(events));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch(eventFileText(events));
     ASSERT_NE(window, nullptr) << "no main window";
 
     EXPECT_EQ(className(window), "#32770");
@@ -190,8 +188,7 @@ TEST(Startup, ShowsTheMainWindowWithEveryControlAndTheLoadedEvents) {
 
 TEST(Startup, ExitsOnlyWhenTheUserSaysYes) {
     Program program("exit");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
 
     PostMessageA(window, WM_CLOSE, 0, 0);
@@ -214,8 +211,7 @@ TEST(Startup, ExitsOnlyWhenTheUserSaysYes) {
 
 TEST(Startup, EnterAndEscapeNeverCloseTheWindow) {
     Program program("keys");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     SendMessageA(window, WM_COMMAND, IDOK, 0);
     SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
@@ -228,8 +224,7 @@ TEST(Startup, EnterAndEscapeNeverCloseTheWindow) {
 // German and Russian too), in a column as wide as the font needs for it, 25 pixels at least.
 TEST(Startup, TheRowNumberHeaderIsTheNumeroSignInEveryLanguage) {
     Program program("numero");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     const std::vector<std::string> headers = program.listHeaders(GetDlgItem(window, IDC_EVENTS));
     ASSERT_FALSE(headers.empty());

@@ -63,8 +63,7 @@ void confirmExit(const Program &program, HWND window) {
 TEST(Tray, AFirstStartCreatesTheSettingsKeyHoldingOnlyTheSkin) {
     RegDeleteTreeA(HKEY_CURRENT_USER, settingsKey);
     Program program("first-start");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     Sleep(500);
     EXPECT_EQ(valueNames(HKEY_CURRENT_USER, settingsKey), std::vector<std::string>{"Skins"});
@@ -75,8 +74,7 @@ TEST(Tray, AFirstStartCreatesTheSettingsKeyHoldingOnlyTheSkin) {
 
 TEST(Tray, MinimisingHidesIntoTheTrayAndALeftClickBringsItBack) {
     Program program("tray");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     for (int i = 0; i < 2; ++i) {
         PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -140,8 +138,7 @@ TEST(Tray, StartMinimisedShowsTheWindowThenHidesIt) {
 TEST(Tray, TheTodayEntryFlipsTheStoredSetting) {
     storeSetting("Today", std::string("\0\0\0\0\0\0\0\0\0\0", 10));
     Program program("today-entry");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     PostMessageA(window, WM_COMMAND, IDM_TRAY_TODAY, 0);
     EXPECT_TRUE(waitUntil(
@@ -154,8 +151,7 @@ TEST(Tray, TheTodayEntryFlipsTheStoredSetting) {
 TEST(Tray, TheSettingsDialogAppliesItsBoxesAndItsCloseBoxWritesNothing) {
     RegDeleteTreeA(HKEY_CURRENT_USER, settingsKey);
     Program program("settings dialog"); // a blank in the path: the Run value needs its quotes
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
 
     PostMessageA(window, WM_COMMAND, IDM_TRAY_SETTINGS, 0); // the tray entry stands for command 30
@@ -219,8 +215,7 @@ TEST(Tray, HelpTopicsOpensTheHelpFileOfAProgramDirectoryOfAnyLength) {
     ASSERT_GT(program.directory().size(), 200u);
     ASSERT_TRUE(CopyFileA((buildDirectory() + "HelpVelkorin.chm").c_str(),
                           (program.directory() + "HelpVelkorin.chm").c_str(), FALSE));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     for (WORD command : {static_cast<WORD>(IDM_HELP), static_cast<WORD>(IDM_TRAY_HELP)}) {
         PostMessageA(window, WM_COMMAND, command, 0);
@@ -282,8 +277,7 @@ TEST(Tray, HiddenItWakesForEachEventsSecondAndFiresItThen) {
 // window back; a right click's own context-menu message opens no second menu.
 TEST(Tray, TheKeyboardOpensTheMenuAtTheIconAndBringsTheWindowBack) {
     Program program("tray-keyboard");
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch();
     ASSERT_NE(window, nullptr);
     PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(window); }, 5000));

@@ -36,10 +36,9 @@ TEST(Wake, TheTimerWakesTwoMinutesBeforeARestartAndFollowsADelete) {
     Program program("wake-timer");
     SYSTEMTIME first = secondsFromNow(132), second_ = secondsFromNow(142);
     first.wMilliseconds = second_.wMilliseconds = 0;
-    program.writeEventFile(eventFileText({{oneTimeKey(first), "Restart", "", "", first},
-                                          {oneTimeKey(second_), "Restart", "", "", second_}}));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window =
+        program.launch(eventFileText({{oneTimeKey(first), "Restart", "", "", first},
+                                      {oneTimeKey(second_), "Restart", "", "", second_}}));
     ASSERT_NE(window, nullptr);
     const std::string name = "Velkorin wake " + std::to_string(program.processId());
     HANDLE timer = nullptr;
@@ -69,12 +68,11 @@ TEST(Wake, SleepAndWakeAreWrittenDownAndWhatPassedIsReportedInOneNotice) {
     Program program("wake-missed");
     const SYSTEMTIME a = secondsFromNow(8), b = secondsFromNow(9), daily = secondsFromNow(10);
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
-    program.writeEventFile(eventFileText({{oneTimeKey(a), "", "", "", a},
-                                          {oneTimeKey(b), "Restart", "", "", b},
-                                          {clockTextOf("Daily", daily), "", "", "Daily", daily},
-                                          {oneTimeKey(future), "", "", "", future}}));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window =
+        program.launch(eventFileText({{oneTimeKey(a), "", "", "", a},
+                                      {oneTimeKey(b), "Restart", "", "", b},
+                                      {clockTextOf("Daily", daily), "", "", "Daily", daily},
+                                      {oneTimeKey(future), "", "", "", future}}));
     ASSERT_NE(window, nullptr);
     HWND list = GetDlgItem(window, IDC_EVENTS);
     ASSERT_EQ(program.listRows(list, 2).size(), 4u);

@@ -34,10 +34,8 @@ TEST(Warning, ARestartAheadIsAnnouncedCountingDownAndSkipLeavesItUndone) {
     Program program("warning");
     const SYSTEMTIME soon = secondsFromNow(12);
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};
-    program.writeEventFile(eventFileText(
+    HWND window = program.launch(eventFileText(
         {{oneTimeKey(soon), "Restart", "", "", soon}, {oneTimeKey(future), "", "", "", future}}));
-    program.start();
-    HWND window = program.mainWindow();
     ASSERT_NE(window, nullptr);
     HWND warning = program.waitForWindow("Velkorin warning", 5000);
     ASSERT_NE(warning, nullptr) << "no warning for a restart 12 s ahead";
@@ -111,9 +109,7 @@ std::string twoDigits(WORD number) {
 // The program with one Daily restart this many seconds ahead, once its warning shows.
 HWND startWarned(Program &program, const SYSTEMTIME &moment) {
     const std::string key = clockTextOf("Daily", moment);
-    program.writeEventFile(eventFileText({{key, "Restart", "", "Daily", moment}}));
-    program.start();
-    HWND window = program.mainWindow();
+    HWND window = program.launch(eventFileText({{key, "Restart", "", "Daily", moment}}));
     return window && waitForWarningOf(program, key, 10000) ? window : nullptr;
 }
 
