@@ -67,7 +67,7 @@ void roundTrip(const std::string &bytes) {
     file.loadAll(table);
     if (table.rowCount() == 0)
         return;
-    table.insertRow(table.rowCount(), table.readRow(0));
+    table.insertRow(table.rowCount(), table.event(0));
     if (!file.saveAndReload(table))
         std::abort();
     table.deleteRow(table.rowCount() - 1);
