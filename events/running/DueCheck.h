@@ -143,6 +143,9 @@ private:
     // Shows the action that will really run next, and requests it once its minute is full.
     void announce(const LocalTime &now);
     void request(const Action &action, const LocalTime &now);
+    // The action an answer of the user's is for: the one warned of; none while nothing is warned
+    // of or watched. What follows an answer is planned afresh.
+    std::optional<Action> warnedAction();
     void closeWarning();
     void noteClockChange(const Passage &passage, const LocalTime &now);
     // The wake: what passed while asleep is swept; false when nothing is scheduled yet.

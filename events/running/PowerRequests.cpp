@@ -112,13 +112,18 @@ void DueCheck::closeWarning() {
     warning_ = Warning();
 }
 
-void DueCheck::skipWarned(const LocalTime &now) {
-    if (!watching_)
-        return;
-    if (!warning_.open)
-        return;
+std::optional<DueCheck::Action> DueCheck::warnedAction() {
+    if (!watching_ || !warning_.open)
+        return std::nullopt;
     replan_ = true;
-    const Action action = warning_.action;
+    return warning_.action;
+}
+
+void DueCheck::skipWarned(const LocalTime &now) {
+    const std::optional<Action> warned = warnedAction();
+    if (!warned)
+        return;
+    const Action action = *warned;
     if (pending_)
         pending_.reset();
     else
@@ -129,12 +134,10 @@ void DueCheck::skipWarned(const LocalTime &now) {
 }
 
 void DueCheck::runWarnedNow(const LocalTime &now) {
-    if (!watching_)
+    const std::optional<Action> warned = warnedAction();
+    if (!warned)
         return;
-    if (!warning_.open)
-        return;
-    replan_ = true;
-    const Action action = warning_.action;
+    const Action action = *warned;
     const bool early = !pending_;
     if (pending_) {
         pending_.reset();
