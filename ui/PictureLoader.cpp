@@ -140,16 +140,20 @@ void drawPicture(HDC dc, const RECT &client, HBITMAP picture, HBRUSH withoutPict
     HDC memory = CreateCompatibleDC(dc);
     HGDIOBJ previous = SelectObject(memory, picture);
     BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-    BITMAP size = {};
-    GetObjectA(picture, sizeof size, &size);
-    const RECT right = {size.bmWidth, 0, client.right, size.bmHeight};
-    const RECT below = {0, size.bmHeight, client.right, client.bottom};
-    if (drawnOut && size.bmWidth < client.right && RectVisible(dc, &right))
-        StretchBlt(dc, size.bmWidth, 0, client.right - size.bmWidth, size.bmHeight, memory,
-                   size.bmWidth - 1, 0, 1, size.bmHeight, SRCCOPY);
-    if (drawnOut && size.bmHeight < client.bottom && RectVisible(dc, &below))
-        StretchBlt(dc, 0, size.bmHeight, client.right, client.bottom - size.bmHeight, memory, 0,
-                   size.bmHeight - 1, size.bmWidth, 1, SRCCOPY);
+    if (drawnOut) {
+        // The edges drawn out only where the paint reaches them: the clock's paint of its time
+        // line does not.
+        BITMAP size = {};
+        GetObjectA(picture, sizeof size, &size);
+        const RECT right = {size.bmWidth, 0, client.right, size.bmHeight};
+        const RECT below = {0, size.bmHeight, client.right, client.bottom};
+        if (size.bmWidth < client.right && RectVisible(dc, &right))
+            StretchBlt(dc, size.bmWidth, 0, client.right - size.bmWidth, size.bmHeight, memory,
+                       size.bmWidth - 1, 0, 1, size.bmHeight, SRCCOPY);
+        if (size.bmHeight < client.bottom && RectVisible(dc, &below))
+            StretchBlt(dc, 0, size.bmHeight, client.right, client.bottom - size.bmHeight, memory, 0,
+                       size.bmHeight - 1, size.bmWidth, 1, SRCCOPY);
+    }
     SelectObject(memory, previous);
     DeleteDC(memory);
 }
