@@ -139,10 +139,14 @@ void sized(HWND window, WPARAM kind) {
 void answerWarning(WPARAM command) {
     Scheduling &s = scheduling();
     EventList::Batch batch(s.list);
-    if (command == IDC_WARNING_SKIP)
+    const int answer = LOWORD(command);
+    if (answer == IDC_WARNING_SKIP)
         s.due.skipWarned(s.platform.localTime());
-    else
+    else if (answer == IDC_WARNING_NOW)
         s.due.runWarnedNow(s.platform.localTime());
+    else
+        s.due.postponeWarned(s.platform.localTime(),
+                             static_cast<std::size_t>(answer - IDM_WARNING_LATER_FIRST));
 }
 
 void controlCommand(HWND window, WPARAM command) {
@@ -160,7 +164,10 @@ void controlCommand(HWND window, WPARAM command) {
     case IDC_DELETE:         deleteSelectedCommand(window); break;
     case IDC_WARNING_SKIP:
     case IDC_WARNING_NOW:  answerWarning(command);        break;
-    default: break;
+    default:
+        if (LOWORD(command) >= IDM_WARNING_LATER_FIRST && LOWORD(command) <= IDM_WARNING_LATER_LAST)
+            answerWarning(command);
+        break;
     }
     // clang-format on
 }
@@ -192,6 +199,8 @@ void routeNotify(HWND window, const NMHDR &notice) {
 void settingChanged(HWND window, LPARAM area) {
     scheduling().platform.clockMayHaveChanged();
     const char *name = reinterpret_cast<const char *>(area);
+    if (name && lstrcmpA(name, "Policy") == 0)
+        readLaterPolicy();
     if (name && lstrcmpA(name, "intl") == 0) {
         Scheduling &s = scheduling();
         EventList::Batch batch(s.list);

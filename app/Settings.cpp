@@ -11,6 +11,7 @@ const char todayValue[] = "Today";
 const char skinsValue[] = "Skins";
 const char minimizeValue[] = "Minimize";
 const char loadValue[] = "Load";
+const char laterMinutesValue[] = "LaterMinutes";
 
 namespace {
 
@@ -158,6 +159,16 @@ bool writeOwn(const char *name, const BYTE *data, DWORD size) {
 }
 
 } // namespace
+
+bool readPolicyNumber(const char *name, DWORD &value) {
+    for (const Place &place : policyPlaces) {
+        DWORD size = sizeof value;
+        if (RegGetValueA(place.root, place.path, name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+            ERROR_SUCCESS)
+            return true;
+    }
+    return false;
+}
 
 bool fixedByPolicy(const char *name) {
     for (const Place &place : policyPlaces)

@@ -32,6 +32,11 @@ char readFlag(const char *name, MissingKey missing = MissingKey::Create);
 // A policy of the computer or of the user holds this setting: the user cannot change it.
 bool fixedByPolicy(const char *name);
 
+// "LaterMinutes": the longest total delay of one action by Later, in minutes (0: no Later at
+// all). Only a policy sets it, as a REG_DWORD; false when none does.
+extern const char laterMinutesValue[];
+bool readPolicyNumber(const char *name, DWORD &value);
+
 // Each write opens (or creates) the user's key, writes one REG_SZ value and closes it; false
 // when the value could not be stored, or a policy fixes the setting (nothing is written then).
 bool writeFontColour(COLORREF colour);

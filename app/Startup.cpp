@@ -2,6 +2,7 @@
 #include "Startup.h"
 
 #include "MissedSweep.h"
+#include "Settings.h"
 #include "Shell.h"
 #include "ShownText.h"
 
@@ -30,8 +31,17 @@ bool retryUnreadableFile(HWND window) {
 
 } // namespace
 
+void readLaterPolicy() {
+    DWORD minutes = 0;
+    std::optional<std::int64_t> limit;
+    if (readPolicyNumber(laterMinutesValue, minutes))
+        limit = static_cast<std::int64_t>(minutes) * 60;
+    scheduling().due.setLaterLimit(limit);
+}
+
 void startScheduling(HWND window, const CopyCheck &oneCopy) {
     Scheduling &s = scheduling();
+    readLaterPolicy();
     while (s.file.loadAll(s.table) == Platform::FileRead::Failed && retryUnreadableFile(window)) {
     }
     if (!oneCopy.lockError.empty()) {

@@ -10,3 +10,6 @@
 // program runs without events and leaves the file alone. Without the event file's lock the
 // events are shown and none is carried out, and the user is told why.
 void startScheduling(HWND window, const CopyCheck &copy);
+
+// The administrator's limit of Later, read at start and whenever Group Policy is applied anew.
+void readLaterPolicy();

@@ -255,9 +255,10 @@ std::string Win32Platform::requestShutdown() {
 
 // While a warning shows, the computer stays awake: after a wake for the action Windows would
 // otherwise put it back to sleep within two minutes, before the action runs.
-void Win32Platform::showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) {
+void Win32Platform::showWarning(bool shutDown, const std::string &matchKey, int secondsLeft,
+                                const LaterOffer &later) {
     SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
-    showWarningWindow(window_, shutDown, matchKey, secondsLeft);
+    showWarningWindow(window_, shutDown, matchKey, secondsLeft, later.choices, later.why);
 }
 
 void Win32Platform::closeWarning() {

@@ -45,7 +45,8 @@ public:
     std::string formatTime(const LocalTime &time, const char *picture) override;
     void showMissedEventNotice(const std::string &text) override;
     void showNotice(const std::string &title, const std::string &text) override;
-    void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) override;
+    void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft,
+                     const LaterOffer &later) override;
     void closeWarning() override;
     std::string requestRestart() override;
     std::string requestShutdown() override;

@@ -14,6 +14,7 @@ add_executable(core_tests
     tests/events/NothingLostTest.cpp
     tests/events/FileEncodingTest.cpp
     tests/events/WarningTest.cpp
+    tests/events/LaterTest.cpp
     tests/events/ScheduleTest.cpp
     tests/events/NextActionTest.cpp
     tests/events/TimeZoneTest.cpp

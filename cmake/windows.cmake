@@ -111,6 +111,7 @@ add_executable(e2e_tests
     tests/e2e/NothingLostTest.cpp
     tests/e2e/FileLimitsTest.cpp
     tests/e2e/WarningTest.cpp
+    tests/e2e/LaterTest.cpp
     tests/e2e/WakeTest.cpp
     tests/e2e/GroupPolicyTest.cpp
     tests/e2e/SessionTest.cpp

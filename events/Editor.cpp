@@ -89,6 +89,22 @@ EventForm formOf(const Event &row) {
     return form;
 }
 
+EventForm formAt(const LocalTime &moment, const std::string &repeat, PowerAction action) {
+    const auto twoDigits = [](int number) {
+        return std::string{static_cast<char>('0' + number / 10),
+                           static_cast<char>('0' + number % 10)};
+    };
+    EventForm form;
+    form.hour = twoDigits(moment.hour);
+    form.minute = twoDigits(moment.minute);
+    form.second = twoDigits(moment.second);
+    form.repeat = repeat.empty() ? repeatPlaceholder : repeat;
+    form.restart = action == PowerAction::Restart;
+    form.shutDown = action == PowerAction::ShutDown;
+    form.date = moment;
+    return form;
+}
+
 namespace {
 
 // Each word of a text between blanks and colons, but those made of digits only.

@@ -38,6 +38,10 @@ bool composeEventOf(const EventForm &form, Platform &platform, Event &composed);
 // refuses).
 EventForm formOf(const Event &row);
 
+// The form a user fills for a moment (its date, and the time from the lists), a repeat kind's
+// text (empty for once) and an action: what Later and the command line compose from.
+EventForm formAt(const LocalTime &moment, const std::string &repeat, PowerAction action);
+
 // What to tell the user of the event a form composes, when it comes due in some months or years
 // only: a Monthly one on the 29th, 30th or 31st ("... not in February, April, June, September,
 // November") or a Yearly one on 29 February. Empty for any other.

@@ -40,9 +40,17 @@ public:
     // that could not be stored.
     virtual void showNotice(const std::string &title, const std::string &text) = 0;
 
+    // What the warning offers under Later: the choices that fit the administrator's limit, by
+    // their words ("10 minutes", ...) in ascending order, and why the others are not offered
+    // (empty when all are).
+    struct LaterOffer {
+        std::vector<std::string> choices;
+        std::string why;
+    };
     // The minute's warning before a restart or shutdown: shown without taking the focus (or
     // updated when it shows already) with the seconds left, and closed.
-    virtual void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) = 0;
+    virtual void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft,
+                             const LaterOffer &later) = 0;
     virtual void closeWarning() = 0;
 
     // Wakes the computer from sleep at a UTC second, where Windows allows wake timers; a later

@@ -42,11 +42,15 @@
 #define IDM_TRAY_HELP 1014
 #define IDM_TRAY_SITE 1015
 
-// The warning window, built in code: its two lines and its two answers
+// The warning window, built in code: its lines, its answers and the Later menu's choices
 #define IDC_WARNING_SKIP 40
 #define IDC_WARNING_NOW 41
+#define IDC_WARNING_LATER 42
 #define IDC_WARNING_TEXT 100
 #define IDC_WARNING_KEY 101
+#define IDC_WARNING_LATER_NOTE 102
+#define IDM_WARNING_LATER_FIRST 1100 // and the choices after it, shortest first
+#define IDM_WARNING_LATER_LAST 1109
 
 // Icons
 #define IDI_PROGRAM 14

@@ -11,16 +11,48 @@ const char warningWindowClass[] = "Velkorin_Warning";
 namespace {
 
 constexpr int width = 380;
-constexpr int height = 150;
+constexpr int height = 176;
 
 HWND warning = nullptr;
 HWND answersTo = nullptr;
-bool dismissed = false; // closed with its close box: no answer, and not shown again
+bool dismissed = false;           // closed with its close box: no answer, and not shown again
+std::vector<std::string> offered; // the Later choices, shortest first
+bool menuOpen = false;
 
-void buttonCommand(WPARAM wParam, LPARAM lParam) {
+// The Later menu opens below its button; arrows and Enter choose, Escape closes it.
+void openLaterMenu(HWND window) {
+    HWND button = GetDlgItem(window, IDC_WARNING_LATER);
+    if (offered.empty() || menuOpen)
+        return;
+    HMENU menu = CreatePopupMenu();
+    for (std::size_t i = 0;
+         i < offered.size() && i <= IDM_WARNING_LATER_LAST - IDM_WARNING_LATER_FIRST; ++i)
+        AppendMenuA(menu, MF_STRING, IDM_WARNING_LATER_FIRST + i, offered[i].c_str());
+    RECT place;
+    GetWindowRect(button, &place);
+    // A menu of a window that is not in front would not close when the user clicks elsewhere.
+    SetForegroundWindow(window);
+    menuOpen = true;
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                      place.left, place.bottom, 0, window, nullptr);
+    menuOpen = false;
+    PostMessageA(window, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    if (chosen != 0 && warning == window)
+        SendMessageA(answersTo, WM_COMMAND, MAKEWPARAM(chosen, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button));
+}
+
+void buttonCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     const int command = LOWORD(wParam);
     if (command == IDC_WARNING_SKIP || command == IDC_WARNING_NOW)
         SendMessageA(answersTo, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), lParam);
+    else if (command == IDC_WARNING_LATER)
+        openLaterMenu(window);
+    else if (command >= IDM_WARNING_LATER_FIRST &&
+             static_cast<std::size_t>(command - IDM_WARNING_LATER_FIRST) < offered.size())
+        SendMessageA(answersTo, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_WARNING_LATER)));
 }
 
 // Closed with its close box: no answer, and not shown again until the next warning.
@@ -32,7 +64,7 @@ void dismiss(HWND window) {
 LRESULT CALLBACK warningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // clang-format off
     switch (message) {
-    case WM_COMMAND:       buttonCommand(wParam, lParam); return 0;
+    case WM_COMMAND:       buttonCommand(window, wParam, lParam); return 0;
     case WM_CLOSE:         dismiss(window);               return 0;
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE; // what the user types keeps its focus
     default:               return DefWindowProcA(window, message, wParam, lParam);
@@ -78,9 +110,14 @@ HWND createWarning() {
     child(window, "STATIC", "", SS_LEFT, 60, 14, width - 76, 18, IDC_WARNING_TEXT);
     child(window, "STATIC", "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 60, 36, width - 76, 18,
           IDC_WARNING_KEY);
-    child(window, "BUTTON", "Skip this time", BS_PUSHBUTTON, width - 230, 72, 110, 26,
+    child(window, "BUTTON", "&Later...", BS_PUSHBUTTON | WS_TABSTOP, width - 330, 72, 90, 26,
+          IDC_WARNING_LATER);
+    child(window, "BUTTON", "Skip this time", BS_PUSHBUTTON | WS_TABSTOP, width - 230, 72, 110, 26,
           IDC_WARNING_SKIP);
-    child(window, "BUTTON", "Now", BS_PUSHBUTTON, width - 112, 72, 90, 26, IDC_WARNING_NOW);
+    child(window, "BUTTON", "Now", BS_PUSHBUTTON | WS_TABSTOP, width - 112, 72, 90, 26,
+          IDC_WARNING_NOW);
+    child(window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 60, 106, width - 76, 32,
+          IDC_WARNING_LATER_NOTE);
     return window;
 }
 
@@ -91,9 +128,10 @@ std::string warningText(bool shutDown, int secondsLeft) {
            " this computer in " + std::to_string(secondsLeft) + " s";
 }
 
-void showWarningWindow(HWND mainWindow, bool shutDown, const std::string &matchKey,
-                       int secondsLeft) {
+void showWarningWindow(HWND mainWindow, bool shutDown, const std::string &matchKey, int secondsLeft,
+                       const std::vector<std::string> &laterChoices, const std::string &laterWhy) {
     answersTo = mainWindow;
+    offered = laterChoices;
     if (dismissed)
         return;
     const bool opening = !warning;
@@ -101,6 +139,8 @@ void showWarningWindow(HWND mainWindow, bool shutDown, const std::string &matchK
         warning = createWarning();
     SetDlgItemTextA(warning, IDC_WARNING_TEXT, warningText(shutDown, secondsLeft).c_str());
     SetDlgItemTextA(warning, IDC_WARNING_KEY, matchKey.c_str());
+    SetDlgItemTextA(warning, IDC_WARNING_LATER_NOTE, laterWhy.c_str());
+    EnableWindow(GetDlgItem(warning, IDC_WARNING_LATER), !offered.empty());
     if (opening) {
         ShowWindow(warning, SW_SHOWNOACTIVATE);
         SetWindowPos(warning, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -108,6 +148,8 @@ void showWarningWindow(HWND mainWindow, bool shutDown, const std::string &matchK
 }
 
 void closeWarningWindow() {
+    if (menuOpen)
+        EndMenu(); // its choice would answer a warning that is gone
     if (warning)
         DestroyWindow(warning);
     warning = nullptr;

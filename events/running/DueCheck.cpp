@@ -135,9 +135,13 @@ void DueCheck::checkDueEvents(const LocalTime &now) {
 }
 
 // An answer is for a moment ahead: once the clock has reached it, it answers nothing more.
+// What was put off is remembered for a day after its new second, while it may still wait for
+// its minute or come again in a repeated hour.
 void DueCheck::forgetPassedAnswers() {
     for (auto answer = answers_.begin(); answer != answers_.end();)
         answer = schedule_.reached(answer->first) ? answers_.erase(answer) : std::next(answer);
+    for (auto put = postponedFrom_.begin(); put != postponedFrom_.end();)
+        put = schedule_.reached(put->first + 86400) ? postponedFrom_.erase(put) : std::next(put);
 }
 
 void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector<int> &leaving,
@@ -165,6 +169,8 @@ void DueCheck::fireSecond(std::int64_t second, const SecondRun &run, std::vector
         record(time, "fired", event);
         if (hasAction && answer == Answer::Skip)
             record(time, "action skipped", event);
+        else if (hasAction && answer == Answer::Later)
+            record(time, "action postponed", event);
         else if (hasAction)
             actions.push_back(row);
         if (oneTime)

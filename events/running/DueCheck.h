@@ -53,6 +53,25 @@ public:
     void skipWarned(const LocalTime &now);
     void runWarnedNow(const LocalTime &now);
 
+    // Later: the warned action is put off by one of `laterChoices`, counted from its second (from
+    // now when that has passed). It does not run now; a one-time event with the same action is
+    // added for the new second as the editor composes it (at the end of the list, written to the
+    // file), with a warning of its own, and a repeating row goes on by its rule as after Skip.
+    // False, with nothing changed, when nothing is warned of or the choice is not offered.
+    bool postponeWarned(const LocalTime &now, std::size_t choice);
+    struct LaterChoice {
+        std::int64_t seconds;
+        const char *words;
+    };
+    static constexpr LaterChoice laterChoices[] = {
+        {600, "10 minutes"}, {1800, "30 minutes"}, {3600, "1 hour"}, {14400, "4 hours"}};
+    static constexpr std::size_t laterChoiceCount = 4;
+    // The administrator's longest total delay of one action, over all its Laters (0: no Later at
+    // all); none by default.
+    void setLaterLimit(std::optional<std::int64_t> seconds) { laterLimit_ = seconds; }
+    // What the warning of this action offers now.
+    Platform::LaterOffer laterOffer(std::int64_t actionUtc, const LocalTime &now) const;
+
     // The outcome of a write that kept the file in step with the table. After a failure the
     // table stays the truth: the user is told once a spell of failures, with the reason, and
     // the file is written again by a later tick, 1, 2, 4 ... up to 60 seconds after each
@@ -128,7 +147,7 @@ private:
                    event.matchKey == other.event.matchKey;
         }
     };
-    enum class Answer { Skip, Now };
+    enum class Answer { Skip, Now, Later };
 
     // Fires the rows due in one second; one-time rows are gathered to leave after the walk, and
     // the winning action of the second is kept when it beats the one kept so far.
@@ -175,6 +194,11 @@ private:
     std::map<std::int64_t, Answer> answers_; // by the UTC second they answer for
     void forgetPassedAnswers();
     std::vector<int> due_; // reused for each second
+
+    std::optional<std::int64_t> laterLimit_;
+    // The second each action put off comes at now, with the second it first came at.
+    std::map<std::int64_t, std::int64_t> postponedFrom_;
+    std::int64_t laterBase(std::int64_t actionUtc, const LocalTime &now) const;
 
     bool asleep_ = false;
     std::int64_t lastElapsed_ = 0; // the forward clock at the last reading

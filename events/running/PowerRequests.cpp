@@ -96,7 +96,8 @@ void DueCheck::announce(const LocalTime &now) {
         // A fired action waits only for its minute; one ahead for its second too.
         const std::int64_t untilDue = pending_ ? 0 : next->utc - (wallSecond(now) - now.utcOffset);
         const std::int64_t left = std::max(untilDue, (fullMinuteMs - shownMs + 999) / 1000);
-        platform_.showWarning(next->shutDown(), next->event.matchKey, static_cast<int>(left));
+        platform_.showWarning(next->shutDown(), next->event.matchKey, static_cast<int>(left),
+                              laterOffer(next->utc, now));
         break;
     }
     plan();

@@ -81,7 +81,10 @@ public:
     int warningSeconds = 0;
     int warningsOpened = 0;
     std::int64_t warningSince = 0; // `now`'s forward clock when it began to name its action
-    void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft) override {
+    LaterOffer warningLater;       // what it last offered under Later
+    void showWarning(bool shutDown, const std::string &matchKey, int secondsLeft,
+                     const LaterOffer &later) override {
+        warningLater = later;
         warningsOpened += !warningOpen;
         if (!warningOpen || shutDown != warningShutDown || matchKey != warningKey)
             warningSince = now.elapsed;

@@ -152,6 +152,14 @@ void ScriptedClock::skip() {
     checkPromises(false);
 }
 
+bool ScriptedClock::later(std::size_t choice) {
+    platform.now = reading();
+    const bool postponed = due.postponeWarned(platform.now, choice);
+    userActed_ = true;
+    checkPromises(false);
+    return postponed;
+}
+
 void ScriptedClock::now() {
     platform.now = reading();
     nowPressed_ = true;
@@ -185,7 +193,7 @@ std::string ScriptedClock::move(const std::string &key, std::int64_t seconds) {
             at(parseNumber(event.year), parseNumber(event.month), parseNumber(event.day),
                parseNumber(event.hour), parseNumber(event.minute), parseNumber(event.second));
         userActed_ = true;
-        return addAt(event.repeat, later(was, seconds),
+        return addAt(event.repeat, ::later(was, seconds),
                      !event.shutDown.empty()  ? "Shut down"
                      : !event.restart.empty() ? "Restart"
                                               : "");

@@ -52,6 +52,8 @@ public:
     // The user answers the warning, or changes the table, between two ticks.
     void skip();
     void now();
+    // Later, by the choice of that index; false when it was not offered.
+    bool later(std::size_t choice);
     void remove(const std::string &key);
     // The row is taken out for editing and put back for a moment `seconds` later.
     std::string move(const std::string &key, std::int64_t seconds);

@@ -158,7 +158,7 @@ for id in $(xpath "$admx" '//*[local-name()="policy"]/@displayName | //*[local-n
     [ -n "$(xpath "$adml" "//*[local-name()='string'][@id='$id']")" ] || fail "no text for $id"
 done
 policies='Software\Policies\MarbrookVKRN\Velkorin'
-[ "$(xpath "$admx" 'count(//*[local-name()="policy"])')" -eq 4 ] || fail "not four policies"
+[ "$(xpath "$admx" 'count(//*[local-name()="policy"])')" -eq 5 ] || fail "not five policies"
 [ "$(xpath "$admx" "count(//*[@key and @key!='$policies'])")" -eq 0 ] ||
     fail "the template writes outside $policies"
 [ "$(xpath "$admx" "count(//*[local-name()='policy'][@class!='Both'])")" -eq 0 ] ||
@@ -170,6 +170,8 @@ writes() { # value name: some policy writes it as a number
     [ "${count:-0}" -gt 0 ] || fail "the template does not write $1 as a number"
 }
 for name in Skins Today FontColor Minimize; do writes "$name"; done
+[ "$(xpath "$admx" "count(//*[local-name()='decimal'][@valueName='LaterMinutes'][@minValue='0'])")" -eq 1 ] ||
+    fail "the template does not limit Later in minutes from 0"
 
 # --- Under Wine, each case in a fresh prefix.
 fresh_prefix() { # name, locale
