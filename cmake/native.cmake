@@ -15,6 +15,7 @@ add_executable(core_tests
     tests/events/FileEncodingTest.cpp
     tests/events/WarningTest.cpp
     tests/events/LaterTest.cpp
+    tests/events/CommandTest.cpp
     tests/events/ScheduleTest.cpp
     tests/events/NextActionTest.cpp
     tests/events/TimeZoneTest.cpp

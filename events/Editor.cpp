@@ -229,6 +229,23 @@ Editor::Outcome Editor::composeEvent(const EventForm &form) {
     return Outcome::Added;
 }
 
+Editor::Outcome Editor::addEvents(const std::vector<Event> &events) {
+    if (file_.tooLarge())
+        return Outcome::FileTooLarge;
+    if (events.empty())
+        return Outcome::NothingToAdd;
+    const int first = table_.rowCount();
+    for (const Event &event : events)
+        table_.insertRow(table_.rowCount(), event);
+    if (file_.save(table_))
+        return Outcome::Added;
+    std::vector<int> added;
+    for (int row = first; row < table_.rowCount(); ++row)
+        added.push_back(row);
+    table_.deleteRows(added);
+    return Outcome::NotStored;
+}
+
 bool Editor::deleteSelected(int selected) {
     if (selected < 0 || selected >= table_.rowCount()) {
         // Nothing to remove; the rewrite still drops rows taken out for editing from the file.

@@ -7,6 +7,7 @@
 #include "Platform.h"
 
 #include <string>
+#include <vector>
 
 // What the form's boxes show when nothing is chosen; the dialog sets them, the editor reads
 // them as "no value".
@@ -67,6 +68,10 @@ public:
     // file cannot be written, the table and the edit state stay as they were. While an event
     // file too large to read is left alone, nothing changes: the user is asked first.
     Outcome composeEvent(const EventForm &form);
+
+    // Events composed elsewhere (the command line) appended to the table in one write of the
+    // file; when it cannot be written they leave again and the table is as it was.
+    Outcome addEvents(const std::vector<Event> &events);
 
     // DELETE: removes a row (-1 removes none) and rewrites the file from the table. False when
     // the file could not be written: the row is back where it was.
