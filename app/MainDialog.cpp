@@ -5,6 +5,7 @@
 #include "BitmapButton.h"
 #include "ClockFace.h"
 #include "EventForm.h"
+#include "HandOver.h"
 #include "MainMenu.h"
 #include "PictureLoader.h"
 #include "Scale.h"
@@ -91,6 +92,8 @@ BOOL initMainDialog(HWND window) {
     todayFirst = todaySetting == 1;
     PostMessageA(window, builtMessage, 0, 0);
     taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    // Commands of an elevated administrator's command line may come in; the sender is checked.
+    ChangeWindowMessageFilterEx(window, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
     return TRUE;
 }
 
@@ -280,6 +283,14 @@ void sessionEnded(HWND window, WPARAM ending) {
     endProgram(window);
 }
 
+// A command of the command line, handed over by another process: answered when it came from
+// the same user or an administrator.
+INT_PTR commandHandedOver(HWND window, WPARAM sender, const COPYDATASTRUCT &data) {
+    SetWindowLongPtrA(window, DWLP_MSGRESULT,
+                      takeHandedCommand(window, reinterpret_cast<HWND>(sender), data));
+    return TRUE;
+}
+
 } // namespace
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -306,6 +317,7 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_POWERBROADCAST: powerChanged(window, wParam);                              return TRUE;
     case WM_COMMAND:    routeCommand(window, wParam, lParam);                  return TRUE;
     case WM_NOTIFY:     routeNotify(window, *reinterpret_cast<NMHDR *>(lParam)); return TRUE;
+    case WM_COPYDATA:   return commandHandedOver(window, wParam, *reinterpret_cast<COPYDATASTRUCT *>(lParam));
     case WM_SIZE:       sized(window, wParam);                                 return TRUE;
     case WM_SHOWWINDOW: shown(window, wParam);                                 return FALSE;
     case WM_ACTIVATE:

@@ -123,11 +123,16 @@ CopyCheck handOverToRunningCopy(const std::string &eventDirectory,
 
     const std::wstring directory = wideOf(programDirectory);
     Search search{lower(directory), identityOf(fileSystemPath(programDirectory)), nullptr};
-    // The running copy may still be opening its window; give it a few seconds.
+    // The running copy may still be opening its window; give it a few seconds. A command of
+    // the command line holds the lock only for a moment.
     for (int attempt = 0; attempt < 50 && !search.found; ++attempt) {
         EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (!search.found)
-            Sleep(100);
+        if (search.found)
+            break;
+        Sleep(100);
+        heldLock = takeLock(eventDirectory, error);
+        if (heldLock != INVALID_HANDLE_VALUE)
+            return {false, lockPath, std::string()};
     }
     if (search.found) {
         PostMessageA(search.found, WM_COMMAND, IDM_TRAY_SHOW_WINDOW, 0);
@@ -139,6 +144,34 @@ CopyCheck handOverToRunningCopy(const std::string &eventDirectory,
         std::string(otherUserText) + "\r\n" + eventDirectory + "\r\n\r\n" + otherUserEnd;
     askUser(nullptr, text, messageCaption, MB_OK | MB_ICONINFORMATION);
     return {true, lockPath, std::string()};
+}
+
+CommandLock lockForCommand(const std::string &eventDirectory, const std::string &programDirectory) {
+    CommandLock lock;
+    lock.lockPath = eventDirectory + lockName;
+    const std::wstring directory = wideOf(programDirectory);
+    Search search{lower(directory), identityOf(fileSystemPath(programDirectory)), nullptr};
+    // Another command may hold the lock for a moment, or a copy may be starting or ending: a few
+    // seconds are given for either to settle.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        DWORD error = 0;
+        heldLock = takeLock(eventDirectory, error);
+        if (heldLock != INVALID_HANDLE_VALUE) {
+            lock.state = CommandLock::State::Held;
+            return lock;
+        }
+        if (error != ERROR_SHARING_VIOLATION) {
+            lock.error = systemMessage(error);
+            return lock;
+        }
+        EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            break;
+        Sleep(100);
+    }
+    lock.state = CommandLock::State::Running;
+    lock.running = search.found;
+    return lock;
 }
 
 void letGoOfLock() {

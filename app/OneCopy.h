@@ -1,6 +1,8 @@
 // One program per event file: a second start hands over to the copy that keeps the file.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // What a start found of the copies on an event file.
@@ -22,3 +24,13 @@ CopyCheck handOverToRunningCopy(const std::string &eventDirectory,
 
 // The session ends: the lock goes before the process does, so nothing is left to wait for.
 void letGoOfLock();
+
+// A command of the command line on the events of eventDirectory: this process holds their lock
+// (until it ends), or a copy of the program keeps them (its main window; null when it cannot be
+// found on this desktop), or the lock failed for another reason (told why).
+struct CommandLock {
+    enum class State { Held, Running, Failed } state = State::Failed;
+    HWND running = nullptr;
+    std::string lockPath, error;
+};
+CommandLock lockForCommand(const std::string &eventDirectory, const std::string &programDirectory);

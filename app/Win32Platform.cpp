@@ -208,7 +208,10 @@ std::string Win32Platform::formatTime(const LocalTime &time, const char *picture
 }
 
 void Win32Platform::showMissedEventNotice(const std::string &text) {
-    ::showMissedEventNotice(window_, text);
+    if (noticesTold_)
+        *noticesTold_ += text + "\r\n\r\n";
+    else
+        ::showMissedEventNotice(window_, text);
 }
 
 std::string systemMessage(DWORD error) {
@@ -267,5 +270,8 @@ void Win32Platform::closeWarning() {
 }
 
 void Win32Platform::showNotice(const std::string &title, const std::string &text) {
-    showTitledNotice(window_, title, text);
+    if (noticesTold_)
+        *noticesTold_ += title + ":\r\n" + text + "\r\n\r\n";
+    else
+        showTitledNotice(window_, title, text);
 }

@@ -24,6 +24,8 @@ public:
     ~Win32Platform() override;
     // The window that owns notices and the warning: the main window, once it exists.
     void setWindow(HWND window) { window_ = window; }
+    // A command of the command line shows no windows: its notices are told in its text.
+    void tellNoticesIn(std::string *text) { noticesTold_ = text; }
     LocalTime localTime() override;
     // The same reading, with the local time as Windows gave it (milliseconds too), so that the
     // face and the due check of one tick show one moment.
@@ -72,6 +74,7 @@ private:
     // The zone's rules of each year asked for, so that a year's probes ask Windows once.
     std::map<int, TIME_ZONE_INFORMATION> yearRules_;
     HWND window_ = nullptr;
+    std::string *noticesTold_ = nullptr;
     DWORD fileError_ = ERROR_SUCCESS;
     HANDLE wakeTimer_ = nullptr; // made at the first wake asked for
     unsigned temporaryCount_ = 0;

@@ -1,5 +1,6 @@
 // Process entry: common controls, the program and event directories, then the main window
 // until exit.
+#include "CommandLine.h"
 #include "MainDialog.h"
 #include "OneCopy.h"
 #include "ProgramPaths.h"
@@ -19,6 +20,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     executablePath = runningExecutablePath();
     programDirectory = directoryOf(executablePath);
     eventDirectory = eventDirectoryFor(programDirectory);
+    // Words after the name are a command of the command line, carried out without a window.
+    if (const std::vector<std::string> words = commandLineWords(); !words.empty())
+        ExitProcess(static_cast<UINT>(runCommandLine(words)));
     // Two copies on one event file would both carry out every event and overwrite each
     // other's file: the second hands over to the first and ends.
     const CopyCheck copy = handOverToRunningCopy(eventDirectory, programDirectory);

@@ -49,6 +49,8 @@ add_library(shell STATIC
     app/MainDialog.cpp
     app/MainMenu.cpp
     app/OneCopy.cpp
+    app/CommandLine.cpp
+    app/HandOver.cpp
     app/ProgramPaths.cpp
     app/Settings.cpp
     app/SettingsDialog.cpp
@@ -112,6 +114,7 @@ add_executable(e2e_tests
     tests/e2e/FileLimitsTest.cpp
     tests/e2e/WarningTest.cpp
     tests/e2e/LaterTest.cpp
+    tests/e2e/CommandLineTest.cpp
     tests/e2e/WakeTest.cpp
     tests/e2e/GroupPolicyTest.cpp
     tests/e2e/SessionTest.cpp
