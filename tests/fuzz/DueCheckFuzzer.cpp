@@ -227,8 +227,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             // The user, between two ticks.
             platform.now = clock.reading();
             bool nowPressed = false;
-            if (step < 225) {
+            if (step < 220) {
                 due.skipWarned(platform.now);
+            } else if (step < 225) {
+                due.setLaterLimit(step == 224 ? std::optional<std::int64_t>(1800) : std::nullopt);
+                due.postponeWarned(platform.now, input.byte() % DueCheck::laterChoiceCount);
             } else if (step < 235) {
                 std::map<std::string, bool> present;
                 for (int i = 0; i < table.rowCount(); ++i)
