@@ -10,16 +10,27 @@
 
 namespace {
 
-// The outcome told where the command was started from: into a file or pipe it was redirected
-// to (in the console's code page), to the console of the program that started it, or, started
-// from neither (the Run box, a shortcut), in a message box.
+// Whether the process is on a desktop someone sees: a scheduled task or a service is not, and
+// a message box there would wait for ever.
+bool seenDesktop() {
+    USEROBJECTFLAGS flags = {};
+    return GetUserObjectInformationA(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                     nullptr) &&
+           (flags.dwFlags & WSF_VISIBLE);
+}
+
+// The outcome told where the command was started from: into the file, pipe or device its output
+// was redirected to (in the console's code page), to the console of the program that started
+// it, or, started from neither (the Run box, a shortcut), in a message box.
 void tell(const std::string &text, int exitCode) {
     const std::wstring wide = wideOf(text);
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    const DWORD type = out && out != INVALID_HANDLE_VALUE ? GetFileType(out) : FILE_TYPE_UNKNOWN;
+    DWORD mode = 0;
+    const bool redirected = out && out != INVALID_HANDLE_VALUE && !GetConsoleMode(out, &mode) &&
+                            GetFileType(out) != FILE_TYPE_UNKNOWN;
     const bool console = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
     DWORD written = 0;
-    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+    if (redirected) {
         const std::string bytes = narrowOf(wide, console ? GetConsoleOutputCP() : GetOEMCP());
         WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         return;
@@ -34,8 +45,9 @@ void tell(const std::string &text, int exitCode) {
         CloseHandle(screen);
         return;
     }
-    MessageBoxW(nullptr, wide.c_str(), L"Velkorin",
-                MB_OK | (exitCode == exitDone ? MB_ICONINFORMATION : MB_ICONWARNING));
+    if (seenDesktop())
+        MessageBoxW(nullptr, wide.c_str(), L"Velkorin",
+                    MB_OK | (exitCode == exitDone ? MB_ICONINFORMATION : MB_ICONWARNING));
 }
 
 // A path as the command's own working directory names it.

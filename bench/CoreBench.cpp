@@ -202,6 +202,29 @@ void warningAfresh(benchmark::State &state) {
 }
 BENCHMARK(warningAfresh)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// Later on the warning of a daily restart among 10,000 events: the one-time row composed and
+// added, the file written, the warning worked out afresh. The row leaves again, untimed.
+void laterOnTheWarning(benchmark::State &state) {
+    Scheduled s(static_cast<int>(state.range(0)));
+    const LocalTime now = at(2026, 12, 7, 12, 0, 0);
+    Event daily =
+        eventAt(later(now, 30), "Daily", clockText(s.platform, RepeatKind::Daily, later(now, 30)));
+    daily.restart = "Restart";
+    s.table.insertRow(s.table.rowCount(), daily);
+    for (auto _ : state) {
+        state.PauseTiming();
+        DueCheck due(s.table, s.file, s.platform);
+        due.startAfter(now);
+        state.ResumeTiming();
+        if (!due.postponeWarned(now, 0))
+            state.SkipWithError("nothing was warned of");
+        state.PauseTiming();
+        s.table.deleteRow(s.table.rowCount() - 1);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(laterOnTheWarning)->Arg(10000)->Unit(benchmark::kMillisecond);
+
 // The next power action worked out over the table, as after every change of it: the mixed
 // table, and one where every row of every kind, Hourly too, carries an action.
 void nextAction(benchmark::State &state) {

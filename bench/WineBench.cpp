@@ -149,8 +149,15 @@ void editorOnTheMainWindow(Platform &platform) {
     const int rows = 10000;
     programInstance = GetModuleHandleA(nullptr);
     programDirectory = tempPath("velkorin-bench-editor\\");
+    eventDirectory = programDirectory;
     CreateDirectoryA(programDirectory.c_str(), nullptr);
     EventTable table = sampleTable(platform, rows);
+    // A daily restart 50 s ahead, warned of as the window starts: put off by Later below, so
+    // nothing is requested.
+    const LocalTime soon = fromWallSecond(wallSecond(platform.localTime()) + 50);
+    Event daily = eventAt(soon, "Daily", clockText(platform, RepeatKind::Daily, soon));
+    daily.restart = "Restart";
+    table.insertRow(table.rowCount(), daily);
     EventFile(platform, eventFilePath(programDirectory)).save(table);
     INITCOMMONCONTROLSEX controls = {sizeof controls, 0x105};
     InitCommonControlsEx(&controls);
@@ -178,6 +185,13 @@ void editorOnTheMainWindow(Platform &platform) {
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
     };
+    // Later on the warning of the daily restart that comes within the minute.
+    timed("Later (10 minutes) on the warning", [&] {
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_WARNING_LATER_FIRST, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(list));
+    });
+    if (table.rowCount() + 1 != static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)))
+        std::printf("  (Later added no row: no warning showed)\n");
     SetDlgItemTextA(window, IDC_HOUR, "12");
     SetDlgItemTextA(window, IDC_MINUTE, "34");
     timed("compose (OK)", [&] { press(IDC_OK); });
@@ -192,13 +206,77 @@ void editorOnTheMainWindow(Platform &platform) {
     DestroyWindow(window);
 }
 
+// Commands of the command line on 10,000 events, each a process of Velkorin.exe from its start
+// to its end, with the program not running (the file read, and written for a change) and
+// running (handed over to it).
+double commandMs(const std::string &directory, const std::string &words) {
+    std::string line = "\"" + directory + "Velkorin.exe\" " + words;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE discard =
+        CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = discard;
+    PROCESS_INFORMATION process = {};
+    const double start = nowMs();
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(),
+                        &startup, &process))
+        return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    const double took = nowMs() - start;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    CloseHandle(discard);
+    return took;
+}
+
+void commandLine(Platform &platform) {
+    const int rows = 10000;
+    const std::string directory = tempPath("velkorin-bench-commands\\");
+    CreateDirectoryA(directory.c_str(), nullptr);
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string program = self;
+    program = program.substr(0, program.find_last_of('\\') + 1) + "Velkorin.exe";
+    CopyFileA(program.c_str(), (directory + "Velkorin.exe").c_str(), FALSE);
+    EventTable table = sampleTable(platform, rows);
+    EventFile(platform, eventFilePath(directory)).save(table);
+    const char *const commands[] = {
+        "/list",        "/list /csv",         "/add 2031-01-01 10:00:00 /restart",
+        "/delete 5000", "/export events.csv", "/?"};
+    for (bool running : {false, true}) {
+        PROCESS_INFORMATION copy = {};
+        if (running) {
+            std::string line = "\"" + directory + "Velkorin.exe\"";
+            STARTUPINFOA startup = {};
+            startup.cb = sizeof startup;
+            CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                           directory.c_str(), &startup, &copy);
+            WaitForInputIdle(copy.hProcess, 30000);
+            Sleep(3000);
+        }
+        for (const char *words : commands)
+            std::printf("command %s with %d events, Velkorin %s: %.0f ms\n", words, rows,
+                        running ? "running" : "not running", commandMs(directory, words));
+        if (running) {
+            TerminateProcess(copy.hProcess, 0);
+            WaitForSingleObject(copy.hProcess, 10000);
+            CloseHandle(copy.hProcess);
+            CloseHandle(copy.hThread);
+        }
+    }
+}
+
 } // namespace
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IONBF, 0); // each figure shows as it is measured
     BenchPlatform platform;
     saveSideBySide(platform);
     passSideBySide(platform);
     startupSteps(platform);
     editorOnTheMainWindow(platform);
+    commandLine(platform);
     return 0;
 }

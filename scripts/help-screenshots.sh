@@ -24,4 +24,6 @@ picture settings-dialog settings
 picture tray-menu tray-menu
 picture about-notice about
 picture warning warning
+picture warning-later warning-later
+picture warning-later-policy warning-later-policy
 ls -la "$out"

@@ -23,7 +23,7 @@ for page in "$work"/*.html; do
         [ -f "$work/$link" ] || fail "$(basename "$page") links to missing $link"
     done
 done
-for page in index clock compose edit power missed warning today tray settings eventfile deploy troubleshooting; do
+for page in index clock compose edit power missed warning later today tray settings eventfile deploy commandline troubleshooting; do
     [ -f "$work/$page.html" ] || fail "no page $page.html"
 done
 if [ "$failed" -eq 0 ]; then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; fi
