@@ -34,8 +34,13 @@ LRESULT CALLBACK answerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return TRUE;
 }
 
-// The user of a process's token, and whether it is an administrator.
+// A command is taken from the answer window of a command of the same user or of an
+// administrator: the user of its process's token, and whether it is an administrator.
 bool mayCommand(HWND sender) {
+    char className[sizeof answerWindowClass + 1] = "";
+    GetClassNameA(sender, className, sizeof className);
+    if (lstrcmpA(className, answerWindowClass) != 0)
+        return false;
     DWORD id = 0;
     GetWindowThreadProcessId(sender, &id);
     if (id == 0)

@@ -199,6 +199,8 @@ private:
     // The second each action put off comes at now, with the second it first came at.
     std::map<std::int64_t, std::int64_t> postponedFrom_;
     std::int64_t laterBase(std::int64_t actionUtc, const LocalTime &now) const;
+    // The second an action came at before it was first put off.
+    std::int64_t firstSecondOf(std::int64_t actionUtc) const;
 
     bool asleep_ = false;
     std::int64_t lastElapsed_ = 0; // the forward clock at the last reading

@@ -24,10 +24,14 @@ std::int64_t DueCheck::laterBase(std::int64_t actionUtc, const LocalTime &now) c
     return std::max(actionUtc, wallSecond(now) - now.utcOffset);
 }
 
+std::int64_t DueCheck::firstSecondOf(std::int64_t actionUtc) const {
+    const auto found = postponedFrom_.find(actionUtc);
+    return found == postponedFrom_.end() ? actionUtc : found->second;
+}
+
 Platform::LaterOffer DueCheck::laterOffer(std::int64_t actionUtc, const LocalTime &now) const {
     Platform::LaterOffer offer;
-    const auto found = postponedFrom_.find(actionUtc);
-    const std::int64_t first = found == postponedFrom_.end() ? actionUtc : found->second;
+    const std::int64_t first = firstSecondOf(actionUtc);
     const std::int64_t base = laterBase(actionUtc, now);
     for (const LaterChoice &choice : laterChoices)
         if (!laterLimit_ || base + choice.seconds - first <= *laterLimit_)
@@ -51,10 +55,7 @@ bool DueCheck::postponeWarned(const LocalTime &now, std::size_t choice) {
         choice >= laterOffer(warning_.action.utc, now).choices.size())
         return false;
     const Action action = *warnedAction();
-    const std::int64_t first = [&] {
-        const auto found = postponedFrom_.find(action.utc);
-        return found == postponedFrom_.end() ? action.utc : found->second;
-    }();
+    const std::int64_t first = firstSecondOf(action.utc);
     const std::int64_t to = laterBase(action.utc, now) + laterChoices[choice].seconds;
     // Fired already and waiting for its minute, or answered for its second: either way it does
     // not run there.

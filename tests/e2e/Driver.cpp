@@ -534,3 +534,26 @@ HWND Program::mainWindowInTray(DWORD milliseconds) const {
         milliseconds);
     return inTray ? window : nullptr;
 }
+
+LRESULT sendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &answer);
+    return static_cast<LRESULT>(answer);
+}
+
+HWND shownWarningWindow(const Program &program) {
+    const std::vector<HWND> windows = program.windowsTitled("Velkorin warning");
+    return windows.empty() ? nullptr : windows.front();
+}
+
+HWND startWarned(Program &program, const SYSTEMTIME &moment) {
+    const std::string key = clockTextOf("Daily", moment);
+    HWND window = program.launch(eventFileText({{key, "Restart", "", "Daily", moment}}));
+    const bool warned = waitUntil(
+        [&] {
+            HWND warning = shownWarningWindow(program);
+            return warning && windowText(GetDlgItem(warning, 101)) == key;
+        },
+        10000);
+    return window && warned ? window : nullptr;
+}

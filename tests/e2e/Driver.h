@@ -136,6 +136,15 @@ PROCESS_INFORMATION startIn(const std::wstring &directory);
 // The visible main window of a process, or null when none showed in time.
 HWND mainWindowOf(DWORD processId, DWORD milliseconds = 30000);
 
+// Sends a message to a window of the program and waits up to ten seconds for its answer.
+LRESULT sendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The program's warning window that shows, or null.
+HWND shownWarningWindow(const Program &program);
+// Starts the program with one Daily restart at a moment and waits until its warning names it:
+// the main window, or null when none showed in time.
+HWND startWarned(Program &program, const SYSTEMTIME &moment);
+
 // Polls a condition every 50 ms until it holds or the time is up.
 template <class Condition> bool waitUntil(Condition condition, DWORD milliseconds) {
     const DWORD start = GetTickCount();

@@ -10,32 +10,8 @@ namespace {
 
 const char policiesKey[] = "Software\\Policies\\MarbrookVKRN\\Velkorin";
 
-HWND warningOf(const Program &program) {
-    const std::vector<HWND> windows = program.windowsTitled("Velkorin warning");
-    return windows.empty() ? nullptr : windows.front();
-}
-
-// The program with one Daily restart this many seconds ahead, once its warning shows.
-HWND startWarned(Program &program, const SYSTEMTIME &moment) {
-    const std::string key = clockTextOf("Daily", moment);
-    HWND window = program.launch(eventFileText({{key, "Restart", "", "Daily", moment}}));
-    const bool warned = waitUntil(
-        [&] {
-            HWND warning = warningOf(program);
-            return warning && windowText(GetDlgItem(warning, IDC_WARNING_KEY)) == key;
-        },
-        10000);
-    return window && warned ? window : nullptr;
-}
-
 void post(HWND window, UINT message, WPARAM wParam) {
     PostMessageA(window, message, wParam, 0);
-}
-
-LRESULT sendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &answer);
-    return static_cast<LRESULT>(answer);
 }
 
 } // namespace
@@ -46,7 +22,7 @@ TEST(Later, ThirtyMinutesFromTheMenuAddsARestartThatTheFileAndTheNextStartKeep) 
     const std::string dailyKey = clockTextOf("Daily", daily);
     HWND window = startWarned(program, daily);
     ASSERT_NE(window, nullptr);
-    HWND warning = warningOf(program);
+    HWND warning = shownWarningWindow(program);
     HWND later = GetDlgItem(warning, IDC_WARNING_LATER);
     ASSERT_NE(later, nullptr);
     EXPECT_TRUE(IsWindowEnabled(later));
@@ -71,7 +47,7 @@ TEST(Later, ThirtyMinutesFromTheMenuAddsARestartThatTheFileAndTheNextStartKeep) 
     EXPECT_EQ(rows[1][1], postponed);
     EXPECT_EQ(rows[1][2], "Restart");
     EXPECT_EQ(rows[1][4], "");
-    EXPECT_TRUE(waitUntil([&] { return warningOf(program) == nullptr; }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return shownWarningWindow(program) == nullptr; }, 3000));
     std::string text;
     ASSERT_TRUE(program.readEventFile(text));
     EXPECT_NE(text.find("Date&Time 2=" + postponed), std::string::npos) << text;
@@ -112,7 +88,7 @@ TEST(Later, APolicyOfNoMinutesTurnsLaterOffAndTheWarningSaysWhy) {
                    sizeof none);
     Program program("later-policy");
     HWND window = startWarned(program, secondsFromNow(25));
-    HWND warning = warningOf(program);
+    HWND warning = shownWarningWindow(program);
     const bool enabled = warning && IsWindowEnabled(GetDlgItem(warning, IDC_WARNING_LATER));
     const std::string why = warning ? windowText(GetDlgItem(warning, IDC_WARNING_LATER_NOTE)) : "";
     if (warning) {
@@ -126,9 +102,10 @@ TEST(Later, APolicyOfNoMinutesTurnsLaterOffAndTheWarningSaysWhy) {
         window ? program.listRows(GetDlgItem(window, IDC_EVENTS), 2).size() : 0;
     RegDeleteValueA(policy, "LaterMinutes");
     RegCloseKey(policy);
+    RegDeleteKeyA(HKEY_CURRENT_USER, policiesKey); // every other start expects no policy
     ASSERT_NE(warning, nullptr);
     EXPECT_FALSE(enabled);
     EXPECT_EQ(why, "Later is turned off by your administrator.");
     EXPECT_EQ(rows, 1u);
-    EXPECT_NE(warningOf(program), nullptr);
+    EXPECT_NE(shownWarningWindow(program), nullptr);
 }

@@ -6,16 +6,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-namespace {
-
-LRESULT sendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &answer);
-    return static_cast<LRESULT>(answer);
-}
-
-} // namespace
-
 TEST(Session, AnEndKeepsTheRowBeingEditedWritesTheHistoryAndLetsGoOfTheLock) {
     Program program("session-end");
     const SYSTEMTIME future = {2031, 3, 0, 14, 9, 30, 0, 0};

@@ -106,13 +106,6 @@ std::string twoDigits(WORD number) {
     return text;
 }
 
-// The program with one Daily restart this many seconds ahead, once its warning shows.
-HWND startWarned(Program &program, const SYSTEMTIME &moment) {
-    const std::string key = clockTextOf("Daily", moment);
-    HWND window = program.launch(eventFileText({{key, "Restart", "", "Daily", moment}}));
-    return window && waitForWarningOf(program, key, 10000) ? window : nullptr;
-}
-
 } // namespace
 
 TEST(Warning, AfterSkipTheNextRestartGetsAWarningOfItsOwn) {
