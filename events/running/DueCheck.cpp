@@ -88,6 +88,7 @@ void DueCheck::startAfter(const LocalTime &swept) {
     if (!watching_)
         return;
     schedule_.start(swept);
+    readPostponed(swept);
     announce(swept);
 }
 

@@ -201,6 +201,11 @@ private:
     std::int64_t laterBase(std::int64_t actionUtc, const LocalTime &now) const;
     // The second an action came at before it was first put off.
     std::int64_t firstSecondOf(std::int64_t actionUtc) const;
+    // What was put off is kept beside the event file ("InformationSW.later", a line "<new UTC
+    // second> <first UTC second>" each), so the limit counts across a restart of the program.
+    std::string postponedPath() const { return file_.path() + ".later"; }
+    void readPostponed(const LocalTime &now);
+    void writePostponed();
 
     bool asleep_ = false;
     std::int64_t lastElapsed_ = 0; // the forward clock at the last reading

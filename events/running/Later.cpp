@@ -4,6 +4,9 @@
 
 #include "Editor.h"
 
+#include <new>
+#include <sstream>
+
 namespace {
 
 // "1 hour", "1 hour 30 minutes", "45 minutes".
@@ -77,10 +80,36 @@ bool DueCheck::postponeWarned(const LocalTime &now, std::size_t choice) {
     if (!there)
         table_.insertRow(table_.rowCount(), postponed);
     postponedFrom_[to] = first;
+    writePostponed();
     record(now, std::string(action.name()) + " postponed to " + postponed.matchKey, action.event);
     closeWarning();
     if (!there)
         noteStored(file_.save(table_), now);
     announce(now);
     return true;
+}
+
+void DueCheck::readPostponed(const LocalTime &now) {
+    std::string text;
+    try {
+        if (platform_.readFile(postponedPath(), text, 64 * 1024) != Platform::FileRead::Read)
+            return;
+    } catch (const std::bad_alloc &) {
+        return; // no memory even for this: the count begins anew
+    }
+    const std::int64_t nowUtc = wallSecond(now) - now.utcOffset;
+    std::istringstream lines(text);
+    std::int64_t to = 0, first = 0;
+    // Those put off to more than a day ago count no more, as while the program runs.
+    while (lines >> to >> first)
+        if (to + 86400 > nowUtc && first <= to)
+            postponedFrom_[to] = first;
+}
+
+// A write that fails only forgets the count, as a restart did before it was kept.
+void DueCheck::writePostponed() {
+    std::string text;
+    for (const auto &[to, first] : postponedFrom_)
+        text += std::to_string(to) + " " + std::to_string(first) + "\r\n";
+    platform_.replaceFile(postponedPath(), text);
 }

@@ -140,3 +140,22 @@ TEST(Later, NothingWarnedOfIsNothingToPutOff) {
     EXPECT_FALSE(clock.later(0));
     EXPECT_EQ(clock.table.rowCount(), 1);
 }
+
+TEST(Later, TheLimitCountsAcrossARestartOfTheProgram) {
+    ScriptedClock clock(t0);
+    clock.due.setLaterLimit(3600);
+    clock.add("Daily", 120);
+    clock.begin();
+    clock.run(70);
+    ASSERT_TRUE(clock.later(2)); // the whole hour: to 11:02:00
+    // The program ends and starts again before the postponed restart.
+    DueCheck again{clock.table, clock.file, clock.platform};
+    again.setLaterLimit(3600);
+    const LocalTime warned = later(t0, 120 + 3600 - 30);
+    clock.platform.now = warned;
+    again.startAfter(warned);
+    ASSERT_TRUE(clock.platform.warningOpen);
+    EXPECT_EQ(clock.platform.warningKey, keyAt(clock.platform, 120 + 3600));
+    EXPECT_TRUE(clock.platform.warningLater.choices.empty());
+    EXPECT_FALSE(again.postponeWarned(warned, 0));
+}
