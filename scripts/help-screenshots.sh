@@ -24,6 +24,10 @@ picture settings-dialog settings
 picture tray-menu tray-menu
 picture about-notice about
 picture warning warning
-picture warning-later warning-later
-picture warning-later-policy warning-later-policy
+# The warning alone, in the lower right corner, with what opens from it.
+corner() { # screenshot, help picture
+    convert "$shots/$1.png" -crop 440x260+840+764 +repage -trim +repage -strip PNG8:"$out/$2.png"
+}
+corner warning-later warning-later
+corner warning-later-policy warning-later-policy
 ls -la "$out"

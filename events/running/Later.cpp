@@ -4,8 +4,8 @@
 
 #include "Editor.h"
 
+#include <cstdlib>
 #include <new>
-#include <sstream>
 
 namespace {
 
@@ -98,12 +98,19 @@ void DueCheck::readPostponed(const LocalTime &now) {
         return; // no memory even for this: the count begins anew
     }
     const std::int64_t nowUtc = wallSecond(now) - now.utcOffset;
-    std::istringstream lines(text);
-    std::int64_t to = 0, first = 0;
-    // Those put off to more than a day ago count no more, as while the program runs.
-    while (lines >> to >> first)
+    const char *at = text.c_str();
+    for (;;) {
+        char *end = nullptr;
+        const std::int64_t to = std::strtoll(at, &end, 10);
+        const char *second = end;
+        const std::int64_t first = std::strtoll(second, &end, 10);
+        if (end == second || second == at)
+            break;
+        at = end;
+        // Those put off to more than a day ago count no more, as while the program runs.
         if (to + 86400 > nowUtc && first <= to)
             postponedFrom_[to] = first;
+    }
 }
 
 // A write that fails only forgets the count, as a restart did before it was kept.
