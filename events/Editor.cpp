@@ -90,14 +90,10 @@ EventForm formOf(const Event &row) {
 }
 
 EventForm formAt(const LocalTime &moment, const std::string &repeat, PowerAction action) {
-    const auto twoDigits = [](int number) {
-        return std::string{static_cast<char>('0' + number / 10),
-                           static_cast<char>('0' + number % 10)};
-    };
     EventForm form;
-    form.hour = twoDigits(moment.hour);
-    form.minute = twoDigits(moment.minute);
-    form.second = twoDigits(moment.second);
+    form.hour = zeroPaddedTwoDigits(moment.hour);
+    form.minute = zeroPaddedTwoDigits(moment.minute);
+    form.second = zeroPaddedTwoDigits(moment.second);
     form.repeat = repeat.empty() ? repeatPlaceholder : repeat;
     form.restart = action == PowerAction::Restart;
     form.shutDown = action == PowerAction::ShutDown;

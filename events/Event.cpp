@@ -96,6 +96,10 @@ void appendTwoDigits(std::string &text, int number) {
     text.append(start, static_cast<std::size_t>(digits + sizeof digits - start));
 }
 
+std::string zeroPaddedTwoDigits(int number) {
+    return {static_cast<char>('0' + number / 10 % 10), static_cast<char>('0' + number % 10)};
+}
+
 std::string formatTwoDigits(int number) {
     std::string text;
     appendTwoDigits(text, number);

@@ -81,4 +81,6 @@ std::int32_t parseNumber(std::string_view text);
 
 // "%2d": right-aligned in two characters, so 1 to 9 get a leading blank.
 std::string formatTwoDigits(int number);
+// "%02d" for 0 to 99: "07", as the time boxes' lists and the command line write numbers.
+std::string zeroPaddedTwoDigits(int number);
 void appendTwoDigits(std::string &text, int number);

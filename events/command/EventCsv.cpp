@@ -8,10 +8,6 @@ const char csvHeader[] = "Number,Moment,Repeat,Action";
 
 namespace {
 
-std::string twoDigits(int number) {
-    return {static_cast<char>('0' + number / 10 % 10), static_cast<char>('0' + number % 10)};
-}
-
 std::string trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos)
@@ -72,12 +68,14 @@ Listed listed(const TableRow &row) {
 
 std::string momentOf(const TableRow &row) {
     const auto number = [&row](std::size_t field) { return parseNumber(row.field(field)); };
-    const std::string time = twoDigits(number(hourField)) + ":" + twoDigits(number(minuteField)) +
-                             ":" + twoDigits(number(secondField));
+    const std::string time = zeroPaddedTwoDigits(number(hourField)) + ":" +
+                             zeroPaddedTwoDigits(number(minuteField)) + ":" +
+                             zeroPaddedTwoDigits(number(secondField));
     const int year = number(yearField), month = number(monthField), day = number(dayField);
     if (!isRealDate(year, month, day))
         return time;
-    return std::to_string(year) + "-" + twoDigits(month) + "-" + twoDigits(day) + " " + time;
+    return std::to_string(year) + "-" + zeroPaddedTwoDigits(month) + "-" +
+           zeroPaddedTwoDigits(day) + " " + time;
 }
 
 const char *actionWord(PowerAction action) {
